@@ -1,0 +1,37 @@
+#include "app/InstanceGuard.h"
+#include "app/OutermostHandler.h"
+#include "app/StartupDiagnostics.h"
+#include "forms/TEdgeForm.h"
+#include "forms/TMainForm.h"
+#include "foundation/logging/InitializeLogging.h"
+#include "foundation/logging/Log.h"
+#include "framework/Application.h"
+
+#include <windows.h>
+
+using namespace Tessel::Common::Logging;
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Destroyed when WinMain returns, after "App Ends": the panel first, then the edge
+    // window, whose destruction closes the log.
+    TApplication application;
+    RunWithOutermostHandler(
+        [&] {
+            InitializeLogging();
+            LOG_INF("WinMain", AppStartsMarker);
+            LogProductInfo();
+            LogRuntimeEnvironmentInfo();
+            if (IsAnotherInstanceRunning()) {
+                LOG_INF("WinMain", AlreadyRunningMarker);
+                return;
+            }
+            application.Initialize();
+            application.MainFormOnTaskBar = true;
+            application.CreateForm<TEdgeForm>();
+            application.CreateForm<TMainForm>();
+            application.Run();
+        },
+        [&](const Exception& e) { application.ShowException(e); });
+    LOG_INF("WinMain", AppEndsMarker);
+    return 0;
+}

@@ -1,0 +1,48 @@
+#include "forms/TMainForm.h"
+
+#include "foundation/logging/FunctionTrace.h"
+
+namespace {
+// The panel's colour (sky blue) until the panel paints its own background.
+constexpr COLORREF PanelColor = RGB(166, 202, 240);
+} // namespace
+
+TMainForm::TMainForm() {
+    TRACE_FUNCTION("TMainForm::TMainForm");
+    SetColor(PanelColor);
+}
+
+TMainForm::~TMainForm() {
+    TRACE_FUNCTION("~TMainForm::TMainForm");
+}
+
+void TMainForm::CreateParams(TCreateParams& params) {
+    TRACE_FUNCTION("TMainForm::CreateParams");
+    params.windowClassName = L"TMainForm";
+    params.caption = L"Tilebay";
+    params.style = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
+    // Until the user has placed the panel: 100 px from the left of the work area, at its top,
+    // 200 px narrower and 300 px lower than it.
+    RECT workArea{0, 0, 1024, 768};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    params.x = workArea.left + 100;
+    params.y = workArea.top;
+    params.width = (workArea.right - workArea.left) - 200;
+    params.height = (workArea.bottom - workArea.top) - 300;
+}
+
+void TMainForm::FormCreate() {
+    TRACE_FUNCTION("TMainForm::FormCreate");
+    // No caption, but the sizing border stays.
+    const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
+    SetWindowLongPtrW(Handle(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void TMainForm::FormShow() {
+    TRACE_FUNCTION("TMainForm::FormShow");
+}
+
+void TMainForm::FormDestroy() {
+    TRACE_FUNCTION("TMainForm::FormDestroy");
+}

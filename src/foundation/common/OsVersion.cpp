@@ -1,0 +1,34 @@
+#include "foundation/common/OsVersion.h"
+
+#include <windows.h>
+
+namespace Tessel::Common {
+
+namespace {
+
+OsVersion ReadOsVersion() {
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    OsVersion version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (GetVersionExW(&info)) {
+#pragma GCC diagnostic pop
+        version.platformId = info.dwPlatformId;
+        version.major = info.dwMajorVersion;
+        version.minor = info.dwMinorVersion;
+        version.build = info.dwBuildNumber;
+        info.szCSDVersion[ARRAYSIZE(info.szCSDVersion) - 1] = L'\0';
+        version.servicePack = info.szCSDVersion;
+    }
+    return version;
+}
+
+} // namespace
+
+const OsVersion& GetOsVersion() {
+    static const OsVersion version = ReadOsVersion();
+    return version;
+}
+
+} // namespace Tessel::Common

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Keys and buttons held during a mouse event.
+enum TShiftStateFlag : unsigned {
+    ssShift = 1u << 0,
+    ssAlt = 1u << 1,
+    ssCtrl = 1u << 2,
+    ssLeft = 1u << 3,
+    ssRight = 1u << 4,
+    ssMiddle = 1u << 5,
+    ssDouble = 1u << 6,
+};
+using TShiftState = unsigned;
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TFormStyle { fsNormal, fsStayOnTop };
+
+// What a form's window is created with; a form adjusts it in CreateParams.
+struct TCreateParams {
+    std::wstring caption;
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    DWORD exStyle = 0;
+    int x = CW_USEDEFAULT;
+    int y = CW_USEDEFAULT;
+    int width = CW_USEDEFAULT;
+    int height = CW_USEDEFAULT;
+    HWND parent = nullptr;
+    std::wstring windowClassName = L"TForm";
+};
+
+// A top-level window owned by one object. The object exists before its window: the window is
+// made after construction (CreateParams, then FormCreate) and destroyed with the object
+// (FormDestroy first). Handlers are virtual and do nothing unless a form overrides them; an
+// exception out of a handler goes to the application's handler and the loop keeps running.
+class TForm {
+public:
+    TForm() = default;
+    virtual ~TForm();
+
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    HWND Handle() const { return mHandle; }
+
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    int ClientWidth() const;
+    int ClientHeight() const;
+    RECT ClientRect() const;
+    void SetLeft(int left);
+    void SetTop(int top);
+    void SetBounds(int left, int top, int width, int height);
+    void SetClientSize(int width, int height);
+
+    bool Visible() const;
+    void Show();
+    void Hide();
+    void SetVisible(bool visible);
+    void BringToFront();
+    // Asks the form to close: FormCloseQuery, then FormClose; closing the main form ends the
+    // application, any other form is hidden.
+    void Close();
+    void Invalidate();
+
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+    COLORREF Color() const { return mColor; }
+    void SetColor(COLORREF color);
+    bool AlphaBlend() const { return mAlphaBlend; }
+    BYTE AlphaBlendValue() const { return mAlphaBlendValue; }
+    void SetAlphaBlend(bool alphaBlend);
+    void SetAlphaBlendValue(BYTE value);
+    TFormStyle FormStyle() const { return mFormStyle; }
+    void SetFormStyle(TFormStyle style);
+
+    // Screen point to client coordinates of this form and back.
+    POINT ScreenToClient(POINT point) const;
+    POINT ClientToScreen(POINT point) const;
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+
+    virtual void FormCreate() {}
+    virtual void FormShow() {}
+    virtual void FormHide() {}
+    virtual void FormPaint(HDC /*dc*/, const RECT& /*clip*/) {}
+    virtual void FormResize() {}
+    virtual void FormMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+    virtual void FormMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+    virtual void FormMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+    virtual void FormClick() {}
+    virtual void FormMouseEnter() {}
+    virtual void FormMouseLeave() {}
+    // mousePos is in client coordinates, (-1, -1) when the menu key asked for it.
+    virtual void FormContextPopup(POINT /*mousePos*/, bool& /*handled*/) {}
+    virtual void FormCloseQuery(bool& /*canClose*/) {}
+    virtual void FormClose(TCloseAction& /*action*/) {}
+    virtual void FormDestroy() {}
+
+    // Sees every message before the form's own handling; return true with result set to end it.
+    virtual bool PreDispatch(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
+        return false;
+    }
+    // The system's default handling of a message.
+    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    friend class TApplication;
+
+    void CreateHandle();
+    void AfterConstruction();
+    void BeforeDestruction();
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void MouseDownMessage(TMouseButton button, WPARAM wParam, LPARAM lParam);
+    void MouseUpMessage(TMouseButton button, WPARAM wParam, LPARAM lParam);
+    void ApplyLayeredStyle();
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND mHandle = nullptr;
+    COLORREF mColor = GetSysColor(COLOR_BTNFACE);
+    bool mAlphaBlend = false;
+    BYTE mAlphaBlendValue = 255;
+    TFormStyle mFormStyle = TFormStyle::fsNormal;
+    bool mClicked = false;
+    bool mMouseInside = false;
+    bool mDestroying = false;
+};
