@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Exception.h"
+#include "foundation/common/Exception.h"
 
 #include <functional>
 

@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "foundation/common/Utf8.h"
 #include "foundation/logging/Log.h"
 #include "framework/Form.h"
 
@@ -105,7 +106,7 @@ void TApplication::HandleException() {
             ShowException(e);
         }
     } catch (const std::exception& e) {
-        const Exception shown(WidenMessage(e.what()));
+        const Exception shown(Tessel::Common::Utf8ToUtf16(e.what()));
         LOG_ERR("TApplication::HandleException", shown.Message());
         if (OnException) {
             OnException(current);

@@ -1,6 +1,10 @@
 #include "foundation/logging/Utf8OutputBuffer.h"
 
+#include "foundation/common/Utf8.h"
+
 namespace Tessel::Common::Logging {
+
+using Tessel::Common::AppendUtf8;
 
 namespace {
 constexpr char32_t ReplacementCharacter = 0xFFFD;
@@ -11,20 +15,8 @@ bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 void Utf8LineEncoder::EncodeCodePoint(char32_t c, std::string& out) {
     if (c == U'\n') {
         out += "\r\n";
-    } else if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        AppendUtf8(c, out);
     }
 }
 
