@@ -1,0 +1,113 @@
+"""Start-up and the end of a run, seen from outside: folders, log, single instance, closing."""
+
+import re
+import time
+import unittest
+from collections import Counter
+
+from harness import (ALREADY_RUNNING, APP_ENDS, APP_STARTS, CLOSE_LOGGERS, TilebayTestCase, wait_for)
+
+DIAGNOSTICS = [
+    ('WinMain', APP_STARTS),
+    ('LogProductInfo', 'Release version'),
+    ('LogProductInfo', '1.0.0.17'),
+    ('LogRuntimeEnvironmentInfo', re.compile(r'OS : Platform ID = 2, Version = \d+\.\d+\.\d+ .*')),
+    ('LogRuntimeEnvironmentInfo', re.compile(r'Windows Directory : C:\\windows', re.I)),
+    ('LogRuntimeEnvironmentInfo', re.compile(r'System Directory : C:\\windows\\system32', re.I)),
+    ('LogRuntimeEnvironmentInfo', re.compile(r'User : \S+')),
+    ('LogRuntimeEnvironmentInfo', re.compile(r'Working Directory : [A-Z]:\\.*')),
+]
+
+
+class StartupTest(TilebayTestCase):
+    screens = ((1920, 1080), (1280, 1024))
+
+    def assertDiagnostics(self, lines):
+        for (function, message), line in zip(DIAGNOSTICS, lines):
+            self.assertEqual(line['level'], 'INF')
+            self.assertEqual(line['function'], function)
+            if isinstance(message, str):
+                self.assertEqual(line['message'], message)
+            else:
+                self.assertRegex(line['message'], message)
+        rest = lines[len(DIAGNOSTICS):]
+        self.assertEqual(rest[0]['message'], 'Monitor Count : 2')
+        self.assertEqual([l['message'] for l in rest[1:3]],
+                         ['  Monitor[0] : 1920, 1080', '  Monitor[1] : 1280, 1024'])
+        for line in rest[:3]:
+            self.assertEqual((line['level'], line['function']), ('INF', 'LogRuntimeEnvironmentInfo'))
+        return rest[3:]
+
+    def test_first_start_makes_the_data_folder_and_a_log_that_opens_with_the_diagnostics(self):
+        self.assertFalse((self.session.documents / 'Tilebay').exists())
+        app = self.session.start()
+        self.session.wait_for_window('Zenpane')
+        self.session.wait_for_log(r'^  Monitor\[1\]')
+
+        files = self.session.log_files()
+        self.assertEqual(len(files), 1)
+        self.assertRegex(files[0].name, r'^\d{6}-\d{6}\.log$')
+        self.assertFalse(self.session.read_lines(files[0])[0].startswith('\ufeff'))
+        self.assertDiagnostics(self.session.log_lines())
+        self.assertEqual(app.close(), 0)
+
+    def test_second_start_logs_on_its_own_and_ends_at_once_without_a_window(self):
+        first = self.session.start()
+        self.session.wait_for_window('Zenpane')
+        self.session.wait_for_log(r'^  Monitor\[1\]')
+        # A start in the same second would share the first one's file.
+        started = time.time()
+        time.sleep(1.1 - (started % 1.0) if started % 1.0 > 0.1 else 0.2)
+
+        second = self.session.start()
+        began = time.monotonic()
+        self.assertEqual(second.wait_exit(timeout=20), 0)
+        self.assertLess(time.monotonic() - began, 15)
+        self.assertEqual(len(self.session.visible_windows('Zenpane')), 1)
+        self.assertTrue(first.running)
+
+        files = self.session.log_files()
+        self.assertEqual(len(files), 2)
+        rest = self.assertDiagnostics(self.session.log_lines(index=1))
+        self.assertEqual([(l['function'], l['message']) for l in rest],
+                         [('WinMain', ALREADY_RUNNING), ('WinMain', APP_ENDS)])
+        self.assertEqual(first.close(), 0)
+
+    def test_closing_the_edge_window_ends_the_program_and_the_log(self):
+        app = self.session.start()
+        self.session.wait_for_window('Zenpane')
+        self.session.wait_for_log(r'^  Monitor\[1\]')
+        self.assertEqual(app.close(), 0)
+
+        messages = self.session.log_messages()
+        self.assertEqual(messages[-2:], [APP_ENDS, CLOSE_LOGGERS])
+        self.assertEqual(messages.count(APP_ENDS), 1)
+        last = self.session.log_lines()[-1]
+        self.assertEqual(last['function'], '~TEdgeForm::TEdgeForm')
+        self.assertFalse(self.session.visible_windows('Zenpane'))
+
+    def test_debug_marker_traces_every_function_once_in_and_once_out(self):
+        self.session.log_folder.mkdir(parents=True)
+        (self.session.log_folder / 'debug.txt').write_bytes(b'')
+        app = self.session.start()
+        self.session.wait_for_window('Zenpane')
+        self.assertEqual(app.close(), 0)
+
+        lines = self.session.log_lines()
+        enters = Counter(l['function'] for l in lines if l['message'] == 'EnterFunc')
+        exits = Counter(l['function'] for l in lines if l['message'].startswith('ExitFunc '))
+        self.assertTrue(enters)
+        self.assertTrue(all(l['level'] == 'DBG' for l in lines if l['message'] == 'EnterFunc'))
+        for line in lines:
+            if line['message'].startswith('ExitFunc '):
+                self.assertRegex(line['message'], r'^ExitFunc \d+(\.\d+)?(e[+-]\d+)?$')
+        # The edge window's destructor closes the log inside its own trace, so its exit line
+        # is the one that can never be written.
+        self.assertEqual(exits, enters - Counter({'~TEdgeForm::TEdgeForm': 1}))
+        self.assertEqual(enters['TEdgeForm::FormCreate'], 1)
+        self.assertEqual(enters['TMainForm::FormShow'], 1)
+        self.assertEqual(lines[-1]['message'], CLOSE_LOGGERS)
+
+
+if __name__ == '__main__':
+    unittest.main()
