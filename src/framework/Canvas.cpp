@@ -1,0 +1,118 @@
+#include "framework/Canvas.h"
+
+TCanvas::TCanvas(HDC dc) : mDc(dc), mSavedState(SaveDC(dc)) {
+    // The default user-interface font of the system, as dialogs and menus use it.
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        mFont = metrics.lfMessageFont;
+    } else {
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(mFont), &mFont);
+    }
+}
+
+TCanvas::~TCanvas() {
+    // Deselects every object of the canvas before its handles are deleted.
+    RestoreDC(mDc, mSavedState);
+}
+
+void TCanvas::SetFontName(const std::wstring& name) {
+    lstrcpynW(mFont.lfFaceName, name.c_str(), LF_FACESIZE);
+    mFontChanged = true;
+}
+
+void TCanvas::SetFontSize(int points) {
+    mFont.lfHeight = -MulDiv(points, GetDeviceCaps(mDc, LOGPIXELSY), 72);
+    mFont.lfWidth = 0;
+    mFontChanged = true;
+}
+
+void TCanvas::SetFontBold(bool bold) {
+    mFont.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    mFontChanged = true;
+}
+
+void TCanvas::SetFontUnderline(bool underline) {
+    mFont.lfUnderline = underline ? TRUE : FALSE;
+    mFontChanged = true;
+}
+
+void TCanvas::SetBrushColor(COLORREF color) {
+    mBrushColor = color;
+    mBrushStyle = TBrushStyle::bsSolid;
+    mBrushChanged = true;
+}
+
+void TCanvas::SetBrushStyle(TBrushStyle style) {
+    mBrushStyle = style;
+    mBrushChanged = true;
+}
+
+void TCanvas::SetPenColor(COLORREF color) {
+    mPenColor = color;
+    mPenChanged = true;
+}
+
+void TCanvas::SetPenStyle(TPenStyle style) {
+    mPenStyle = style;
+    mPenChanged = true;
+}
+
+void TCanvas::RequireFont() {
+    if (mFontChanged) {
+        Tessel::Common::UniqueFont font(CreateFontIndirectW(&mFont));
+        SelectObject(mDc, font ? static_cast<HGDIOBJ>(font.Get()) : GetStockObject(DEFAULT_GUI_FONT));
+        mFontHandle = std::move(font);
+        mFontChanged = false;
+    }
+    SetTextColor(mDc, mFontColor);
+}
+
+void TCanvas::RequireBrush() {
+    if (mBrushChanged) {
+        Tessel::Common::UniqueBrush brush;
+        if (mBrushStyle == TBrushStyle::bsSolid) {
+            brush.Reset(CreateSolidBrush(mBrushColor));
+        }
+        SelectObject(mDc, brush ? static_cast<HGDIOBJ>(brush.Get()) : GetStockObject(NULL_BRUSH));
+        mBrushHandle = std::move(brush);
+        mBrushChanged = false;
+    }
+    if (mBrushStyle == TBrushStyle::bsClear) {
+        SetBkMode(mDc, TRANSPARENT);
+    } else {
+        SetBkMode(mDc, OPAQUE);
+        SetBkColor(mDc, mBrushColor);
+    }
+}
+
+void TCanvas::RequirePen() {
+    if (mPenChanged) {
+        Tessel::Common::UniquePen pen;
+        if (mPenStyle == TPenStyle::psSolid) {
+            pen.Reset(CreatePen(PS_SOLID, 1, mPenColor));
+        }
+        SelectObject(mDc, pen ? static_cast<HGDIOBJ>(pen.Get()) : GetStockObject(NULL_PEN));
+        mPenHandle = std::move(pen);
+        mPenChanged = false;
+    }
+}
+
+void TCanvas::FillRect(const RECT& rect) {
+    RequireBrush();
+    if (mBrushStyle == TBrushStyle::bsSolid) {
+        ::FillRect(mDc, &rect, mBrushHandle.Get());
+    }
+}
+
+void TCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {
+    RequireBrush();
+    RequirePen();
+    ::RoundRect(mDc, left, top, right, bottom, ellipseWidth, ellipseHeight);
+}
+
+void TCanvas::TextRect(RECT rect, const std::wstring& text, unsigned format) {
+    RequireFont();
+    RequireBrush();
+    DrawTextW(mDc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+}

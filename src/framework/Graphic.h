@@ -1,0 +1,60 @@
+#pragma once
+
+#include "foundation/common/GdiHandles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Something drawable with a size of its own: a bitmap, a decoded PNG picture.
+class TGraphic {
+public:
+    virtual ~TGraphic() = default;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    bool Empty() const { return Width() <= 0 || Height() <= 0; }
+    // Draws the whole picture stretched (or shrunk) into dest.
+    virtual void StretchDraw(HDC dc, const RECT& dest) const = 0;
+    // Draws the picture unscaled with its top-left corner at (x, y).
+    void Draw(HDC dc, int x, int y) const { StretchDraw(dc, RECT{x, y, x + Width(), y + Height()}); }
+};
+
+// A 32-bit top-down bitmap in memory (a DIB section), opaque. Whatever it is loaded from, it
+// keeps its pixels in this one form, so drawing and reading pixels back work the same way.
+class TBitmap : public TGraphic {
+public:
+    TBitmap() = default;
+    TBitmap(int width, int height, COLORREF fill = RGB(0, 0, 0));
+
+    int Width() const override { return mWidth; }
+    int Height() const override { return mHeight; }
+    void StretchDraw(HDC dc, const RECT& dest) const override;
+
+    // Makes an empty bitmap of the given size, filled with one colour.
+    void SetSize(int width, int height, COLORREF fill = RGB(0, 0, 0));
+    // Takes over the picture of a bitmap file or a bitmap resource; false (and the bitmap left
+    // as it was) when it cannot be read.
+    bool LoadFromFile(const std::wstring& path);
+    bool LoadFromResource(HINSTANCE module, const wchar_t* name);
+    // Takes over any bitmap, converting it to this bitmap's form.
+    bool Assign(HBITMAP source);
+
+    HBITMAP Handle() const { return mBitmap.Get(); }
+    // Pixels as 0x00RRGGBB, row after row from the top; null when empty.
+    std::uint32_t* Pixels() const { return mPixels; }
+    std::uint32_t Pixel(int x, int y) const { return mPixels[y * mWidth + x] & 0x00FFFFFF; }
+    void SetPixel(int x, int y, COLORREF color);
+
+private:
+    Tessel::Common::UniqueBitmap mBitmap;
+    std::uint32_t* mPixels = nullptr;
+    int mWidth = 0;
+    int mHeight = 0;
+};
+
+// A bitmap's pixel value (0x00RRGGBB) for a colour.
+constexpr std::uint32_t PixelOf(COLORREF color) {
+    return (static_cast<std::uint32_t>(GetRValue(color)) << 16) | (static_cast<std::uint32_t>(GetGValue(color)) << 8) |
+           GetBValue(color);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "views/IDragDropManager.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Arguments of the mouse events of a view. Positions are client coordinates of the panel.
+struct ViewMouseArgs {
+    HWND window;
+    POINT position;
+};
+
+// Arguments of the drag events of a view.
+struct ViewDragArgs {
+    POINT position;
+    HWND window;
+};
+
+// A window-less element of the panel: it lays itself out, paints, hit-tests and takes the
+// mouse and drag events that the panel routes to it. Rectangles are panel client coordinates
+// with exclusive right and bottom edges.
+class IElementView {
+public:
+    virtual ~IElementView() = default;
+
+    // Asks the window to repaint the view (its paint bounds); the flag is always false.
+    std::function<void(IElementView* view, bool flag)> OnInvalidate;
+
+    virtual void LayoutContent() = 0;
+    virtual RECT GetBounds() = 0;
+    virtual RECT GetPaintBounds() = 0;
+    virtual bool GetClipRegion(HRGN region) = 0;
+    virtual RECT GetPreferredBounds() = 0;
+    virtual void SetBounds(const RECT& bounds) = 0;
+    virtual void Paint(HDC dc, const RECT* update) = 0;
+    virtual void BeginDrag(const ViewDragArgs* args) = 0;
+    virtual bool DragTo(const ViewDragArgs* args) = 0;
+    virtual void EndDrag(const ViewDragArgs* args) = 0;
+    virtual void Click(const ViewMouseArgs* args) = 0;
+    virtual void MouseMove(const ViewMouseArgs* args) = 0;
+    virtual void MouseEnter(const ViewMouseArgs* args) = 0;
+    virtual void MouseLeave(const ViewMouseArgs* args) = 0;
+    virtual void DragOver(const ViewDragArgs* args) = 0;
+    virtual void DragEnter(const ViewDragArgs* args) = 0;
+    virtual void DragLeave(const ViewDragArgs* args) = 0;
+    // The view under the point, or null; not owned by the caller.
+    virtual IElementView* HitTest(int x, int y) = 0;
+    virtual void SetDragDropManager(IDragDropManager* manager) = 0;
+    virtual std::string GetTypeName() = 0;
+    virtual void DropLink(std::wstring path, POINT position) = 0;
+    virtual void ShowContextMenu(POINT position) = 0;
+};

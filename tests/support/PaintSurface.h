@@ -1,0 +1,35 @@
+#pragma once
+
+#include "foundation/common/GdiHandles.h"
+#include "framework/Graphic.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace TestSupport {
+
+// A 32-bit bitmap in a memory device context to paint on and read pixels back from.
+class PaintSurface {
+public:
+    PaintSurface(int width, int height, COLORREF fill = RGB(0, 0, 0))
+        : mBitmap(width, height, fill), mDc(CreateCompatibleDC(nullptr)),
+          mSelect(mDc.Get(), mBitmap.Handle()) {}
+
+    HDC Dc() const { return mDc.Get(); }
+    int Width() const { return mBitmap.Width(); }
+    int Height() const { return mBitmap.Height(); }
+    // The pixel as 0x00RRGGBB.
+    std::uint32_t Pixel(int x, int y) const {
+        GdiFlush();
+        return mBitmap.Pixel(x, y);
+    }
+    const TBitmap& Bitmap() const { return mBitmap; }
+
+private:
+    TBitmap mBitmap;
+    Tessel::Common::UniqueMemoryDc mDc;
+    Tessel::Common::ScopedSelectObject mSelect;
+};
+
+} // namespace TestSupport
