@@ -40,8 +40,12 @@ private:
     std::string mName;
 };
 
-delegate2<Subscriber, Subscriber, void*, void*> First(Subscriber& s) { return {&s, &Subscriber::OnFirst}; }
-delegate2<Subscriber, Subscriber, void*, void*> Second(Subscriber& s) { return {&s, &Subscriber::OnSecond}; }
+delegate2<Subscriber, Subscriber, void*, void*> First(Subscriber& s) {
+    return {&s, &Subscriber::OnFirst};
+}
+delegate2<Subscriber, Subscriber, void*, void*> Second(Subscriber& s) {
+    return {&s, &Subscriber::OnSecond};
+}
 
 } // namespace
 

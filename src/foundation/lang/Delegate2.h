@@ -13,11 +13,10 @@ class delegate_base {
 public:
     using FunctionBytes = std::array<unsigned char, 2 * sizeof(void*)>;
 
-    delegate_base(void* boundTarget, const FunctionBytes& boundFunction) : target(boundTarget), function(boundFunction) {}
+    delegate_base(void* boundTarget, const FunctionBytes& boundFunction)
+        : target(boundTarget), function(boundFunction) {}
 
-    bool SameIdentity(const delegate_base& other) const {
-        return target == other.target && function == other.function;
-    }
+    bool SameIdentity(const delegate_base& other) const { return target == other.target && function == other.function; }
 
     bool removed = false;
     void* target;
@@ -30,8 +29,7 @@ protected:
 };
 
 // A delegate taking two arguments, as an event holds it.
-template <typename A1, typename A2>
-class delegate2_base : public delegate_base {
+template <typename A1, typename A2> class delegate2_base : public delegate_base {
 public:
     virtual ~delegate2_base() = default;
     // A new heap copy of the whole delegate, its removal mark included.
@@ -46,8 +44,7 @@ protected:
 
 // A member function of TBase taking (A1, A2), bound to an object of class T. The target is not
 // owned: it must outlive the delegate's subscription.
-template <typename T, typename TBase, typename A1, typename A2>
-class delegate2 : public delegate2_base<A1, A2> {
+template <typename T, typename TBase, typename A1, typename A2> class delegate2 : public delegate2_base<A1, A2> {
 public:
     using Method = void (TBase::*)(A1, A2);
 

@@ -13,8 +13,7 @@ namespace Tessel::CppLang {
 // Subscribers may subscribe and unsubscribe while the event is being raised; a removal during a
 // pass only marks the delegate, and the pass deletes marked delegates once every subscriber ran.
 // UI thread only.
-template <typename A1, typename A2>
-class event2_base {
+template <typename A1, typename A2> class event2_base {
 public:
     static constexpr int Idle = 0;
     static constexpr int Raising = 100;
@@ -97,7 +96,6 @@ private:
 };
 
 // The event type that owners declare as members.
-template <typename A1, typename A2>
-class TesselEvent : public event2_base<A1, A2> {};
+template <typename A1, typename A2> class TesselEvent : public event2_base<A1, A2> {};
 
 } // namespace Tessel::CppLang

@@ -1,0 +1,13 @@
+#include "foundation/common/DayNumber.h"
+
+#include <windows.h>
+
+namespace Tessel::Common {
+
+int TodayDayNumber() {
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    return DayNumberOfDate(now.wYear, now.wMonth, now.wDay);
+}
+
+} // namespace Tessel::Common
