@@ -1,0 +1,53 @@
+#!/usr/bin/env python3
+"""Writes the culture texts (resources/CultureText.txt, the default English texts, and
+resources/CultureText_zh_CN.txt, the Simplified Chinese ones): UTF-16LE with a byte-order mark,
+one key=text line each, CR LF between lines and none after the last."""
+import sys
+from pathlib import Path
+
+# Key, English text, Simplified Chinese text; the order is the resources' order.
+TEXTS = [
+    ('Common_Ok', '&OK', '确定'),
+    ('Common_Cancel', '&Cancel', '取消'),
+    ('App_DoYouWantToCheckUpdate', 'Monthly tip: Please click OK to check update.', '每月提示:请点击"确定"查看更新.'),
+    ('MainWindow_Lb_ProductName', 'Tilebay', 'Tilebay'),
+    ('MainWindow_Menu_OpenFileLocation', 'Open File Location ...', '打开文件位置 ...'),
+    ('MainWindow_Menu_ShowToolTip', 'Show Tooltip', '显示提示'),
+    ('MainWindow_Menu_Properties', 'Properties ...', '属性 ...'),
+    ('MainWindow_Menu_DeleteShortcut', 'Delete Shortcut', '删除此快捷方式'),
+    ('MainWindow_Menu_GroupIconStyle', 'Icon Style', '图标'),
+    ('MainWindow_Menu_GroupIconStyleLarge', 'Large', '大图标'),
+    ('MainWindow_Menu_GroupIconStyleLargeWithText', 'Large With Text', '大图标和文字'),
+    ('MainWindow_Menu_GroupIconStyleSmall', 'Small', '小图标'),
+    ('MainWindow_Menu_GroupBackground', 'Background', '背景'),
+    ('MainWindow_Menu_DeleteGroup', 'Delete Group', '删除组'),
+    ('MainWindow_Menu_AddNewGroup', 'Add New Group', '新建组'),
+    ('MainWindow_Menu_Options', 'Options ...', '选项 ...'),
+    ('MainWindow_Menu_About', 'About ...', '关于 ...'),
+    ('MainWindow_Menu_ExitApplication', 'Exit Application', '退出程序'),
+    ('MainWindow_Btn_AddNewGroup', 'Add a new group', '添加新组'),
+    ('MainWindow_Btn_EnableOrDisableAutoHide', 'Enable/disable auto hide', '启用或禁用自动隐藏'),
+    ('MainWindow_AddNewGroupTip', 'Please click the "+" button to create a new group.', '请先点击"+"创建一个组'),
+    ('Options_Form_Title', 'Options', '选项'),
+    ('Options_Tab_General', 'General', '常用'),
+    ('Options_Tab_General_LbFloatingButton', "Floating Button's Visible Height", '浮动按钮可见高度'),
+    ('Options_Tab_General_ChkAutoStart', 'Auto start when user logs on Windows', '当用户登录到Windows时自动启动'),
+    ('Options_Tab_General_PanelStartButtonColor', 'Change color ...', '改变颜色...'),
+    ('Options_Tab_General_LabelStartButtonColor', 'Color', '颜色'),
+    ('Options_Tab_About', 'About', '关于'),
+]
+
+
+def encode(column):
+    text = '\r\n'.join(f'{key}={texts[column]}' for key, *texts in TEXTS)
+    return b'\xff\xfe' + text.encode('utf-16-le')
+
+
+def main():
+    resources = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parents[1] / 'resources'
+    (resources / 'CultureText.txt').write_bytes(encode(0))
+    (resources / 'CultureText_zh_CN.txt').write_bytes(encode(1))
+
+
+if __name__ == '__main__':
+    main()
