@@ -1,9 +1,13 @@
 #include "forms/TEdgeForm.h"
 
+#include "culture/CultureResources.h"
+#include "culture/UserLocale.h"
 #include "forms/TMainForm.h"
+#include "foundation/common/OsVersion.h"
 #include "foundation/logging/FunctionTrace.h"
 #include "foundation/logging/Log.h"
 #include "framework/Application.h"
+#include "os/ChooseOsSpecific.h"
 
 namespace {
 constexpr int ClientWidthDesign = 100;
@@ -15,9 +19,12 @@ constexpr int DefaultButtonLeft = 300;
 constexpr int DefaultVisibleHeight = 10;
 } // namespace
 
-TEdgeForm::TEdgeForm() {
+TEdgeForm::TEdgeForm() : mCultureManager(ReadUserLocale()) {
     TRACE_FUNCTION("TEdgeForm::TEdgeForm");
     SetColor(RGB(255, 255, 0));
+    mOsSpecific = ChooseOsSpecific(Tessel::Common::GetOsVersion(), mWinXPSpecific, mVistaOrLaterSpecific);
+    LOG_INF("TEdgeForm::TEdgeForm", L"User Culture: " << mCultureManager.GetCulture());
+    LoadCultureTexts(mCultureManager, L"CultureText");
 }
 
 TEdgeForm::~TEdgeForm() {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "culture/CultureManager.h"
 #include "framework/Form.h"
+#include "os/IOsSpecific.h"
+#include "os/VistaOrLaterSpecific.h"
+#include "os/WinXPSpecific.h"
 
 // The small button that hangs from the top edge of the screen. It is the application's main
 // window: closing it ends the program, and its destruction closes the log.
@@ -16,4 +20,11 @@ protected:
     void FormCloseQuery(bool& canClose) override;
     void FormClose(TCloseAction& action) override;
     void FormDestroy() override;
+
+private:
+    WinXPSpecific mWinXPSpecific;
+    VistaOrLaterSpecific mVistaOrLaterSpecific;
+    // The one of the two that fits the running Windows; null before Windows XP.
+    IOsSpecific* mOsSpecific = nullptr;
+    CultureManager mCultureManager;
 };
