@@ -237,8 +237,9 @@ class Session:
         return program
 
     def wine_command(self, *args, timeout=60):
+        # Wine's own programs answer in the code page of the locale, which need not be UTF-8.
         return subprocess.run([self.wine, *args], env=self.environment(), cwd=str(self.prefix),
-                              capture_output=True, text=True, timeout=timeout)
+                              capture_output=True, text=True, errors='replace', timeout=timeout)
 
     # Windows and input -----------------------------------------------------------------------
 
