@@ -196,13 +196,14 @@ std::wstring IniDocument::ReadString(std::wstring_view section, std::wstring_vie
     return std::wstring(entry == nullptr ? defaultValue : StripQuotes(entry->Value()));
 }
 
-int IniDocument::ReadInteger(std::wstring_view section, std::wstring_view key, int defaultValue) const {
+bool IniDocument::TryReadInteger(std::wstring_view section, std::wstring_view key, int& value) const {
     const Line* entry = FindEntry(section, key);
+    return entry != nullptr && ParseInt32(StripQuotes(entry->Value()), value);
+}
+
+int IniDocument::ReadInteger(std::wstring_view section, std::wstring_view key, int defaultValue) const {
     int value = 0;
-    if (entry != nullptr && ParseInt32(StripQuotes(entry->Value()), value)) {
-        return value;
-    }
-    return defaultValue;
+    return TryReadInteger(section, key, value) ? value : defaultValue;
 }
 
 bool IniDocument::ReadBool(std::wstring_view section, std::wstring_view key, bool defaultValue) const {

@@ -30,6 +30,8 @@ public:
     std::wstring ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue) const;
     // The value when it is a whole decimal number that fits 32 bits, else defaultValue.
     int ReadInteger(std::wstring_view section, std::wstring_view key, int defaultValue) const;
+    // As ReadInteger, but tells whether there was such a number instead of giving a default.
+    bool TryReadInteger(std::wstring_view section, std::wstring_view key, int& value) const;
     // Read as an integer: any number but 0 is true.
     bool ReadBool(std::wstring_view section, std::wstring_view key, bool defaultValue) const;
 
