@@ -12,7 +12,9 @@ std::size_t ClampToEnd(int position, std::size_t count) {
     return unsignedPosition > count ? count : unsignedPosition;
 }
 
-bool NamesALink(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
+bool NamesALink(int index, std::size_t count) {
+    return index >= 0 && static_cast<std::size_t>(index) < count;
+}
 
 } // namespace
 

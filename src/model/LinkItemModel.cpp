@@ -57,9 +57,13 @@ LinkItemModel::LinkItemModel(std::wstring fileName, std::wstring path)
 
 LinkItemModel::~LinkItemModel() = default;
 
-HICON LinkItemModel::GetLargeIcon() { return GetIcon(false); }
+HICON LinkItemModel::GetLargeIcon() {
+    return GetIcon(false);
+}
 
-HICON LinkItemModel::GetSmallIcon() { return GetIcon(true); }
+HICON LinkItemModel::GetSmallIcon() {
+    return GetIcon(true);
+}
 
 HICON LinkItemModel::GetIcon(bool small) {
     UniqueIcon& icon = small ? mSmallIcon : mLargeIcon;
@@ -120,9 +124,13 @@ std::wstring LinkItemModel::TrimDisplayName(const std::wstring& shellName, const
     return shellName.substr(0, cut);
 }
 
-void LinkItemModel::Run() const { ShellExecute(nullptr, mPath, nullptr); }
+void LinkItemModel::Run() const {
+    ShellExecute(nullptr, mPath, nullptr);
+}
 
-void LinkItemModel::OpenProperties() const { ShellExecute(L"properties", mPath, nullptr); }
+void LinkItemModel::OpenProperties() const {
+    ShellExecute(L"properties", mPath, nullptr);
+}
 
 void LinkItemModel::OpenFileLocation() const {
     const std::wstring parameters = FileLocationParameters(GetTargetPath(mPath));
@@ -137,7 +145,9 @@ std::wstring LinkItemModel::FileLocationParameters(const std::wstring& target) {
     return L"/n,/select," + target;
 }
 
-bool LinkItemModel::TargetExists() const { return Tessel::Common::PathExists(GetTargetPath(mPath)); }
+bool LinkItemModel::TargetExists() const {
+    return Tessel::Common::PathExists(GetTargetPath(mPath));
+}
 
 std::wstring LinkItemModel::GetTargetPath(const std::wstring& lnkPath) {
     ComPtr<IShellLinkW> link;

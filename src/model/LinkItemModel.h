@@ -3,6 +3,7 @@
 #include "foundation/common/GdiHandles.h"
 
 #include <windows.h>
+
 #include <shtypes.h>
 
 #include <string>

@@ -17,7 +17,9 @@ namespace {
 
 constexpr const wchar_t* GroupSection = L"Group";
 
-std::wstring GroupSectionName(std::size_t group) { return L"Group-" + std::to_wstring(group); }
+std::wstring GroupSectionName(std::size_t group) {
+    return L"Group-" + std::to_wstring(group);
+}
 
 std::wstring LinkSectionName(std::size_t group, std::size_t link) {
     return GroupSectionName(group) + L"-Link-" + std::to_wstring(link);
@@ -26,7 +28,8 @@ std::wstring LinkSectionName(std::size_t group, std::size_t link) {
 // Reads a number written as "%i" of a non-negative value, at the front of text; moves past it.
 bool TakeIndex(std::wstring_view& text, std::size_t& index) {
     std::size_t digits = 0;
-    while (digits < text.size() && text[digits] >= L'0' && text[digits] <= L'9') ++digits;
+    while (digits < text.size() && text[digits] >= L'0' && text[digits] <= L'9')
+        ++digits;
     if (digits == 0 || digits > 9 || (digits > 1 && text[0] == L'0')) {
         return false;
     }
@@ -88,7 +91,9 @@ bool IsPlainFileName(const std::wstring& name) {
 
 OrvexModel::~OrvexModel() = default;
 
-std::wstring OrvexModel::GetStorePath() const { return Tessel::Common::JoinPath(mDataFolder, StoreFileName); }
+std::wstring OrvexModel::GetStorePath() const {
+    return Tessel::Common::JoinPath(mDataFolder, StoreFileName);
+}
 
 void OrvexModel::Bind(LinkGroupModel& group) {
     group.GetSettings().OnChanged = [this] { SetChanged(); };
@@ -111,7 +116,8 @@ LinkGroupModel* OrvexModel::AddGroup(int x, int y) {
 }
 
 void OrvexModel::RemoveGroup(LinkGroupModel* group) {
-    const auto found = std::find_if(mGroups.begin(), mGroups.end(), [group](const auto& each) { return each.get() == group; });
+    const auto found =
+        std::find_if(mGroups.begin(), mGroups.end(), [group](const auto& each) { return each.get() == group; });
     if (found == mGroups.end()) {
         return;
     }
@@ -125,7 +131,8 @@ void OrvexModel::MoveGroupToEnd(LinkGroupModel* group) {
     if (mGroups.empty() || mGroups.back().get() == group) {
         return;
     }
-    const auto found = std::find_if(mGroups.begin(), mGroups.end() - 1, [group](const auto& each) { return each.get() == group; });
+    const auto found =
+        std::find_if(mGroups.begin(), mGroups.end() - 1, [group](const auto& each) { return each.get() == group; });
     if (found == mGroups.end() - 1) {
         return;
     }
@@ -166,9 +173,8 @@ void OrvexModel::Load() {
         settings.SetIsLargeIcon(store.ReadBool(section, L"IsLargeIcon", true));
         settings.SetIsTitleVisible(store.ReadBool(section, L"IsTitleVisible", false));
         int background = 0;
-        settings.SetBackgroundIndex(store.TryReadInteger(section, L"BackgroundIndex", background)
-                                        ? background
-                                        : RandomBackgroundIndex());
+        settings.SetBackgroundIndex(
+            store.TryReadInteger(section, L"BackgroundIndex", background) ? background : RandomBackgroundIndex());
 
         const int linkCount = store.ReadInteger(section, L"LinkCount", 0);
         const std::size_t linksToLoad =

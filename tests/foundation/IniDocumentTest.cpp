@@ -36,7 +36,8 @@ TEST(IniDocument, ReadsStringsAsTheProfileFunctionsDo) {
         {"blanks around the requested names", L"[A]\r\nk=1\r\n", L" A ", L"\tk ", L"1"},
         {"section case", L"[Group]\r\nk=1\r\n", L"GROUP", L"k", L"1"},
         {"key case", L"[A]\r\nGroupCount=1\r\n", L"a", L"groupcount", L"1"},
-        {"non-ASCII case", L"[\u00C9t\u00E9]\r\n\u0418\u043C\u044F=1\r\n", L"\u00E9T\u00C9", L"\u0438\u041C\u042F", L"1"},
+        {"non-ASCII case", L"[\u00C9t\u00E9]\r\n\u0418\u043C\u044F=1\r\n", L"\u00E9T\u00C9", L"\u0438\u041C\u042F",
+         L"1"},
         {"first key wins", L"[A]\r\nk=1\r\nK=2\r\n", L"A", L"k", L"1"},
         {"first section wins", L"[A]\r\nk=1\r\n[a]\r\nk=2\r\n", L"A", L"k", L"1"},
         {"a later section of the same name is not read", L"[A]\r\nk=1\r\n[a]\r\nj=2\r\n", L"A", L"j", Missing},
@@ -116,8 +117,9 @@ TEST(IniDocument, WritingANewDocumentGivesSectionAndKeyLinesWithCrLf) {
     document.WriteInteger(L"Group-0", L"X", -12);
     document.WriteBool(L"Group-0", L"IsLargeIcon", true);
     document.WriteString(L"Group-0-Link-0", L"Lnk", L"zzz1F.lnk");
-    EXPECT_EQ(document.ToText(),
-              L"[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=-12\r\nIsLargeIcon=1\r\n[Group-0-Link-0]\r\nLnk=zzz1F.lnk\r\n");
+    EXPECT_EQ(
+        document.ToText(),
+        L"[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=-12\r\nIsLargeIcon=1\r\n[Group-0-Link-0]\r\nLnk=zzz1F.lnk\r\n");
 }
 
 TEST(IniDocument, UpdatingKeepsEveryOtherLineAsItWas) {
@@ -154,8 +156,8 @@ TEST(IniDocument, UpdatingKeepsEveryOtherLineAsItWas) {
 
 TEST(IniDocument, WrittenValuesReadBackAsGiven) {
     const std::vector<std::wstring> values = {
-        L"", L"plain", L"  blanks at both ends ", L"\"quoted\"", L"'single'", L"\"", L"a=b", L"; not a comment",
-        L"[not a section]", L"\u65B0\u5EFA\u7EC4",
+        L"",   L"plain", L"  blanks at both ends ", L"\"quoted\"",      L"'single'",
+        L"\"", L"a=b",   L"; not a comment",        L"[not a section]", L"\u65B0\u5EFA\u7EC4",
     };
     IniDocument document;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -191,7 +193,8 @@ TEST(IniDocument, EraseSectionAndDeleteKeyRemoveEveryCopy) {
 }
 
 TEST(IniDocument, ListsSectionAndKeyNamesOnceInFileOrder) {
-    const IniDocument document = IniDocument::Parse(L"x=0\r\n[B]\r\nk=1\r\n;c=1\r\nj=2\r\nK=3\r\n[A]\r\n[b]\r\nz=1\r\n");
+    const IniDocument document =
+        IniDocument::Parse(L"x=0\r\n[B]\r\nk=1\r\n;c=1\r\nj=2\r\nK=3\r\n[A]\r\n[b]\r\nz=1\r\n");
     EXPECT_EQ(document.SectionNames(), (std::vector<std::wstring>{L"B", L"A"}));
     EXPECT_EQ(document.KeyNames(L"b"), (std::vector<std::wstring>{L"k", L"j"}));
     EXPECT_TRUE(document.KeyNames(L"C").empty());
@@ -200,7 +203,8 @@ TEST(IniDocument, ListsSectionAndKeyNamesOnceInFileOrder) {
 TEST(TextEncoding, ByteOrderMarksChooseTheEncodingAndTheRestIsAnsi) {
     const auto latin1 = [](std::string_view bytes) {
         std::wstring text;
-        for (char c : bytes) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+        for (char c : bytes)
+            text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
         return text;
     };
     EXPECT_EQ(DecodeText("[A]\r\nk=caf\xE9", latin1), L"[A]\r\nk=caf\u00E9");

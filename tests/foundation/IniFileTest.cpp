@@ -83,8 +83,7 @@ TEST(IniFile, ReadsTrickyFilesAsTheProfileFunctionsDo) {
         {"ANSI text", "[A]\r\nk=caf\xE9\r\n", L"A", L"k", L"caf\u00E9"},
         {"UTF-16LE with its mark", "\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0-N\r\0\n\0"s, L"A", L"k", L"\u4E2D"},
         {"empty file", "", L"A", L"k", Missing},
-        {"section name ends at the first ]", "[A]x]\r\nk=1\r\n", L"A", L"k", L"1",
-         "Wine ends the name at the last ]"},
+        {"section name ends at the first ]", "[A]x]\r\nk=1\r\n", L"A", L"k", L"1", "Wine ends the name at the last ]"},
         {"text before the first section", "k=1\r\n[A]\r\nj=2\r\n", L"", L"k", Missing,
          "Wine files such lines under a section without a name"},
         {"non-ASCII case", "[\xC9t\xE9]\r\nk=1\r\n", L"\u00E9T\u00C9", L"k", L"1",
@@ -135,8 +134,9 @@ TEST(IniFile, SavedFileIsAnsiWithCrLfAndTheProfileFunctionsReadItBack) {
     file.Document().WriteString(L"Text", L"Latin", L"caf\u00E9");
     file.Save();
 
-    EXPECT_EQ(ReadFileBytes(path), "[Group]\r\nGroupCount=2\r\n[Text]\r\nPadded=\"  two blanks  \"\r\nQuoted=\"\"q\"\"\r\n"
-                                   "Latin=caf\xE9\r\n");
+    EXPECT_EQ(ReadFileBytes(path),
+              "[Group]\r\nGroupCount=2\r\n[Text]\r\nPadded=\"  two blanks  \"\r\nQuoted=\"\"q\"\"\r\n"
+              "Latin=caf\xE9\r\n");
     EXPECT_EQ(GetPrivateProfileIntW(L"Group", L"GroupCount", 0, path.c_str()), 2u);
     EXPECT_EQ(ProfileString(path, L"Text", L"Padded"), L"  two blanks  ");
     EXPECT_EQ(ProfileString(path, L"Text", L"Quoted"), L"\"q\"");
@@ -144,7 +144,8 @@ TEST(IniFile, SavedFileIsAnsiWithCrLfAndTheProfileFunctionsReadItBack) {
 }
 
 TEST(IniFile, TextBeyondTheAnsiCodePageIsSavedAsUtf16SoNothingIsLost) {
-    if (GetACP() == CP_UTF8 || GetACP() == 936) GTEST_SKIP() << "the ANSI code page holds these characters";
+    if (GetACP() == CP_UTF8 || GetACP() == 936)
+        GTEST_SKIP() << "the ANSI code page holds these characters";
     TempFolder folder;
     const std::wstring path = folder / L"out.ini";
     IniFile file(path);

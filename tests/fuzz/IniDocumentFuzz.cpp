@@ -18,12 +18,14 @@ namespace {
 
 std::wstring Latin1(std::string_view bytes) {
     std::wstring text;
-    for (char c : bytes) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    for (char c : bytes)
+        text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     return text;
 }
 
 void Check(bool condition) {
-    if (!condition) std::abort();
+    if (!condition)
+        std::abort();
 }
 
 } // namespace

@@ -14,13 +14,15 @@ struct CountedGroup {
     int linksChanged = 0;
 
     explicit CountedGroup(const std::wstring& names) {
-        for (wchar_t name : names) group.AppendLink(std::wstring(1, name), L"C:\\Data\\" + std::wstring(1, name));
+        for (wchar_t name : names)
+            group.AppendLink(std::wstring(1, name), L"C:\\Data\\" + std::wstring(1, name));
         group.OnLinksChanged = [this] { ++linksChanged; };
     }
 
     std::wstring Order() const {
         std::wstring order;
-        for (const auto& link : group.GetLinks()) order += link->FileName();
+        for (const auto& link : group.GetLinks())
+            order += link->FileName();
         return order;
     }
 };
@@ -33,14 +35,15 @@ TEST(LinkGroupModel, MoveLinkTakesAnInsertionPositionCountedBeforeTheMove) {
         int to;
         const wchar_t* expected;
     } cases[] = {
-        {3, 4, L"abcde"},   {3, 3, L"abcde"},  {0, 100, L"bcdea"}, {0, 5, L"bcdea"}, {0, -1, L"bcdea"},
-        {4, 0, L"eabcd"},   {1, 3, L"acbde"},  {3, 1, L"adbce"},   {2, 0, L"cabde"}, {4, 5, L"abcde"},
+        {3, 4, L"abcde"}, {3, 3, L"abcde"}, {0, 100, L"bcdea"}, {0, 5, L"bcdea"}, {0, -1, L"bcdea"},
+        {4, 0, L"eabcd"}, {1, 3, L"acbde"}, {3, 1, L"adbce"},   {2, 0, L"cabde"}, {4, 5, L"abcde"},
     };
     for (const auto& c : cases) {
         CountedGroup counted(L"abcde");
         counted.group.MoveLink(c.from, c.to);
         EXPECT_EQ(counted.Order(), c.expected) << "MoveLink(" << c.from << ", " << c.to << ")";
-        EXPECT_EQ(counted.linksChanged, 1) << "raised also when nothing moved: MoveLink(" << c.from << ", " << c.to << ")";
+        EXPECT_EQ(counted.linksChanged, 1)
+            << "raised also when nothing moved: MoveLink(" << c.from << ", " << c.to << ")";
     }
 }
 

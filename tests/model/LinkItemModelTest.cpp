@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
@@ -30,8 +31,10 @@ protected:
         ComPtr<IShellLinkW> link;
         EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))));
         link->SetPath(target.c_str());
-        if (!arguments.empty()) link->SetArguments(arguments.c_str());
-        if (!workingFolder.empty()) link->SetWorkingDirectory(workingFolder.c_str());
+        if (!arguments.empty())
+            link->SetArguments(arguments.c_str());
+        if (!workingFolder.empty())
+            link->SetWorkingDirectory(workingFolder.c_str());
         ComPtr<IPersistFile> file;
         EXPECT_TRUE(SUCCEEDED(link.As(&file)));
         const std::wstring path = folder / name;
@@ -51,12 +54,15 @@ protected:
 
     static SIZE IconSize(HICON icon) {
         ICONINFO info{};
-        if (!GetIconInfo(icon, &info)) return {0, 0};
+        if (!GetIconInfo(icon, &info))
+            return {0, 0};
         BITMAP bitmap{};
         GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
         const SIZE size{bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
+        if (info.hbmColor)
+            DeleteObject(info.hbmColor);
+        if (info.hbmMask)
+            DeleteObject(info.hbmMask);
         return size;
     }
 
@@ -84,9 +90,7 @@ TEST_F(ShellShortcuts, FileShortcutGetsBothIconsOnceAndTheTargetNameWithoutExten
 }
 
 TEST_F(ShellShortcuts, FolderShortcutsKeepTheWholeFolderName) {
-    const struct {
-        const wchar_t* folderName;
-    } cases[] = {{L"Release 1.2"}, {L"Projects"}};
+    const struct { const wchar_t* folderName; } cases[] = {{L"Release 1.2"}, {L"Projects"}};
     int number = 0;
     for (const auto& c : cases) {
         const std::wstring lnk = MakeShortcut(L"zzz" + std::to_wstring(++number) + L".lnk", MakeFolder(c.folderName));
@@ -172,7 +176,8 @@ TEST_F(ShellShortcuts, RunStartsTheTargetWithTheShortcutsArgumentsAndFolder) {
 
     LinkItemModel(L"zzz1.lnk", lnk).Run();
 
-    for (int waited = 0; waited < 300 && !Tessel::Common::FileExists(marker); ++waited) Sleep(50);
+    for (int waited = 0; waited < 300 && !Tessel::Common::FileExists(marker); ++waited)
+        Sleep(50);
     const std::string bytes = TestSupport::ReadFileBytes(marker);
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     EXPECT_EQ(text, L"hello\n" + workingFolder);

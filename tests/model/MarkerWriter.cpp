@@ -2,6 +2,7 @@
 // and then its working folder, into the file named by its first argument.
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <string>

@@ -45,7 +45,8 @@ protected:
         std::string text;
         for (const auto& group : model.GetGroups()) {
             const LinkGroupSettings& s = group->GetSettings();
-            if (!text.empty()) text += " | ";
+            if (!text.empty())
+                text += " | ";
             text += std::to_string(s.X()) + "," + std::to_string(s.Y()) + " c" + std::to_string(s.Column()) +
                     (s.IsLargeIcon() ? " L" : " S") + (s.IsTitleVisible() ? "T" : "-") + " b" +
                     std::to_string(s.BackgroundIndex()) + ":";
@@ -120,14 +121,16 @@ TEST(RandomBackground, SevenValuesEquallyLikelyAndASeedRepeatsTheSequence) {
         ASSERT_GE(index, 0);
         ASSERT_LE(index, 6);
         ++counts[index];
-        if (i < 20) first.push_back(index);
+        if (i < 20)
+            first.push_back(index);
     }
     for (int count : counts) {
         EXPECT_GT(count, 850);
         EXPECT_LT(count, 1150);
     }
     SeedRandomBackground(42);
-    for (int expected : first) EXPECT_EQ(RandomBackgroundIndex(), expected);
+    for (int expected : first)
+        EXPECT_EQ(RandomBackgroundIndex(), expected);
 }
 
 TEST_F(DataFolder, RemoveGroupSavesAtOnceAndKeepsTheShortcutFiles) {
@@ -199,11 +202,13 @@ TEST_F(DataFolder, MoveGroupToEndReordersAndSavesAtOnceUnlessTheGroupIsLast) {
         TempFolder data;
         OrvexModel built;
         built.SetDataFolder(data.Path());
-        for (int g = 0; g < 3; ++g) built.AddGroup(g, 0);
+        for (int g = 0; g < 3; ++g)
+            built.AddGroup(g, 0);
         built.MoveGroupToEnd(built.GetGroups()[c.move].get());
 
         std::string order;
-        for (const auto& group : built.GetGroups()) order += (order.empty() ? "" : " ") + std::to_string(group->GetSettings().X());
+        for (const auto& group : built.GetGroups())
+            order += (order.empty() ? "" : " ") + std::to_string(group->GetSettings().X());
         EXPECT_EQ(order, c.expectedOrder);
         const std::string store = ReadFileBytes(data / L"groups.txt");
         EXPECT_EQ(!store.empty(), c.saves) << "moving group " << c.move;
@@ -246,13 +251,15 @@ TEST_F(DataFolder, TheExampleStoreLoadsAsDescribedWithoutMarkingTheModelChanged)
 }
 
 TEST_F(DataFolder, LoadReadsDefaultsForWhatIsMissingOrNotANumber) {
-    for (const wchar_t* name : {L"a.lnk", L"b.lnk", L"c.lnk"}) Touch(name);
+    for (const wchar_t* name : {L"a.lnk", L"b.lnk", L"c.lnk"})
+        Touch(name);
     const struct {
         const char* what;
         std::string store;
         const char* expected; // b? stands for a background drawn at random
     } cases[] = {
-        {"no keys in the group section", "[Group]\r\nGroupCount=1\r\n[Group-0]\r\nBackgroundIndex=2\r\n", "0,0 c0 L- b2:"},
+        {"no keys in the group section", "[Group]\r\nGroupCount=1\r\n[Group-0]\r\nBackgroundIndex=2\r\n",
+         "0,0 c0 L- b2:"},
         {"values that are not whole numbers",
          "[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=12abc\r\nY=0x1F\r\nColumn=\r\nIsLargeIcon=yes\r\n"
          "IsTitleVisible=on\r\nBackgroundIndex=4\r\nLinkCount=1x\r\n[Group-0-Link-0]\r\nLnk=a.lnk\r\n",
@@ -261,7 +268,8 @@ TEST_F(DataFolder, LoadReadsDefaultsForWhatIsMissingOrNotANumber) {
          "[Group]\r\nGroupCount=1\r\n[Group-0]\r\nIsLargeIcon=2\r\nIsTitleVisible=-1\r\nBackgroundIndex=0\r\n"
          "LinkCount=2\r\n[Group-0-Link-0]\r\nLnk=a.lnk\r\nIsShowingToolTip=0\r\n[Group-0-Link-1]\r\nLnk=b.lnk\r\n",
          "0,0 c0 LT b0: a.lnk~ b.lnk"},
-        {"negative numbers", "[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=-20\r\nY=-1\r\nColumn=-3\r\nBackgroundIndex=1\r\n",
+        {"negative numbers",
+         "[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=-20\r\nY=-1\r\nColumn=-3\r\nBackgroundIndex=1\r\n",
          "-20,-1 c-3 L- b1:"},
         {"names in any case, blanks and blank lines",
          "\r\n[ group ]\r\n groupcount = 1 \r\n\r\n[GROUP-0]\r\nx=5\r\nLINKCOUNT=1\r\nbackgroundindex=5\r\n"
@@ -291,8 +299,9 @@ TEST_F(DataFolder, LoadReadsDefaultsForWhatIsMissingOrNotANumber) {
     CreateDirectoryW((folder / L"sub").c_str(), nullptr);
     for (const auto& c : cases) {
         if (std::string(c.what) == "UTF-16 store") {
-            WriteStore(Tessel::Common::EncodeUtf16LE(L"[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=3\r\nBackgroundIndex=2\r\n"
-                                                     L"LinkCount=1\r\n[Group-0-Link-0]\r\nLnk=a.lnk\r\n"));
+            WriteStore(
+                Tessel::Common::EncodeUtf16LE(L"[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=3\r\nBackgroundIndex=2\r\n"
+                                              L"LinkCount=1\r\n[Group-0-Link-0]\r\nLnk=a.lnk\r\n"));
         } else {
             WriteStore(c.store);
         }
@@ -301,7 +310,8 @@ TEST_F(DataFolder, LoadReadsDefaultsForWhatIsMissingOrNotANumber) {
         SeedRandomBackground(9);
         model.Load();
         std::string expected = c.expected;
-        if (const auto at = expected.find("b?"); at != std::string::npos) expected.replace(at + 1, 1, random);
+        if (const auto at = expected.find("b?"); at != std::string::npos)
+            expected.replace(at + 1, 1, random);
         EXPECT_EQ(Describe(model), expected) << c.what;
         EXPECT_FALSE(model.IsChanged()) << c.what;
     }
@@ -454,7 +464,8 @@ TEST_F(DataFolder, HostileCountsLoadInBoundedTimeAndTheLogSaysSo) {
 
 TEST_F(DataFolder, GroupsWithSectionsBeyondTheLimitAreAllLoaded) {
     std::string store = "[Group]\r\nGroupCount=2000000000\r\n";
-    for (int g = 0; g < 1200; g += 100) store += "[Group-" + std::to_string(g) + "]\r\nX=" + std::to_string(g) + "\r\n";
+    for (int g = 0; g < 1200; g += 100)
+        store += "[Group-" + std::to_string(g) + "]\r\nX=" + std::to_string(g) + "\r\n";
     store += "[Group-1199]\r\nX=1199\r\n";
     WriteStore(store);
     model.Load();

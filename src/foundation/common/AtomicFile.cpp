@@ -43,8 +43,8 @@ bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWO
         return false;
     };
 
-    UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         // Whatever stands at that name (a folder, a file someone holds) is not ours to remove.
         return fail(L"Creating the temporary file", GetLastError(), false);

@@ -8,13 +8,17 @@ namespace Tessel::Common {
 namespace {
 
 // Ctrl-Z counts as a blank: old editors end text files with it.
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == 0x1A; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == 0x1A;
+}
 
 std::wstring_view Trim(std::wstring_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
@@ -32,11 +36,14 @@ wchar_t FoldChar(wchar_t c) {
 
 std::wstring Fold(std::wstring_view name) {
     std::wstring folded(name);
-    for (wchar_t& c : folded) c = FoldChar(c);
+    for (wchar_t& c : folded)
+        c = FoldChar(c);
     return folded;
 }
 
-bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
+bool IsQuote(wchar_t c) {
+    return c == L'"' || c == L'\'';
+}
 
 std::wstring_view StripQuotes(std::wstring_view value) {
     if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()) {
@@ -49,7 +56,8 @@ std::wstring_view StripQuotes(std::wstring_view value) {
 std::wstring EncodeValue(std::wstring_view value) {
     std::wstring text(value);
     for (wchar_t& c : text) {
-        if (c == L'\r' || c == L'\n') c = L' ';
+        if (c == L'\r' || c == L'\n')
+            c = L' ';
     }
     const bool losesBlanks = !text.empty() && (IsBlank(text.front()) || IsBlank(text.back()));
     const bool losesQuotes = StripQuotes(text).size() != text.size();
@@ -184,7 +192,9 @@ const IniDocument::Line* IniDocument::FindEntry(std::wstring_view section, std::
     return entry == found->keyIndex.end() ? nullptr : &found->lines[entry->second];
 }
 
-bool IniDocument::SectionExists(std::wstring_view section) const { return FindSection(section) != nullptr; }
+bool IniDocument::SectionExists(std::wstring_view section) const {
+    return FindSection(section) != nullptr;
+}
 
 bool IniDocument::ValueExists(std::wstring_view section, std::wstring_view key) const {
     return FindEntry(section, key) != nullptr;
@@ -296,10 +306,12 @@ void IniDocument::DeleteKey(std::wstring_view section, std::wstring_view key) {
 std::wstring IniDocument::ToText() const {
     std::wstring text;
     const auto append = [&text](const std::wstring& line) { text.append(line).append(L"\r\n"); };
-    for (const auto& line : mPreamble) append(line);
+    for (const auto& line : mPreamble)
+        append(line);
     for (const auto& section : mSections) {
         append(section.header);
-        for (const auto& line : section.lines) append(line.text);
+        for (const auto& line : section.lines)
+            append(line.text);
     }
     return text;
 }

@@ -31,8 +31,9 @@ std::wstring DecodeAnsi(std::string_view bytes) {
 // exclusively for a moment is tried again.
 UniqueFileHandle OpenForReading(const std::wstring& path, DWORD& error) {
     for (int attempt = 1;; ++attempt) {
-        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         error = file ? ERROR_SUCCESS : GetLastError();
         if (file || error != ERROR_SHARING_VIOLATION || attempt == OpenAttempts) {
             return file;
@@ -98,17 +99,19 @@ std::string IniFile::Encode(std::wstring_view text) {
     BOOL lost = FALSE;
     BOOL* lostFlag = codePage == CP_UTF8 ? nullptr : &lost;
     const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int length = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, lostFlag);
+    const int length =
+        WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, lostFlag);
     if (length > 0 && !lost) {
         std::string bytes(static_cast<std::size_t>(length), '\0');
-        WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), bytes.data(), length,
-                            nullptr, nullptr);
+        WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
+                            nullptr);
         return bytes;
     }
     return EncodeUtf16LE(text);
 }
 
-std::wstring IniFile::Decode(std::string_view bytes) { return DecodeText(bytes, DecodeAnsi); }
+std::wstring IniFile::Decode(std::string_view bytes) {
+    return DecodeText(bytes, DecodeAnsi);
+}
 
 } // namespace Tessel::Common

@@ -6,7 +6,9 @@ namespace Tessel::Common {
 
 namespace {
 
-bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+}
 
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view Utf16LEMark = "\xFF\xFE";
@@ -26,9 +28,12 @@ std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
 } // namespace
 
 TextEncoding DetectTextEncoding(std::string_view bytes) {
-    if (StartsWith(bytes, Utf16LEMark)) return TextEncoding::Utf16LE;
-    if (StartsWith(bytes, Utf16BEMark)) return TextEncoding::Utf16BE;
-    if (StartsWith(bytes, Utf8Mark)) return TextEncoding::Utf8;
+    if (StartsWith(bytes, Utf16LEMark))
+        return TextEncoding::Utf16LE;
+    if (StartsWith(bytes, Utf16BEMark))
+        return TextEncoding::Utf16BE;
+    if (StartsWith(bytes, Utf8Mark))
+        return TextEncoding::Utf8;
     return TextEncoding::Ansi;
 }
 
