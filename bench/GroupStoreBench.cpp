@@ -1,0 +1,138 @@
+// Loads and saves group stores of growing size and prints the times, beside the same load done
+// through GetPrivateProfileStringW key by key. Run by hand:
+//   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe
+// Each store has 50 shortcuts per group, and every shortcut file exists in the Data folder.
+
+#include "foundation/common/DataFolder.h"
+#include "model/OrvexModel.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int LinksPerGroup = 50;
+
+double Milliseconds(std::chrono::steady_clock::duration elapsed) {
+    return std::chrono::duration<double, std::milli>(elapsed).count();
+}
+
+template <typename Action> double Time(Action&& action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return Milliseconds(std::chrono::steady_clock::now() - start);
+}
+
+std::wstring MakeFolder() {
+    wchar_t base[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, base);
+    const std::wstring folder = std::wstring(base) + L"tb-bench-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+void RemoveFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+void EnsureShortcutFiles(const std::wstring& folder, int count) {
+    for (int i = 0; i < count; ++i) {
+        const std::wstring path = folder + L"\\zzz" + std::to_wstring(i) + L".lnk";
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+}
+
+int ProfileInt(const std::wstring& section, const wchar_t* key, int defaultValue, const std::wstring& path) {
+    return static_cast<int>(GetPrivateProfileIntW(section.c_str(), key, defaultValue, path.c_str()));
+}
+
+// The same load, one profile-function call per key, as the store was read by the profile API.
+std::size_t LoadThroughProfileFunctions(const std::wstring& folder) {
+    const std::wstring path = folder + L"\\groups.txt";
+    std::size_t links = 0;
+    const int groups = ProfileInt(L"Group", L"GroupCount", 0, path);
+    for (int g = 0; g < groups; ++g) {
+        const std::wstring section = L"Group-" + std::to_wstring(g);
+        for (const wchar_t* key : {L"X", L"Y", L"Column", L"IsLargeIcon", L"IsTitleVisible", L"BackgroundIndex"}) {
+            ProfileInt(section, key, 0, path);
+        }
+        const int count = ProfileInt(section, L"LinkCount", 0, path);
+        for (int k = 0; k < count; ++k) {
+            const std::wstring linkSection = section + L"-Link-" + std::to_wstring(k);
+            wchar_t name[MAX_PATH] = {};
+            GetPrivateProfileStringW(linkSection.c_str(), L"Lnk", L"", name, MAX_PATH, path.c_str());
+            ProfileInt(linkSection, L"IsShowingToolTip", 1, path);
+            if (Tessel::Common::FileExists(folder + L"\\" + name))
+                ++links;
+        }
+    }
+    return links;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool withProfile = !(argc > 1 && std::string(argv[1]) == "--no-profile");
+    const std::wstring folder = MakeFolder();
+    std::printf("%8s %8s %10s %10s %14s %18s\n", "groups", "links", "save ms", "load ms", "load us/link",
+                withProfile ? "profile load ms" : "");
+    for (const int groups : {25, 50, 100, 200}) {
+        const int links = groups * LinksPerGroup;
+        EnsureShortcutFiles(folder, links);
+
+        OrvexModel model;
+        model.SetDataFolder(folder);
+        int next = 0;
+        for (int g = 0; g < groups; ++g) {
+            LinkGroupModel* group = model.AddGroup(g * 10, g * 5);
+            for (int k = 0; k < LinksPerGroup; ++k, ++next) {
+                const std::wstring name = L"zzz" + std::to_wstring(next) + L".lnk";
+                group->AppendLink(name, folder + L"\\" + name);
+            }
+        }
+        const double saveMs = Time([&] { model.Save(); });
+
+        OrvexModel loaded;
+        loaded.SetDataFolder(folder);
+        const double loadMs = Time([&] { loaded.Load(); });
+        std::size_t loadedLinks = 0;
+        for (const auto& group : loaded.GetGroups())
+            loadedLinks += group->GetLinks().size();
+        if (loadedLinks != static_cast<std::size_t>(links)) {
+            std::printf("loaded %zu shortcuts instead of %d\n", loadedLinks, links);
+            return 1;
+        }
+
+        std::string profile;
+        if (withProfile) {
+            std::size_t profileLinks = 0;
+            const double profileMs = Time([&] { profileLinks = LoadThroughProfileFunctions(folder); });
+            profile = std::to_string(static_cast<long long>(profileMs + 0.5));
+            if (profileLinks != static_cast<std::size_t>(links))
+                profile += " (wrong count)";
+        }
+        std::printf("%8d %8d %10.1f %10.1f %14.2f %18s\n", groups, links, saveMs, loadMs, loadMs * 1000.0 / links,
+                    profile.c_str());
+        std::fflush(stdout);
+    }
+    RemoveFolder(folder);
+    return 0;
+}

@@ -1,0 +1,117 @@
+#include "foundation/common/IniFile.h"
+
+#include "foundation/common/AtomicFile.h"
+#include "foundation/common/Exception.h"
+#include "foundation/common/TextEncoding.h"
+#include "foundation/common/UniqueHandle.h"
+#include "foundation/logging/Log.h"
+
+#include <windows.h>
+
+namespace Tessel::Common {
+
+namespace {
+
+constexpr int OpenAttempts = 5;
+constexpr DWORD OpenRetryDelayMs = 100;
+
+std::wstring DecodeAnsi(std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    }
+    return text;
+}
+
+// Opens for reading while letting others read, write and rename; a file another program holds
+// exclusively for a moment is tried again.
+UniqueFileHandle OpenForReading(const std::wstring& path, DWORD& error) {
+    for (int attempt = 1;; ++attempt) {
+        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        error = file ? ERROR_SUCCESS : GetLastError();
+        if (file || error != ERROR_SHARING_VIOLATION || attempt == OpenAttempts) {
+            return file;
+        }
+        Sleep(OpenRetryDelayMs);
+    }
+}
+
+} // namespace
+
+IniFile::IniFile(std::wstring path) : mPath(std::move(path)) {}
+
+bool IniFile::Load() {
+    mDocument = IniDocument();
+    DWORD error = ERROR_SUCCESS;
+    const UniqueFileHandle file = OpenForReading(mPath, error);
+    if (!file) {
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return true;
+        }
+        LOG_ERR("IniFile::Load", L"Cannot open " << mPath << L" (error " << error << L")");
+        return false;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        LOG_ERR("IniFile::Load", L"Cannot read the size of " << mPath << L" (error " << GetLastError() << L")");
+        return false;
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) > MaxFileSize) {
+        LOG_ERR("IniFile::Load", L"Not read: " << mPath << L" holds " << size.QuadPart << L" bytes");
+        return false;
+    }
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read, nullptr)) {
+            LOG_ERR("IniFile::Load", L"Cannot read " << mPath << L" (error " << GetLastError() << L")");
+            return false;
+        }
+        if (read == 0) {
+            break;
+        }
+        filled += read;
+    }
+    bytes.resize(filled);
+    mDocument = IniDocument::Parse(Decode(bytes));
+    return true;
+}
+
+void IniFile::Save() const {
+    if (!ReplaceFileAtomically(mPath, Encode(mDocument.ToText()))) {
+        throw Exception(L"Unable to write to " + mPath);
+    }
+}
+
+std::string IniFile::Encode(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const UINT codePage = GetACP();
+    // UTF-8 as the ANSI code page holds every character; the other code pages report a loss.
+    BOOL lost = FALSE;
+    BOOL* lostFlag = codePage == CP_UTF8 ? nullptr : &lost;
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int length =
+        WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, lostFlag);
+    if (length > 0 && !lost) {
+        std::string bytes(static_cast<std::size_t>(length), '\0');
+        WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
+                            nullptr);
+        return bytes;
+    }
+    return EncodeUtf16LE(text);
+}
+
+std::wstring IniFile::Decode(std::string_view bytes) {
+    return DecodeText(bytes, DecodeAnsi);
+}
+
+} // namespace Tessel::Common

@@ -1,0 +1,65 @@
+#include "foundation/common/TextEncoding.h"
+
+#include "foundation/common/Utf8.h"
+
+namespace Tessel::Common {
+
+namespace {
+
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+}
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view Utf16LEMark = "\xFF\xFE";
+constexpr std::string_view Utf16BEMark = "\xFE\xFF";
+
+std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::wstring text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        text.push_back(static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
+    }
+    return text;
+}
+
+} // namespace
+
+TextEncoding DetectTextEncoding(std::string_view bytes) {
+    if (StartsWith(bytes, Utf16LEMark))
+        return TextEncoding::Utf16LE;
+    if (StartsWith(bytes, Utf16BEMark))
+        return TextEncoding::Utf16BE;
+    if (StartsWith(bytes, Utf8Mark))
+        return TextEncoding::Utf8;
+    return TextEncoding::Ansi;
+}
+
+std::wstring DecodeText(std::string_view bytes, const std::function<std::wstring(std::string_view)>& decodeAnsi) {
+    switch (DetectTextEncoding(bytes)) {
+    case TextEncoding::Utf16LE:
+        return DecodeUtf16(bytes.substr(Utf16LEMark.size()), false);
+    case TextEncoding::Utf16BE:
+        return DecodeUtf16(bytes.substr(Utf16BEMark.size()), true);
+    case TextEncoding::Utf8:
+        return Utf8ToUtf16(bytes.substr(Utf8Mark.size()));
+    case TextEncoding::Ansi:
+        break;
+    }
+    return decodeAnsi(bytes);
+}
+
+std::string EncodeUtf16LE(std::wstring_view text) {
+    std::string bytes(Utf16LEMark);
+    bytes.reserve(2 + text.size() * 2);
+    for (wchar_t c : text) {
+        const auto unit = static_cast<unsigned>(c) & 0xFFFFu;
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+} // namespace Tessel::Common

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace Tessel::Common {
+
+// How the bytes of a text file are to be read, known by their byte order mark.
+enum class TextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
+
+TextEncoding DetectTextEncoding(std::string_view bytes);
+
+// The text of a file's bytes, without the byte order mark. Bytes without a mark are the
+// system's ANSI code page, which only the platform knows: decodeAnsi turns them into text.
+// An odd last byte of UTF-16 is dropped; bytes that are not UTF-8 in a UTF-8 file are kept as
+// Latin-1 characters.
+std::wstring DecodeText(std::string_view bytes, const std::function<std::wstring(std::string_view)>& decodeAnsi);
+
+// UTF-16LE bytes of the text, with the byte order mark in front.
+std::string EncodeUtf16LE(std::wstring_view text);
+
+} // namespace Tessel::Common

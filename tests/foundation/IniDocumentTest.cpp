@@ -1,0 +1,217 @@
+#include "foundation/common/IniDocument.h"
+#include "foundation/common/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using Tessel::Common::DecodeText;
+using Tessel::Common::EncodeUtf16LE;
+using Tessel::Common::IniDocument;
+
+namespace {
+
+constexpr const wchar_t* Missing = L"<missing>";
+
+struct LookupCase {
+    const char* what;
+    const wchar_t* text;
+    const wchar_t* section;
+    const wchar_t* key;
+    const wchar_t* expected;
+};
+
+} // namespace
+
+// The profile functions of the platform check the same rules on real files (IniFileTest).
+TEST(IniDocument, ReadsStringsAsTheProfileFunctionsDo) {
+    const std::vector<LookupCase> cases = {
+        {"CR LF lines", L"[A]\r\nk=1\r\n", L"A", L"k", L"1"},
+        {"LF lines", L"[A]\nj=0\nk=1\n", L"A", L"k", L"1"},
+        {"CR lines", L"[A]\rj=0\rk=1\r", L"A", L"k", L"1"},
+        {"line end runs and blank lines", L"[A]\r\r\n\r\n\n\nk=1\r\r\n", L"A", L"k", L"1"},
+        {"no line end at the end", L"[A]\r\nk=1", L"A", L"k", L"1"},
+        {"blanks around everything", L"  [ A ]\t\r\n \t k \t= \t v w \t\r\n", L"A", L"k", L"v w"},
+        {"blanks around the requested names", L"[A]\r\nk=1\r\n", L" A ", L"\tk ", L"1"},
+        {"section case", L"[Group]\r\nk=1\r\n", L"GROUP", L"k", L"1"},
+        {"key case", L"[A]\r\nGroupCount=1\r\n", L"a", L"groupcount", L"1"},
+        {"non-ASCII case", L"[\u00C9t\u00E9]\r\n\u0418\u043C\u044F=1\r\n", L"\u00E9T\u00C9", L"\u0438\u041C\u042F",
+         L"1"},
+        {"first key wins", L"[A]\r\nk=1\r\nK=2\r\n", L"A", L"k", L"1"},
+        {"first section wins", L"[A]\r\nk=1\r\n[a]\r\nk=2\r\n", L"A", L"k", L"1"},
+        {"a later section of the same name is not read", L"[A]\r\nk=1\r\n[a]\r\nj=2\r\n", L"A", L"j", Missing},
+        {"value holds =", L"[A]\r\nk=a=b\r\n", L"A", L"k", L"a=b"},
+        {"empty value", L"[A]\r\nk=\r\n", L"A", L"k", L""},
+        {"line without =", L"[A]\r\nk\r\nj=1\r\n", L"A", L"k", Missing},
+        {"double quotes", L"[A]\r\nk=\"x y\"\r\n", L"A", L"k", L"x y"},
+        {"single quotes", L"[A]\r\nk='x'\r\n", L"A", L"k", L"x"},
+        {"blanks inside quotes stay", L"[A]\r\nk= \" x \" \r\n", L"A", L"k", L" x "},
+        {"only one pair of quotes", L"[A]\r\nk=\"\"x\"\"\r\n", L"A", L"k", L"\"x\""},
+        {"quotes that do not match", L"[A]\r\nk=\"x'\r\n", L"A", L"k", L"\"x'"},
+        {"a lone quote", L"[A]\r\nk=\"\r\n", L"A", L"k", L"\""},
+        {"empty quotes", L"[A]\r\nk=\"\"\r\n", L"A", L"k", L""},
+        {"section name ends at the first ]", L"[A]x]\r\nk=1\r\n", L"A", L"k", L"1"},
+        {"unclosed [ is no section", L"[A]\r\nk=1\r\n[B\r\nk=2\r\n", L"A", L"k", L"1"},
+        {"text before the first section", L"k=1\r\n[A]\r\nj=2\r\n", L"", L"k", Missing},
+        {"comment line", L"[A]\r\n;k=1\r\nk=2\r\n", L"A", L";k", Missing},
+        {"comment line does not hide a key", L"[A]\r\n;k=1\r\nk=2\r\n", L"A", L"k", L"2"},
+        {"a key of the next section", L"[A]\r\n[B]\r\nk=1\r\n", L"A", L"k", Missing},
+        {"missing section", L"[A]\r\nk=1\r\n", L"B", L"k", Missing},
+        {"empty text", L"", L"A", L"k", Missing},
+    };
+    for (const auto& c : cases) {
+        const IniDocument document = IniDocument::Parse(c.text);
+        EXPECT_EQ(document.ReadString(c.section, c.key, Missing), c.expected) << c.what;
+        EXPECT_EQ(document.ValueExists(c.section, c.key), std::wstring(c.expected) != Missing) << c.what;
+    }
+}
+
+TEST(IniDocument, IntegersAreWholeDecimal32BitNumbersElseTheDefault) {
+    const struct {
+        const wchar_t* value;
+        bool valid;
+        int expected;
+    } cases[] = {
+        {L"12", true, 12},
+        {L"-7", true, -7},
+        {L"+5", true, 5},
+        {L"  42  ", true, 42},
+        {L"007", true, 7},
+        {L"\"3\"", true, 3},
+        {L"2147483647", true, 2147483647},
+        {L"-2147483648", true, -2147483647 - 1},
+        {L"2147483648", false, 0},
+        {L"-2147483649", false, 0},
+        {L"99999999999999999999", false, 0},
+        {L"12abc", false, 0},
+        {L"0x1F", false, 0},
+        {L"$1F", false, 0},
+        {L"1 2", false, 0},
+        {L"1.5", false, 0},
+        {L"-", false, 0},
+        {L"+", false, 0},
+        {L"", false, 0},
+    };
+    for (const auto& c : cases) {
+        const IniDocument document = IniDocument::Parse(std::wstring(L"[A]\r\nk=") + c.value + L"\r\n");
+        EXPECT_EQ(document.ReadInteger(L"A", L"k", -99), c.valid ? c.expected : -99)
+            << testing::PrintToString(std::wstring(c.value));
+    }
+}
+
+TEST(IniDocument, BooleansAreIntegersAndAnyNonZeroIsTrue) {
+    const IniDocument document = IniDocument::Parse(L"[A]\r\nzero=0\r\none=1\r\ntwo=2\r\nminus=-1\r\nword=yes\r\n");
+    EXPECT_FALSE(document.ReadBool(L"A", L"zero", true));
+    EXPECT_TRUE(document.ReadBool(L"A", L"one", false));
+    EXPECT_TRUE(document.ReadBool(L"A", L"two", false));
+    EXPECT_TRUE(document.ReadBool(L"A", L"minus", false));
+    EXPECT_TRUE(document.ReadBool(L"A", L"word", true));
+    EXPECT_FALSE(document.ReadBool(L"A", L"word", false));
+    EXPECT_TRUE(document.ReadBool(L"A", L"absent", true));
+}
+
+TEST(IniDocument, WritingANewDocumentGivesSectionAndKeyLinesWithCrLf) {
+    IniDocument document;
+    document.WriteInteger(L"Group", L"GroupCount", 1);
+    document.WriteInteger(L"Group-0", L"X", -12);
+    document.WriteBool(L"Group-0", L"IsLargeIcon", true);
+    document.WriteString(L"Group-0-Link-0", L"Lnk", L"zzz1F.lnk");
+    EXPECT_EQ(
+        document.ToText(),
+        L"[Group]\r\nGroupCount=1\r\n[Group-0]\r\nX=-12\r\nIsLargeIcon=1\r\n[Group-0-Link-0]\r\nLnk=zzz1F.lnk\r\n");
+}
+
+TEST(IniDocument, UpdatingKeepsEveryOtherLineAsItWas) {
+    const std::wstring text = L"; settings of the panel\r\n"
+                              L"[Main]\r\n"
+                              L"  Left = 10 \r\n"
+                              L"; the top edge\r\n"
+                              L"Top=20\r\n"
+                              L"\r\n"
+                              L"; colours follow\r\n"
+                              L"[Colours]\r\n"
+                              L"Back=1\r\n";
+    IniDocument document = IniDocument::Parse(text);
+    EXPECT_EQ(document.ToText(), text);
+
+    document.WriteInteger(L"MAIN", L"top", 25);
+    document.WriteInteger(L"Main", L"Width", 300);
+    document.WriteString(L"Fonts", L"Name", L"Tahoma");
+    EXPECT_EQ(document.ToText(), L"; settings of the panel\r\n"
+                                 L"[Main]\r\n"
+                                 L"  Left = 10 \r\n"
+                                 L"; the top edge\r\n"
+                                 L"Top=25\r\n"
+                                 L"Width=300\r\n"
+                                 L"\r\n"
+                                 L"; colours follow\r\n"
+                                 L"[Colours]\r\n"
+                                 L"Back=1\r\n"
+                                 L"[Fonts]\r\n"
+                                 L"Name=Tahoma\r\n");
+    EXPECT_EQ(document.ReadInteger(L"Main", L"Top", 0), 25);
+    EXPECT_EQ(document.ReadInteger(L"Main", L"Width", 0), 300);
+}
+
+TEST(IniDocument, WrittenValuesReadBackAsGiven) {
+    const std::vector<std::wstring> values = {
+        L"",   L"plain", L"  blanks at both ends ", L"\"quoted\"",      L"'single'",
+        L"\"", L"a=b",   L"; not a comment",        L"[not a section]", L"\u65B0\u5EFA\u7EC4",
+    };
+    IniDocument document;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        document.WriteString(L"Values", L"v" + std::to_wstring(i), values[i]);
+    }
+    const IniDocument reread = IniDocument::Parse(document.ToText());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(reread.ReadString(L"Values", L"v" + std::to_wstring(i), Missing), values[i]);
+    }
+}
+
+TEST(IniDocument, LineBreaksInAValueCannotStartNewLines) {
+    IniDocument document;
+    document.WriteString(L"A", L"k", L"one\r\n[Evil]\r\nx=1");
+    const IniDocument reread = IniDocument::Parse(document.ToText());
+    EXPECT_FALSE(reread.SectionExists(L"Evil"));
+    EXPECT_EQ(reread.ReadString(L"A", L"k", Missing), L"one  [Evil]  x=1");
+}
+
+TEST(IniDocument, EraseSectionAndDeleteKeyRemoveEveryCopy) {
+    IniDocument document = IniDocument::Parse(L"[A]\r\nk=1\r\nj=2\r\nk=3\r\n[B]\r\nk=4\r\n[a]\r\nk=5\r\n");
+    document.DeleteKey(L"A", L"K");
+    EXPECT_FALSE(document.ValueExists(L"A", L"k"));
+    EXPECT_EQ(document.ReadInteger(L"A", L"j", 0), 2);
+
+    document.EraseSection(L"a");
+    EXPECT_FALSE(document.SectionExists(L"A"));
+    EXPECT_EQ(document.ReadInteger(L"B", L"k", 0), 4);
+    EXPECT_EQ(document.ToText(), L"[B]\r\nk=4\r\n");
+
+    document.WriteInteger(L"A", L"k", 6);
+    EXPECT_EQ(document.ReadInteger(L"A", L"k", 0), 6);
+}
+
+TEST(IniDocument, ListsSectionAndKeyNamesOnceInFileOrder) {
+    const IniDocument document =
+        IniDocument::Parse(L"x=0\r\n[B]\r\nk=1\r\n;c=1\r\nj=2\r\nK=3\r\n[A]\r\n[b]\r\nz=1\r\n");
+    EXPECT_EQ(document.SectionNames(), (std::vector<std::wstring>{L"B", L"A"}));
+    EXPECT_EQ(document.KeyNames(L"b"), (std::vector<std::wstring>{L"k", L"j"}));
+    EXPECT_TRUE(document.KeyNames(L"C").empty());
+}
+
+TEST(TextEncoding, ByteOrderMarksChooseTheEncodingAndTheRestIsAnsi) {
+    const auto latin1 = [](std::string_view bytes) {
+        std::wstring text;
+        for (char c : bytes)
+            text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+        return text;
+    };
+    EXPECT_EQ(DecodeText("[A]\r\nk=caf\xE9", latin1), L"[A]\r\nk=caf\u00E9");
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF[A]\r\nk=caf\xC3\xA9", latin1), L"[A]\r\nk=caf\u00E9");
+    EXPECT_EQ(DecodeText(std::string("\xFF\xFE[\0A\0]\0-\x4E", 10), latin1), L"[A]\u4E2D");
+    EXPECT_EQ(DecodeText(std::string("\xFE\xFF\0[\0A\0]\x4E-", 10), latin1), L"[A]\u4E2D");
+    EXPECT_EQ(DecodeText(std::string("\xFF\xFE[\0A", 5), latin1), L"[");
+    EXPECT_EQ(DecodeText("", latin1), L"");
+    EXPECT_EQ(EncodeUtf16LE(L"[A]\u4E2D"), std::string("\xFF\xFE[\0A\0]\0-\x4E", 10));
+}
