@@ -1,10 +1,13 @@
 #include "model/OrvexModel.h"
 
 #include "foundation/common/DataFolder.h"
+#include "foundation/common/Exception.h"
 #include "foundation/common/IniFile.h"
 #include "foundation/logging/FunctionTrace.h"
 #include "foundation/logging/Log.h"
 #include "model/RandomBackground.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <string_view>
@@ -149,7 +152,10 @@ void OrvexModel::Load() {
         return;
     }
     IniFile file(GetStorePath());
-    file.Load();
+    mStoreUnreadable = !file.Load();
+    if (mStoreUnreadable) {
+        KeepUnreadableStore();
+    }
     const IniDocument& store = file.Document();
     const StoreExtent extent(store);
 
@@ -201,11 +207,36 @@ void OrvexModel::Load() {
     LOG_INF("OrvexModel::Load", L"Groups : " << mGroups.size());
 }
 
+bool OrvexModel::KeepUnreadableStore() {
+    const std::wstring path = GetStorePath();
+    if (!Tessel::Common::FileExists(path)) {
+        mStoreUnreadable = false;
+        return true;
+    }
+    for (int n = 0; n < 100; ++n) {
+        const std::wstring copy = path + L".unreadable" + (n == 0 ? std::wstring() : std::to_wstring(n));
+        if (CopyFileW(path.c_str(), copy.c_str(), TRUE)) {
+            LOG_INF("OrvexModel::KeepUnreadableStore", L"The store could not be read; kept a copy as " << copy);
+            mStoreUnreadable = false;
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    LOG_ERR("OrvexModel::KeepUnreadableStore",
+            L"The store could not be read nor copied aside; it is not replaced: " << path);
+    return false;
+}
+
 void OrvexModel::Save() {
     TRACE_FUNCTION("OrvexModel::Save");
     if (mDataFolder.empty()) {
         LOG_ERR("OrvexModel::Save", L"No Data folder set; nothing saved");
         return;
+    }
+    if (mStoreUnreadable && !KeepUnreadableStore()) {
+        throw Exception(L"Unable to write to " + GetStorePath());
     }
     IniFile file(GetStorePath());
     IniDocument& store = file.Document();

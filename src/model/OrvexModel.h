@@ -56,10 +56,14 @@ public:
     bool IsChanged() const { return mChanged; }
 
 private:
+    // Copies a store that exists but could not be read next to it, so that no save replaces
+    // the only copy of what the user had. True when nothing is left to protect.
+    bool KeepUnreadableStore();
     LinkGroupModel* AppendGroup();
     void Bind(LinkGroupModel& group);
 
     std::wstring mDataFolder;
     GroupList mGroups;
     bool mChanged = false;
+    bool mStoreUnreadable = false;
 };

@@ -429,6 +429,29 @@ TEST_F(DataFolder, FailedSaveKeepsTheOldStoreWholeAndTheFlagSet) {
     EXPECT_NE(Store().find("GroupCount=2"), std::string::npos);
 }
 
+TEST_F(DataFolder, AStoreThatCannotBeReadIsNeverTheOnlyCopyASaveReplaces) {
+    WriteStore(ExampleStore);
+    const std::wstring store = folder / L"groups.txt";
+    const std::wstring kept = folder / L"groups.txt.unreadable";
+    // Held exclusively by another program at start and at the first save, then let go.
+    HANDLE held = CreateFileW(store.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    model.Load();
+    EXPECT_TRUE(model.GetGroups().empty());
+    model.AddNewGroup()->GetSettings().SetX(8);
+    EXPECT_THROW(model.Save(), Exception);
+    EXPECT_TRUE(model.IsChanged());
+    CloseHandle(held);
+    EXPECT_EQ(Store(), ExampleStore) << "the store the user had is untouched";
+
+    model.Save();
+    EXPECT_EQ(ReadFileBytes(kept), ExampleStore) << "a copy of it is kept beside the new store";
+    EXPECT_NE(Store().find("GroupCount=1"), std::string::npos);
+    model.AddNewGroup()->GetSettings().SetX(16);
+    model.Save();
+    EXPECT_EQ(TestSupport::ListFolder(folder.Path()).size(), 2u) << "one copy, made once";
+}
+
 TEST_F(DataFolder, SaveIntoAFolderThatIsGoneFailsWithTheFlagSet) {
     model.SetDataFolder(folder / L"gone");
     model.AddNewGroup()->GetSettings().SetX(1);
