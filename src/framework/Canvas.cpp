@@ -1,15 +1,27 @@
 #include "framework/Canvas.h"
 
-TCanvas::TCanvas(HDC dc) : mDc(dc), mSavedState(SaveDC(dc)) {
-    // The default user-interface font of the system, as dialogs and menus use it.
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        mFont = metrics.lfMessageFont;
-    } else {
-        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(mFont), &mFont);
-    }
+namespace {
+
+// The default user-interface font of the system, as dialogs and menus use it; asked once,
+// since canvases are made for every paint.
+const LOGFONTW& DefaultFont() {
+    static const LOGFONTW font = [] {
+        LOGFONTW result = {};
+        NONCLIENTMETRICSW metrics = {};
+        metrics.cbSize = sizeof(metrics);
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+            result = metrics.lfMessageFont;
+        } else {
+            GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(result), &result);
+        }
+        return result;
+    }();
+    return font;
 }
+
+} // namespace
+
+TCanvas::TCanvas(HDC dc) : mDc(dc), mSavedState(SaveDC(dc)), mFont(DefaultFont()) {}
 
 TCanvas::~TCanvas() {
     // Deselects every object of the canvas before its handles are deleted.

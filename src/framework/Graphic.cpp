@@ -1,5 +1,7 @@
 #include "framework/Graphic.h"
 
+#include <algorithm>
+
 using Tessel::Common::ScopedSelectObject;
 using Tessel::Common::UniqueBitmap;
 using Tessel::Common::UniqueMemoryDc;
@@ -26,10 +28,20 @@ TBitmap::TBitmap(int width, int height, COLORREF fill) {
     SetSize(width, height, fill);
 }
 
+void TBitmap::Adopt(UniqueBitmap bitmap, std::uint32_t* pixels, int width, int height) {
+    mDc.Reset();
+    mBitmap = std::move(bitmap);
+    mPixels = mBitmap ? pixels : nullptr;
+    mWidth = mBitmap ? width : 0;
+    mHeight = mBitmap ? height : 0;
+    if (mBitmap) {
+        mDc.Reset(CreateCompatibleDC(nullptr));
+        SelectObject(mDc.Get(), mBitmap.Get());
+    }
+}
+
 void TBitmap::SetSize(int width, int height, COLORREF fill) {
-    mBitmap.Reset();
-    mPixels = nullptr;
-    mWidth = mHeight = 0;
+    Adopt(UniqueBitmap(), nullptr, 0, 0);
     if (width <= 0 || height <= 0) {
         return;
     }
@@ -42,10 +54,7 @@ void TBitmap::SetSize(int width, int height, COLORREF fill) {
     for (long long i = 0, n = static_cast<long long>(width) * height; i < n; ++i) {
         pixels[i] = value;
     }
-    mBitmap = std::move(bitmap);
-    mPixels = pixels;
-    mWidth = width;
-    mHeight = height;
+    Adopt(std::move(bitmap), pixels, width, height);
 }
 
 void TBitmap::SetPixel(int x, int y, COLORREF color) {
@@ -76,10 +85,7 @@ bool TBitmap::Assign(HBITMAP source) {
         BitBlt(target.Get(), 0, 0, width, height, from.Get(), 0, 0, SRCCOPY);
     }
     GdiFlush();
-    mBitmap = std::move(bitmap);
-    mPixels = pixels;
-    mWidth = width;
-    mHeight = height;
+    Adopt(std::move(bitmap), pixels, width, height);
     return true;
 }
 
@@ -95,18 +101,79 @@ bool TBitmap::LoadFromResource(HINSTANCE module, const wchar_t* name) {
 }
 
 void TBitmap::StretchDraw(HDC dc, const RECT& dest) const {
-    if (!mBitmap) {
+    if (!mDc) {
         return;
     }
-    UniqueMemoryDc source(CreateCompatibleDC(dc));
-    ScopedSelectObject select(source.Get(), mBitmap.Get());
     const int width = dest.right - dest.left;
     const int height = dest.bottom - dest.top;
     if (width == mWidth && height == mHeight) {
-        BitBlt(dc, dest.left, dest.top, width, height, source.Get(), 0, 0, SRCCOPY);
+        BitBlt(dc, dest.left, dest.top, width, height, mDc.Get(), 0, 0, SRCCOPY);
         return;
     }
     const int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, dest.left, dest.top, width, height, source.Get(), 0, 0, mWidth, mHeight, SRCCOPY);
+    StretchBlt(dc, dest.left, dest.top, width, height, mDc.Get(), 0, 0, mWidth, mHeight, SRCCOPY);
     SetStretchBltMode(dc, previousMode);
+}
+
+void TAlphaImage::SetSize(int width, int height) {
+    mDc.Reset();
+    mBitmap.Reset();
+    mPixels = nullptr;
+    mWidth = mHeight = 0;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    std::uint32_t* pixels = nullptr;
+    UniqueBitmap bitmap(CreateTopDownDib(width, height, &pixels));
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!bitmap || !dc) {
+        return;
+    }
+    std::fill(pixels, pixels + static_cast<std::size_t>(width) * height, 0u);
+    // Kept selected for the image's whole life, so drawing it costs one blend.
+    SelectObject(dc.Get(), bitmap.Get());
+    mBitmap = std::move(bitmap);
+    mDc = std::move(dc);
+    mPixels = pixels;
+    mWidth = width;
+    mHeight = height;
+}
+
+bool TAlphaImage::AssignIcon(HICON icon, int width, int height) {
+    SetSize(width, height);
+    if (icon == nullptr || mPixels == nullptr) {
+        SetSize(0, 0);
+        return false;
+    }
+    // The icon drawn once on black and once on white: where the two agree the icon is opaque,
+    // and their difference gives the transparency of every pixel, whatever kind the icon is.
+    TBitmap onBlack(width, height, RGB(0, 0, 0));
+    TBitmap onWhite(width, height, RGB(255, 255, 255));
+    for (TBitmap* canvas : {&onBlack, &onWhite}) {
+        if (!DrawIconEx(canvas->Dc(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) {
+            SetSize(0, 0);
+            return false;
+        }
+    }
+    GdiFlush();
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t black = onBlack.Pixels()[i];
+        const std::uint32_t white = onWhite.Pixels()[i];
+        // On black a pixel shows colour x alpha; on white colour x alpha + (1 - alpha) x 255.
+        const int diff = static_cast<int>((white >> 8) & 0xFF) - static_cast<int>((black >> 8) & 0xFF);
+        const std::uint32_t alpha = static_cast<std::uint32_t>(255 - std::clamp(diff, 0, 255));
+        const auto channel = [&](int shift) { return std::min<std::uint32_t>((black >> shift) & 0xFF, alpha); };
+        mPixels[i] = (alpha << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+    }
+    return true;
+}
+
+void TAlphaImage::StretchDraw(HDC dc, const RECT& dest) const {
+    if (!mDc) {
+        return;
+    }
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, mDc.Get(), 0, 0, mWidth,
+                  mHeight, blend);
 }

@@ -41,13 +41,20 @@ public:
     bool Assign(HBITMAP source);
 
     HBITMAP Handle() const { return mBitmap.Get(); }
+    // A memory device context that draws on the bitmap; the bitmap stays selected in it, so
+    // it cannot be selected into another context.
+    HDC Dc() const { return mDc.Get(); }
     // Pixels as 0x00RRGGBB, row after row from the top; null when empty.
     std::uint32_t* Pixels() const { return mPixels; }
     std::uint32_t Pixel(int x, int y) const { return mPixels[y * mWidth + x] & 0x00FFFFFF; }
     void SetPixel(int x, int y, COLORREF color);
 
 private:
+    void Adopt(Tessel::Common::UniqueBitmap bitmap, std::uint32_t* pixels, int width, int height);
+
     Tessel::Common::UniqueBitmap mBitmap;
+    // Holds the bitmap selected for as long as it lives, so that drawing needs no new context.
+    Tessel::Common::UniqueMemoryDc mDc;
     std::uint32_t* mPixels = nullptr;
     int mWidth = 0;
     int mHeight = 0;
@@ -58,3 +65,30 @@ constexpr std::uint32_t PixelOf(COLORREF color) {
     return (static_cast<std::uint32_t>(GetRValue(color)) << 16) | (static_cast<std::uint32_t>(GetGValue(color)) << 8) |
            GetBValue(color);
 }
+
+// A 32-bit picture with its own transparency (premultiplied alpha), drawn by blending it over
+// what is below. Icons are turned into one once, because blending a ready image is much
+// cheaper than drawing an icon through its masks every time.
+class TAlphaImage : public TGraphic {
+public:
+    TAlphaImage() = default;
+
+    int Width() const override { return mWidth; }
+    int Height() const override { return mHeight; }
+    void StretchDraw(HDC dc, const RECT& dest) const override;
+
+    // Makes a transparent image of the given size.
+    void SetSize(int width, int height);
+    // Takes an icon at the given size: its alpha channel when it has one, else its mask.
+    bool AssignIcon(HICON icon, int width, int height);
+
+    // Pixels as premultiplied 0xAARRGGBB, row after row from the top; null when empty.
+    std::uint32_t* Pixels() const { return mPixels; }
+
+private:
+    Tessel::Common::UniqueBitmap mBitmap;
+    Tessel::Common::UniqueMemoryDc mDc;
+    std::uint32_t* mPixels = nullptr;
+    int mWidth = 0;
+    int mHeight = 0;
+};

@@ -15,6 +15,8 @@ public:
 
     void SetSize(int width, int height);
     SIZE GetSize() const { return {mWidth, mHeight}; }
+    // The surface must be made anew before it is drawn on: nothing rendered on it is valid.
+    bool IsDirty() const { return mDirty; }
     // The memory device context, made compatible with reference when the surface is (re)made.
     HDC GetDrawingDC(HDC reference);
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using TestSupport::PaintSurface;
 
 namespace {
@@ -105,4 +107,30 @@ TEST(TCanvas, PutsBackWhatWasSelectedBefore) {
     }
     EXPECT_EQ(GetCurrentObject(surface.Dc(), OBJ_FONT), font);
     EXPECT_EQ(GetCurrentObject(surface.Dc(), OBJ_BRUSH), brush);
+}
+
+TEST(TAlphaImage, IconKeepsItsTransparencyWhenBlended) {
+    // A 32 x 32 red icon whose mask leaves the left half transparent.
+    TBitmap color(32, 32, RGB(255, 0, 0));
+    std::vector<unsigned char> maskBits(32 * 4, 0);
+    for (int y = 0; y < 32; ++y) {
+        maskBits[y * 4] = 0xFF;      // columns 0..7 transparent
+        maskBits[y * 4 + 1] = 0xFF;  // columns 8..15 transparent
+    }
+    Tessel::Common::UniqueBitmap mask(CreateBitmap(32, 32, 1, 1, maskBits.data()));
+    // The icon is made from an unselected copy: the bitmap itself stays selected in its own context.
+    ICONINFO info{TRUE, 0, 0, mask.Get(), nullptr};
+    Tessel::Common::UniqueBitmap colorCopy(static_cast<HBITMAP>(CopyImage(color.Handle(), IMAGE_BITMAP, 0, 0, 0)));
+    info.hbmColor = colorCopy.Get();
+    Tessel::Common::UniqueIcon icon(CreateIconIndirect(&info));
+    ASSERT_TRUE(icon);
+
+    TAlphaImage image;
+    ASSERT_TRUE(image.AssignIcon(icon.Get(), 32, 32));
+    PaintSurface surface(40, 40, RGB(0, 0, 255));
+    image.Draw(surface.Dc(), 4, 4);
+    EXPECT_EQ(surface.Pixel(4 + 3, 4 + 10), Blue) << "transparent half";
+    EXPECT_EQ(surface.Pixel(4 + 20, 4 + 10), Red) << "opaque half";
+    EXPECT_EQ(surface.Pixel(2, 2), Blue);
+    EXPECT_FALSE(TAlphaImage().AssignIcon(nullptr, 32, 32));
 }

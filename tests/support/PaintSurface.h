@@ -12,11 +12,9 @@ namespace TestSupport {
 // A 32-bit bitmap in a memory device context to paint on and read pixels back from.
 class PaintSurface {
 public:
-    PaintSurface(int width, int height, COLORREF fill = RGB(0, 0, 0))
-        : mBitmap(width, height, fill), mDc(CreateCompatibleDC(nullptr)),
-          mSelect(mDc.Get(), mBitmap.Handle()) {}
+    PaintSurface(int width, int height, COLORREF fill = RGB(0, 0, 0)) : mBitmap(width, height, fill) {}
 
-    HDC Dc() const { return mDc.Get(); }
+    HDC Dc() const { return mBitmap.Dc(); }
     int Width() const { return mBitmap.Width(); }
     int Height() const { return mBitmap.Height(); }
     // The pixel as 0x00RRGGBB.
@@ -28,8 +26,6 @@ public:
 
 private:
     TBitmap mBitmap;
-    Tessel::Common::UniqueMemoryDc mDc;
-    Tessel::Common::ScopedSelectObject mSelect;
 };
 
 } // namespace TestSupport

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "framework/Graphic.h"
+#include "views/ElementViewBase.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class LinkGroupModel;
+class TCanvas;
+
+// One group of shortcuts on the panel: a rounded card with a grid of equal cells, one per
+// shortcut in the group's order. It lays itself out from its model, paints itself, shows hover
+// and insertion feedback, and moves, resizes and rearranges itself when dragged.
+class LinkGroupView : public ElementViewBase {
+public:
+    // Layout constants.
+    static constexpr int HorizontalMargin = 5;
+    static constexpr int VerticalMargin = 5 + 2;
+    static constexpr int HorizontalInset = 14;
+    static constexpr int VerticalInset = 14;
+    static constexpr int TopGap = 5;
+    static constexpr int Corner = 5;
+    static constexpr int ReflectionHeight = 56;
+    static constexpr int ToolTipRise = 35;
+    static constexpr int DefaultColumns = 5;
+    // More columns than any screen shows: a stored column count beyond it is laid out as this.
+    static constexpr int MaxColumns = 100;
+    // Hover states besides a shortcut index.
+    static constexpr int HoverNone = -2;
+    static constexpr int HoverOutsideBody = -1;
+    // Drag modes.
+    static constexpr int DragModeNoneOrLink = 0;
+    static constexpr int DragModeMove = 1;
+    static constexpr int DragModeResize = 2;
+
+    std::function<void(TCanvas* canvas, RECT& body)> OnDecorate;
+    std::function<void(LinkGroupView* group, int index, POINT point)> OnLinkContextMenu;
+    std::function<void(LinkGroupView* group, POINT point)> OnGroupContextMenu;
+    std::function<void(LinkGroupView* group, std::wstring& text, POINT point)> OnShowToolTip;
+    std::function<void()> OnHideToolTip;
+    // Whether the left mouse button is down; the system's key state unless a test replaces it.
+    std::function<bool()> IsLeftButtonDown;
+
+    LinkGroupView();
+
+    void SetModel(LinkGroupModel* model) { mModel = model; }
+    LinkGroupModel* GetModel() const { return mModel; }
+    // The picture stretched over the body; owned by the window.
+    void SetBackground(const TGraphic* background) { mBackground = background; }
+    const TGraphic* GetBackground() const { return mBackground; }
+
+    // Layout and hit testing.
+    void ReloadFromModel();
+    RECT GetBodyRect() const;
+    RECT GetBoundsFor(int columns, int rows) const;
+    int GetRowCount(int columns) const;
+    void GetColumnsAndRows(int& columns, int& rows) const;
+    void LayoutCells();
+    // The panel rectangle of cell index.
+    RECT GetCellRect(int index) const;
+    // The shortcut cell under the point and the side of it (0 left half, 1 right half); the
+    // shortcut count (side 1) for body space after the cells; -1 outside the body.
+    int GetLinkIndexByPos(const POINT& point, int& side) const;
+
+    // Changes to the group's shortcuts; each re-sizes the group and asks for a repaint.
+    void MoveLink(int from, POINT point);
+    void RemoveLink(int index, bool deleteFile);
+    void RefreshFromModel();
+
+    void PaintContents(HDC dc, const RECT* update);
+
+    RECT GetPaintBounds() override;
+    bool GetClipRegion(HRGN region) override;
+    RECT GetPreferredBounds() override;
+    void SetBounds(const RECT& bounds) override;
+    void LayoutContent() override { LayoutCells(); }
+    void PaintOnDc(HDC dc, const RECT* update) override;
+    void Click(const ViewMouseArgs* args) override;
+    void MouseMove(const ViewMouseArgs* args) override;
+    void MouseEnter(const ViewMouseArgs* args) override;
+    void MouseLeave(const ViewMouseArgs* args) override;
+    void DragOver(const ViewDragArgs* args) override;
+    void DragEnter(const ViewDragArgs* args) override;
+    void DragLeave(const ViewDragArgs* args) override;
+    std::string GetTypeName() override { return "IElementView/LinkGroupView"; }
+    void DropLink(std::wstring path, POINT position) override;
+    void ShowContextMenu(POINT position) override;
+    void BeginDrag(const ViewDragArgs* args) override;
+    bool DragTo(const ViewDragArgs* args) override;
+    void EndDrag(const ViewDragArgs* args) override;
+
+    // State a drag and the feedback depend on.
+    int GetHoverIndex() const { return mHoverIndex; }
+    int GetHoverSide() const { return mHoverSide; }
+    int GetDragMode() const { return mDragMode; }
+    int GetDragIndex() const { return mDragIndex; }
+    HICON GetDragIcon() const { return mDragIcon; }
+    const std::wstring& GetDragPath() const { return mDragPath; }
+    int GetColumns() const { return mColumns; }
+    int GetCellWidth() const { return mCellWidth; }
+    int GetCellHeight() const { return mCellHeight; }
+    int GetCellCount() const { return static_cast<int>(mCells.size()); }
+
+private:
+    int LinkCount() const;
+    bool IsLinkIndex(int index) const { return index >= 0 && index < LinkCount(); }
+    void ResizeToContent();
+    void InvalidateOwnBounds(HWND window);
+
+    LinkGroupModel* mModel = nullptr;
+    const TGraphic* mBackground = nullptr;
+    RECT mDragStartBounds{0, 0, 0, 0};
+    POINT mDragStartPoint{0, 0};
+    int mDragMode = DragModeNoneOrLink;
+    HICON mDragIcon = nullptr;
+    std::wstring mDragPath;
+    int mDragIndex = -1;
+    int mHoverIndex = HoverNone;
+    int mHoverSide = 0;
+    int mColumns = 0;
+    std::vector<RECT> mCells;
+    // Each cell's icon made ready for blending, remade when the shortcut gives another icon.
+    struct CellIcon {
+        HICON source = nullptr;
+        TAlphaImage image;
+    };
+    std::vector<CellIcon> mCellIcons;
+    int mCellWidth = 60;
+    int mCellHeight = 48;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "os/BitmapCache.h"
+#include "views/ElementViewBase.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TGraphic;
+
+// The root of the panel's views: fills the client area, paints the background, the groups and
+// the hint of an empty panel, keeps the stacking order of the groups and routes every mouse,
+// drag, drop and context-menu event to the group under the point.
+class OrvexView : public ElementViewBase {
+public:
+    static constexpr int HintRise = 60;
+
+    // Opens the panel menu.
+    std::function<void(OrvexView* root, POINT point)> OnContextMenu;
+
+    // The panel picture; owned by the window, which sets it before the first paint.
+    void SetBackground(const TGraphic* background);
+    void SetHintText(const std::wstring& text) { mHintText = text; }
+    const std::wstring& GetHintText() const { return mHintText; }
+
+    // The group views in painting order (the last is on top); owned by the window.
+    void AddChild(IElementView* child) { mChildren.push_back(child); }
+    const std::vector<IElementView*>& GetChildren() const { return mChildren; }
+    IElementView* GetHoverChild() const { return mHoverChild; }
+
+    // Gives every group its preferred size at its stored place and lays it out.
+    void UpdateLayout();
+    void PaintWhenNoGroupFound(HDC dc);
+    // Moves the topmost group under the point to the top of the stack and returns it; null
+    // (and no change) when no group is there.
+    IElementView* BringToFront(int x, int y);
+    // Takes a group out of the stack (without destroying it).
+    void RemoveChild(IElementView* child);
+
+    void LayoutContent() override;
+    void SetBounds(const RECT& bounds) override;
+    // The topmost group under the point, or the root itself.
+    IElementView* HitTest(int x, int y) override;
+    void Click(const ViewMouseArgs* args) override;
+    void MouseMove(const ViewMouseArgs* args) override;
+    void BeginDrag(const ViewDragArgs* args) override;
+    bool DragTo(const ViewDragArgs* args) override;
+    void EndDrag(const ViewDragArgs* args) override;
+    void DropLink(std::wstring path, POINT position) override;
+    void ShowContextMenu(POINT position) override;
+    void PaintOnDc(HDC dc, const RECT* update) override;
+
+private:
+    IElementView* ChildAt(POINT position);
+    RECT DragImageRect();
+
+    const TGraphic* mBackground = nullptr;
+    std::vector<IElementView*> mChildren;
+    BitmapCache mBackgroundCache;
+    bool mBackgroundValid = false;
+    IElementView* mHoverChild = nullptr;
+    std::wstring mHintText;
+};
