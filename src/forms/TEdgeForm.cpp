@@ -3,6 +3,8 @@
 #include "culture/CultureResources.h"
 #include "culture/UserLocale.h"
 #include "forms/TMainForm.h"
+#include "foundation/common/DataFolder.h"
+#include "foundation/common/Exception.h"
 #include "foundation/common/OsVersion.h"
 #include "foundation/logging/FunctionTrace.h"
 #include "foundation/logging/Log.h"
@@ -13,10 +15,8 @@ namespace {
 constexpr int ClientWidthDesign = 100;
 constexpr int ClientHeightDesign = 77;
 constexpr BYTE TranslucentAlpha = 180;
-// Where the button hangs until the user has placed it: its left edge, and how many pixels
-// of it reach below the top edge of the screen.
-constexpr int DefaultButtonLeft = 300;
-constexpr int DefaultVisibleHeight = 10;
+// The second number stored with the button's position; it is never read back.
+constexpr int StoredButtonY = 500;
 } // namespace
 
 TEdgeForm::TEdgeForm() : mCultureManager(ReadUserLocale()) {
@@ -25,6 +25,14 @@ TEdgeForm::TEdgeForm() : mCultureManager(ReadUserLocale()) {
     mOsSpecific = ChooseOsSpecific(Tessel::Common::GetOsVersion(), mWinXPSpecific, mVistaOrLaterSpecific);
     LOG_INF("TEdgeForm::TEdgeForm", L"User Culture: " << mCultureManager.GetCulture());
     LoadCultureTexts(mCultureManager, L"CultureText");
+
+    mDataFolder = Tessel::Common::GetDataFolderPath();
+    if (!Tessel::Common::PathExists(mDataFolder)) {
+        Tessel::Common::ForceDirectories(mDataFolder);
+    }
+    mUserSettings.SetDataFolder(mDataFolder);
+    mUserSettings.SetConfigItems(&mConfigItems.GetItems());
+    mUserSettings.Load();
 }
 
 TEdgeForm::~TEdgeForm() {
@@ -37,8 +45,8 @@ void TEdgeForm::CreateParams(TCreateParams& params) {
     params.windowClassName = L"TEdgeForm";
     params.caption = L"Zenpane";
     params.style = WS_POPUP | WS_CLIPCHILDREN;
-    params.x = DefaultButtonLeft;
-    params.y = DefaultVisibleHeight - ClientHeightDesign;
+    params.x = 0;
+    params.y = -ClientHeightDesign;
     params.width = ClientWidthDesign;
     params.height = ClientHeightDesign;
 }
@@ -53,9 +61,23 @@ void TEdgeForm::FormCreate() {
     SetAlphaBlendValue(TranslucentAlpha);
 }
 
+void TEdgeForm::PlaceButton(bool atStoredLeft) {
+    int left = Left();
+    if (atStoredLeft) {
+        int y = 0;
+        mUserSettings.GetStartButtonPos(left, y);
+    }
+    SetBounds(left, mUserSettings.GetFloatingButtonVisibleHeight() - Height(), Width(), Height());
+}
+
 void TEdgeForm::FormShow() {
     TRACE_FUNCTION("TEdgeForm::FormShow");
+    PlaceButton(true);
     if (TMainForm* panel = Application->FindForm<TMainForm>()) {
+        int x = 0, y = 0, cx = 0, cy = 0;
+        mUserSettings.GetMainFormPos(x, y);
+        mUserSettings.GetMainFormSize(cx, cy);
+        SetWindowPos(panel->Handle(), nullptr, x, y, cx, cy, SWP_FRAMECHANGED);
         // The hidden application window owns the panel, so the panel stays out of the taskbar's
         // way and follows the application's activation.
         SetWindowLongPtrW(panel->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
@@ -67,6 +89,19 @@ void TEdgeForm::FormShow() {
 void TEdgeForm::FormCloseQuery(bool& canClose) {
     TRACE_FUNCTION("TEdgeForm::FormCloseQuery");
     canClose = true;
+    mUserSettings.SetStartButtonPos(Left(), StoredButtonY);
+    if (TMainForm* panel = Application->FindForm<TMainForm>()) {
+        mUserSettings.SetMainFormPos(panel->Left(), panel->Top());
+        mUserSettings.SetMainFormSize(panel->Width(), panel->Height());
+    }
+    // A settings file that cannot be written must not keep the user from quitting: the error
+    // is shown, and the program still ends.
+    try {
+        mUserSettings.Save();
+    } catch (const Exception& error) {
+        LOG_ERR("TEdgeForm::FormCloseQuery", error.Message());
+        Application->ShowException(error);
+    }
 }
 
 void TEdgeForm::FormClose(TCloseAction& /*action*/) {

@@ -5,6 +5,10 @@
 #include "os/IOsSpecific.h"
 #include "os/VistaOrLaterSpecific.h"
 #include "os/WinXPSpecific.h"
+#include "settings/ConfigItems.h"
+#include "settings/UserSettings.h"
+
+#include <string>
 
 // The small button that hangs from the top edge of the screen. It is the application's main
 // window: closing it ends the program, and its destruction closes the log.
@@ -22,6 +26,12 @@ protected:
     void FormDestroy() override;
 
 private:
+    // Hangs the button from the top edge of the screen: only the visible height shows.
+    void PlaceButton(bool atStoredLeft);
+
+    std::wstring mDataFolder;
+    ConfigItems mConfigItems;
+    UserSettings mUserSettings;
     WinXPSpecific mWinXPSpecific;
     VistaOrLaterSpecific mVistaOrLaterSpecific;
     // The one of the two that fits the running Windows; null before Windows XP.

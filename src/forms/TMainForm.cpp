@@ -21,14 +21,11 @@ void TMainForm::CreateParams(TCreateParams& params) {
     params.windowClassName = L"TMainForm";
     params.caption = L"Tilebay";
     params.style = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
-    // Until the user has placed the panel: 100 px from the left of the work area, at its top,
-    // 200 px narrower and 300 px lower than it.
-    RECT workArea{0, 0, 1024, 768};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-    params.x = workArea.left + 100;
-    params.y = workArea.top;
-    params.width = (workArea.right - workArea.left) - 200;
-    params.height = (workArea.bottom - workArea.top) - 300;
+    // The edge window places and sizes the panel from the settings before showing it.
+    params.x = 0;
+    params.y = 0;
+    params.width = 984;
+    params.height = 562;
 }
 
 void TMainForm::FormCreate() {

@@ -86,6 +86,31 @@ class StartupTest(TilebayTestCase):
         self.assertEqual(last['function'], '~TEdgeForm::TEdgeForm')
         self.assertFalse(self.session.visible_windows('Zenpane'))
 
+    def test_windows_stand_where_the_settings_say_and_closing_stores_where_they_are(self):
+        self.session.data_folder.mkdir(parents=True)
+        (self.session.data_folder / 'Settings.ini').write_bytes(
+            b'[MainForm]\r\nWindowPos=20000050\r\nWindowSize=90000500\r\n'
+            b'[StartButtonForm]\r\nStartButtonPos=70000200\r\n[EdgeForm]\r\nVisbleHeight=20\r\n'
+            b'[App]\r\nFirstRunDate=40179\r\n')
+        app = self.session.start()
+        button = self.session.wait_for_window('Zenpane')
+        geometry = wait_for(lambda: (g := self.session.window_geometry(button))['x'] == 700 and g, 20,
+                            'the button at its stored place')
+        self.assertEqual((geometry['x'], geometry['y'] + geometry['height']), (700, 20))
+        panel = self.session.wait_for_window('Tilebay')
+        frame = self.session.window_geometry(panel)
+        # The X window leaves out the panel's sizing border.
+        self.assertAlmostEqual(frame['width'], 900, delta=8)
+        self.assertAlmostEqual(frame['height'], 500, delta=8)
+
+        self.session.xdotool('windowmove', button, 640, geometry['y'])
+        wait_for(lambda: self.session.window_geometry(button)['x'] == 640, 20, 'the moved button')
+        self.assertEqual(app.close(), 0)
+        text = (self.session.data_folder / 'Settings.ini').read_text()
+        self.assertIn('StartButtonPos=64000500\n', text.replace('\r\n', '\n'))
+        self.assertIn('VisbleHeight=20\n', text.replace('\r\n', '\n'))
+        self.assertIn('FirstRunDate=40179\n', text.replace('\r\n', '\n'))
+
     def test_debug_marker_traces_every_function_once_in_and_once_out(self):
         self.session.log_folder.mkdir(parents=True)
         (self.session.log_folder / 'debug.txt').write_bytes(b'')

@@ -1,0 +1,158 @@
+#include "settings/UserSettings.h"
+
+#include "foundation/common/DataFolder.h"
+#include "foundation/common/DayNumber.h"
+#include "foundation/common/Exception.h"
+#include "foundation/logging/Log.h"
+#include "settings/PointCodec.h"
+
+#include <cerrno>
+#include <cwchar>
+#include <string>
+
+using Tessel::Common::IniDocument;
+using Tessel::Common::IniFile;
+
+namespace {
+
+constexpr wchar_t MainForm[] = L"MainForm";
+constexpr wchar_t StartButtonForm[] = L"StartButtonForm";
+constexpr wchar_t EdgeForm[] = L"EdgeForm";
+constexpr wchar_t App[] = L"App";
+
+// A stored pair: the whole value a decimal number with an optional sign; else the default.
+EncodedPair ReadPair(const IniDocument& ini, const wchar_t* section, const wchar_t* key, EncodedPair fallback) {
+    const std::wstring text = ini.ReadString(section, key, L"");
+    if (text.empty()) {
+        return fallback;
+    }
+    wchar_t* end = nullptr;
+    errno = 0;
+    const long long value = std::wcstoll(text.c_str(), &end, 10);
+    const bool digitsOnly = text.find_first_not_of(L"+-0123456789") == std::wstring::npos;
+    if (!digitsOnly || end == text.c_str() || *end != L'\0' || errno == ERANGE) {
+        return fallback;
+    }
+    return DecodePair(value);
+}
+
+void WritePair(IniDocument& ini, const wchar_t* section, const wchar_t* key, int first, int second) {
+    ini.WriteString(section, key, std::to_wstring(EncodePair(first, second)));
+}
+
+} // namespace
+
+UserSettings::UserSettings()
+    : GetWorkArea([] {
+          RECT area{0, 0, 1024, 768};
+          SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+          return area;
+      }),
+      GetToday([] { return Tessel::Common::TodayDayNumber(); }) {}
+
+std::wstring UserSettings::GetFilePath() const {
+    return Tessel::Common::JoinPath(mDataFolder, L"Settings.ini");
+}
+
+void UserSettings::GetMainFormSize(int& cx, int& cy) {
+    cx = mMainFormCx;
+    cy = mMainFormCy;
+}
+
+void UserSettings::SetMainFormSize(int cx, int cy) {
+    mMainFormCx = cx;
+    mMainFormCy = cy;
+}
+
+void UserSettings::GetMainFormPos(int& x, int& y) {
+    x = mMainFormX;
+    y = mMainFormY;
+}
+
+void UserSettings::SetMainFormPos(int x, int y) {
+    mMainFormX = x;
+    mMainFormY = y;
+}
+
+void UserSettings::GetStartButtonPos(int& x, int& y) {
+    x = mStartButtonX;
+    y = mStartButtonY;
+}
+
+void UserSettings::SetStartButtonPos(int x, int y) {
+    mStartButtonX = x;
+    mStartButtonY = y;
+}
+
+void UserSettings::Load() {
+    mIniFile = std::make_unique<IniFile>(GetFilePath());
+    mIniFile->Load();
+    IniDocument& ini = mIniFile->Document();
+
+    const RECT area = GetWorkArea();
+    const EncodedPair pos = ReadPair(ini, MainForm, L"WindowPos", {area.left + 100, area.top});
+    const EncodedPair size = ReadPair(ini, MainForm, L"WindowSize",
+                                      {(area.right - area.left) - 200, (area.bottom - area.top) - 300});
+    const EncodedPair button = ReadPair(ini, StartButtonForm, L"StartButtonPos", {300, 200});
+    mMainFormX = pos.first;
+    mMainFormY = pos.second;
+    mMainFormCx = size.first;
+    mMainFormCy = size.second;
+    mStartButtonX = button.first;
+    mStartButtonY = button.second;
+    mIsDrawingReflectionEnabled = ini.ReadBool(MainForm, L"IsDrawingReflectionEnabled", false);
+    mVisibleHeight = ini.ReadInteger(EdgeForm, L"VisbleHeight", 10);
+    mIsAutoStartEnabled = ini.ReadBool(MainForm, L"IsAutoStartEnabled", true);
+
+    mFirstRunDate = ini.ReadInteger(App, L"FirstRunDate", -1);
+    mFirstRunDayToStore = mFirstRunDate;
+    if (mFirstRunDate == -1) {
+        mFirstRunDayToStore = GetToday();
+        ini.WriteInteger(App, L"FirstRunDate", mFirstRunDayToStore);
+        // A folder that cannot be written must not keep the program from starting: the date is
+        // stored by the next save that works.
+        try {
+            mIniFile->Save();
+        } catch (const Exception& error) {
+            LOG_ERR("UserSettings::Load", error.Message());
+        }
+    }
+
+    if (mConfigItems != nullptr) {
+        for (Tessel::Common::IConfigItem* item : *mConfigItems) {
+            item->FromString(ini.ReadString(item->GetSection(), item->GetKey(), L""));
+        }
+    }
+}
+
+void UserSettings::Save() {
+    if (!mIniFile) {
+        return;
+    }
+    // Starts from the file as it is now, so that what another program wrote to other keys meanwhile
+    // stays; if it cannot be read, from what was read at start.
+    IniFile current(mIniFile->GetPath());
+    if (current.Load()) {
+        mIniFile->Document() = current.Document();
+    }
+    IniDocument& ini = mIniFile->Document();
+    int stored = 0;
+    if (!ini.TryReadInteger(App, L"FirstRunDate", stored)) {
+        ini.WriteInteger(App, L"FirstRunDate", mFirstRunDayToStore);
+    }
+    WritePair(ini, MainForm, L"WindowPos", mMainFormX, mMainFormY);
+    WritePair(ini, MainForm, L"WindowSize", mMainFormCx, mMainFormCy);
+    WritePair(ini, StartButtonForm, L"StartButtonPos", mStartButtonX, mStartButtonY);
+    ini.WriteBool(MainForm, L"IsDrawingReflectionEnabled", mIsDrawingReflectionEnabled);
+    ini.WriteInteger(EdgeForm, L"VisbleHeight", mVisibleHeight);
+    ini.WriteBool(MainForm, L"IsAutoStartEnabled", mIsAutoStartEnabled);
+    if (mConfigItems != nullptr) {
+        for (Tessel::Common::IConfigItem* item : *mConfigItems) {
+            ini.WriteString(item->GetSection(), item->GetKey(), item->ToString());
+        }
+    }
+    mIniFile->Save();
+
+    FloatingButtonVisibleHeightChanged.Raise(this, nullptr);
+    AutoStartEnabledChanged.Raise(this, nullptr);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "foundation/common/IConfigItem.h"
+#include "foundation/common/IniFile.h"
+#include "settings/IUserSettings.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The settings in "Settings.ini" of the data folder, together with the configuration items,
+// which it reads and writes on their behalf. The file is written whole and replaced in one step,
+// so a failed or interrupted save leaves the old file as it was; sections and keys it does not
+// know are kept.
+class UserSettings : public IUserSettings {
+public:
+    UserSettings();
+
+    void GetMainFormSize(int& cx, int& cy) override;
+    void SetMainFormSize(int cx, int cy) override;
+    void GetMainFormPos(int& x, int& y) override;
+    void SetMainFormPos(int x, int y) override;
+    void GetStartButtonPos(int& x, int& y) override;
+    void SetStartButtonPos(int x, int y) override;
+    bool GetIsDrawingReflectionEnabled() override { return mIsDrawingReflectionEnabled; }
+    void SetIsDrawingReflectionEnabled(bool enabled) override { mIsDrawingReflectionEnabled = enabled; }
+    int GetFloatingButtonVisibleHeight() override { return mVisibleHeight; }
+    void SetFloatingButtonVisibleHeight(int height) override { mVisibleHeight = height; }
+    bool GetIsAutoStartEnabled() override { return mIsAutoStartEnabled; }
+    void SetIsAutoStartEnabled(bool enabled) override { mIsAutoStartEnabled = enabled; }
+    // Reads the file (a missing one gives the defaults) and, on the first run, stores today as
+    // the first-run date. Raises no event.
+    void Load() override;
+    // Writes every value and item; throws Exception "Unable to write to <file>" when the file
+    // cannot be written, and then raises no event. Does nothing before Load.
+    void Save() override;
+    int GetFirstRunDate() override { return mFirstRunDate; }
+    std::wstring GetDataFolder() override { return mDataFolder; }
+    void SetDataFolder(std::wstring folder) override { mDataFolder = std::move(folder); }
+
+    // The items stored after the fixed keys; the list is not owned.
+    void SetConfigItems(const std::vector<Tessel::Common::IConfigItem*>* items) { mConfigItems = items; }
+
+    std::wstring GetFilePath() const;
+
+    // Where the defaults come from: the primary screen's work area and today's day number.
+    // Replaceable for tests.
+    std::function<RECT()> GetWorkArea;
+    std::function<int()> GetToday;
+
+private:
+    std::wstring mDataFolder;
+    int mMainFormCx = 0;
+    int mMainFormCy = 0;
+    int mMainFormX = 0;
+    int mMainFormY = 0;
+    int mStartButtonX = 0;
+    int mStartButtonY = 0;
+    bool mIsDrawingReflectionEnabled = false;
+    int mVisibleHeight = 10;
+    bool mIsAutoStartEnabled = true;
+    int mFirstRunDate = -1;
+    // The first-run day the file must hold (today on the first run).
+    int mFirstRunDayToStore = -1;
+    std::unique_ptr<Tessel::Common::IniFile> mIniFile;
+    const std::vector<Tessel::Common::IConfigItem*>* mConfigItems = nullptr;
+};
