@@ -6,8 +6,6 @@
 #include "foundation/logging/Log.h"
 #include "settings/PointCodec.h"
 
-#include <cerrno>
-#include <cwchar>
 #include <string>
 
 using Tessel::Common::IniDocument;
@@ -22,18 +20,8 @@ constexpr wchar_t App[] = L"App";
 
 // A stored pair: the whole value a decimal number with an optional sign; else the default.
 EncodedPair ReadPair(const IniDocument& ini, const wchar_t* section, const wchar_t* key, EncodedPair fallback) {
-    const std::wstring text = ini.ReadString(section, key, L"");
-    if (text.empty()) {
-        return fallback;
-    }
-    wchar_t* end = nullptr;
-    errno = 0;
-    const long long value = std::wcstoll(text.c_str(), &end, 10);
-    const bool digitsOnly = text.find_first_not_of(L"+-0123456789") == std::wstring::npos;
-    if (!digitsOnly || end == text.c_str() || *end != L'\0' || errno == ERANGE) {
-        return fallback;
-    }
-    return DecodePair(value);
+    std::int64_t value = 0;
+    return ini.TryReadInteger64(section, key, value) ? DecodePair(value) : fallback;
 }
 
 void WritePair(IniDocument& ini, const wchar_t* section, const wchar_t* key, int first, int second) {

@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cwchar>
+
 #include <string>
 #include <vector>
 
 using Tessel::Common::DecodeText;
 using Tessel::Common::EncodeUtf16LE;
 using Tessel::Common::IniDocument;
+using Tessel::Common::ParseInt64;
 
 namespace {
 
@@ -98,6 +102,33 @@ TEST(IniDocument, IntegersAreWholeDecimal32BitNumbersElseTheDefault) {
         EXPECT_EQ(document.ReadInteger(L"A", L"k", -99), c.valid ? c.expected : -99)
             << testing::PrintToString(std::wstring(c.value));
     }
+}
+
+TEST(IniDocument, SixtyFourBitIntegersFollowTheSameRuleUpToTheirLimits) {
+    const struct {
+        const wchar_t* text;
+        bool ok;
+        std::int64_t value;
+    } cases[] = {
+        {L"9223372036854775807", true, INT64_MAX}, {L"-9223372036854775808", true, INT64_MIN},
+        {L"9223372036854775808", false, 0},        {L"-9223372036854775809", false, 0},
+        {L" -2147483649 ", true, -2147483649LL},   {L"12abc", false, 0},
+        {L"", false, 0},                           {L"+", false, 0},
+    };
+    for (const auto& c : cases) {
+        std::int64_t value = 0;
+        EXPECT_EQ(ParseInt64(c.text, value), c.ok) << std::string(c.text, c.text + wcslen(c.text));
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+    const IniDocument document = IniDocument::Parse(L"[A]\r\nBig=9999999999\r\nQuoted=\"-7\"\r\n");
+    std::int64_t value = 0;
+    EXPECT_TRUE(document.TryReadInteger64(L"A", L"Big", value));
+    EXPECT_EQ(value, 9999999999LL);
+    EXPECT_TRUE(document.TryReadInteger64(L"a", L"quoted", value));
+    EXPECT_EQ(value, -7);
+    EXPECT_FALSE(document.TryReadInteger64(L"A", L"Missing", value));
 }
 
 TEST(IniDocument, BooleansAreIntegersAndAnyNonZeroIsTrue) {

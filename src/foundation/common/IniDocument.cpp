@@ -69,7 +69,7 @@ std::wstring EncodeValue(std::wstring_view value) {
 
 } // namespace
 
-bool ParseInt32(std::wstring_view text, int& value) {
+bool ParseInt64(std::wstring_view text, std::int64_t& value) {
     text = Trim(text);
     bool negative = false;
     if (!text.empty() && (text.front() == L'-' || text.front() == L'+')) {
@@ -79,21 +79,35 @@ bool ParseInt32(std::wstring_view text, int& value) {
     if (text.empty()) {
         return false;
     }
-    std::int64_t magnitude = 0;
+    // Accumulated toward the negative side, which holds one more value than the positive.
+    constexpr std::int64_t Lowest = INT64_MIN;
+    std::int64_t result = 0;
     for (wchar_t c : text) {
         if (c < L'0' || c > L'9') {
             return false;
         }
-        magnitude = magnitude * 10 + (c - L'0');
-        if (magnitude > 2147483648LL) {
+        const int digit = c - L'0';
+        if (result < (Lowest + digit) / 10) {
             return false;
         }
+        result = result * 10 - digit;
     }
-    const std::int64_t result = negative ? -magnitude : magnitude;
-    if (result > 2147483647LL) {
+    if (!negative) {
+        if (result == Lowest) {
+            return false;
+        }
+        result = -result;
+    }
+    value = result;
+    return true;
+}
+
+bool ParseInt32(std::wstring_view text, int& value) {
+    std::int64_t wide = 0;
+    if (!ParseInt64(text, wide) || wide < INT32_MIN || wide > INT32_MAX) {
         return false;
     }
-    value = static_cast<int>(result);
+    value = static_cast<int>(wide);
     return true;
 }
 
@@ -209,6 +223,11 @@ std::wstring IniDocument::ReadString(std::wstring_view section, std::wstring_vie
 bool IniDocument::TryReadInteger(std::wstring_view section, std::wstring_view key, int& value) const {
     const Line* entry = FindEntry(section, key);
     return entry != nullptr && ParseInt32(StripQuotes(entry->Value()), value);
+}
+
+bool IniDocument::TryReadInteger64(std::wstring_view section, std::wstring_view key, std::int64_t& value) const {
+    const Line* entry = FindEntry(section, key);
+    return entry != nullptr && ParseInt64(StripQuotes(entry->Value()), value);
 }
 
 int IniDocument::ReadInteger(std::wstring_view section, std::wstring_view key, int defaultValue) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,6 +33,8 @@ public:
     int ReadInteger(std::wstring_view section, std::wstring_view key, int defaultValue) const;
     // As ReadInteger, but tells whether there was such a number instead of giving a default.
     bool TryReadInteger(std::wstring_view section, std::wstring_view key, int& value) const;
+    // The same rule for a number that fits 64 bits.
+    bool TryReadInteger64(std::wstring_view section, std::wstring_view key, std::int64_t& value) const;
     // Read as an integer: any number but 0 is true.
     bool ReadBool(std::wstring_view section, std::wstring_view key, bool defaultValue) const;
 
@@ -102,5 +105,7 @@ private:
 // Parses a whole decimal number with an optional sign that fits 32 bits; blanks around it are
 // allowed. Anything else ("12abc", "0x1F", "", "99999999999") gives false.
 bool ParseInt32(std::wstring_view text, int& value);
+// The same for a number that fits 64 bits.
+bool ParseInt64(std::wstring_view text, std::int64_t& value);
 
 } // namespace Tessel::Common

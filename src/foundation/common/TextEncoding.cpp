@@ -14,18 +14,32 @@ constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view Utf16LEMark = "\xFF\xFE";
 constexpr std::string_view Utf16BEMark = "\xFE\xFF";
 
+} // namespace
+
 std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    const auto unitAt = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    };
     std::wstring text;
     text.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        text.push_back(static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
+        const char32_t unit = unitAt(i);
+        if constexpr (sizeof(wchar_t) == 2) {
+            text.push_back(static_cast<wchar_t>(unit));
+        } else if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+                   unitAt(i + 2) < 0xE000) {
+            text.push_back(static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00)));
+            i += 2;
+        } else if (unit >= 0xD800 && unit < 0xE000) {
+            text.push_back(static_cast<wchar_t>(0xFFFD));
+        } else {
+            text.push_back(static_cast<wchar_t>(unit));
+        }
     }
     return text;
 }
-
-} // namespace
 
 TextEncoding DetectTextEncoding(std::string_view bytes) {
     if (StartsWith(bytes, Utf16LEMark))

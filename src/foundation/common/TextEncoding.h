@@ -17,6 +17,10 @@ TextEncoding DetectTextEncoding(std::string_view bytes);
 // Latin-1 characters.
 std::wstring DecodeText(std::string_view bytes, const std::function<std::wstring(std::string_view)>& decodeAnsi);
 
+// UTF-16 bytes (no byte order mark) as text. An odd last byte is dropped; where wide characters
+// are wider than UTF-16 code units, surrogate pairs are joined and an unpaired one becomes U+FFFD.
+std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian);
+
 // UTF-16LE bytes of the text, with the byte order mark in front.
 std::string EncodeUtf16LE(std::wstring_view text);
 
