@@ -1,8 +1,10 @@
 # Build helpers shared by every folder.
 #
 # Sources are split into PORTABLE ones (no <windows.h>; also built by the host build) and
-# WIN32 ones (cross build only). A target that has nothing to build in the host build is
-# simply not created there, and tests that need it are skipped.
+# WIN32 ones (cross build only). A library that has nothing to build in the host build is not
+# created there; only a test's PORTABLE flag decides whether it is built in the host build. A
+# dependency that names no library of ours is a configure error in both builds, so a misspelt
+# name can never make a suite vanish.
 
 set(TILEBAY_WARNINGS -Wall -Wextra)
 
@@ -27,9 +29,26 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL SYSTEM)
 
+# Fails the configure step unless dep is a target, or (host build only) a library of ours that has
+# no platform-free part.
+function(tilebay_check_dependency user dep)
+    if(TARGET ${dep})
+        return()
+    endif()
+    get_property(known GLOBAL PROPERTY TILEBAY_LIBRARIES)
+    if(TILEBAY_HOST AND dep IN_LIST known)
+        return()
+    endif()
+    message(FATAL_ERROR "${user} depends on ${dep}, which is no library of this project (or is declared after it)")
+endfunction()
+
 # tilebay_library(name [PORTABLE src...] [WIN32 src...] [DEPS target...] [WIN32_LIBS lib...])
 function(tilebay_library name)
     cmake_parse_arguments(A "" "" "PORTABLE;WIN32;DEPS;WIN32_LIBS" ${ARGN})
+    set_property(GLOBAL APPEND PROPERTY TILEBAY_LIBRARIES ${name})
+    foreach(dep IN LISTS A_DEPS)
+        tilebay_check_dependency(${name} ${dep})
+    endforeach()
     set(sources ${A_PORTABLE})
     if(NOT TILEBAY_HOST)
         list(APPEND sources ${A_WIN32})
@@ -59,7 +78,8 @@ function(tilebay_test name)
     endif()
     foreach(dep IN LISTS A_DEPS)
         if(NOT TARGET ${dep})
-            return()
+            message(FATAL_ERROR "test ${name} depends on ${dep}, which is not built here"
+                                " (misspelt, or a PORTABLE test that needs Win32 code)")
         endif()
     endforeach()
     add_executable(${name} ${A_SOURCES})

@@ -27,8 +27,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             }
             application.Initialize();
             application.MainFormOnTaskBar = true;
-            application.CreateForm<TEdgeForm>();
-            application.CreateForm<TMainForm>();
+            TEdgeForm* edge = application.CreateForm<TEdgeForm>();
+            edge->SetMainPanel(application.CreateForm<TMainForm>());
             application.Run();
         },
         [&](const Exception& e) { application.ShowException(e); });

@@ -73,7 +73,7 @@ void TEdgeForm::PlaceButton(bool atStoredLeft) {
 void TEdgeForm::FormShow() {
     TRACE_FUNCTION("TEdgeForm::FormShow");
     PlaceButton(true);
-    if (TMainForm* panel = Application->FindForm<TMainForm>()) {
+    if (TMainForm* panel = mMainPanel) {
         int x = 0, y = 0, cx = 0, cy = 0;
         mUserSettings.GetMainFormPos(x, y);
         mUserSettings.GetMainFormSize(cx, cy);
@@ -90,7 +90,7 @@ void TEdgeForm::FormCloseQuery(bool& canClose) {
     TRACE_FUNCTION("TEdgeForm::FormCloseQuery");
     canClose = true;
     mUserSettings.SetStartButtonPos(Left(), StoredButtonY);
-    if (TMainForm* panel = Application->FindForm<TMainForm>()) {
+    if (TMainForm* panel = mMainPanel) {
         mUserSettings.SetMainFormPos(panel->Left(), panel->Top());
         mUserSettings.SetMainFormSize(panel->Width(), panel->Height());
     }

@@ -10,12 +10,17 @@
 
 #include <string>
 
+class TMainForm;
+
 // The small button that hangs from the top edge of the screen. It is the application's main
 // window: closing it ends the program, and its destruction closes the log.
 class TEdgeForm : public TForm {
 public:
     TEdgeForm();
     ~TEdgeForm() override;
+
+    // The panel this button shows and hides; set once, before the application runs.
+    void SetMainPanel(TMainForm* panel) { mMainPanel = panel; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -37,4 +42,5 @@ private:
     // The one of the two that fits the running Windows; null before Windows XP.
     IOsSpecific* mOsSpecific = nullptr;
     CultureManager mCultureManager;
+    TMainForm* mMainPanel = nullptr;
 };

@@ -6,11 +6,30 @@
 
 #include <ole2.h>
 
+#include <algorithm>
+
 TApplication* Application = nullptr;
 
 namespace {
+
 constexpr wchar_t ApplicationWindowClass[] = L"TApplication";
+// Posted to the application window: show the error box that a failed handler left pending.
+constexpr UINT WM_SHOW_PENDING_ERROR = WM_APP + 0x3F00;
+
+// The message of the exception being caught, for the log and the box.
+std::wstring CurrentExceptionMessage() {
+    try {
+        throw;
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        return Tessel::Common::Utf8ToUtf16(e.what());
+    } catch (...) {
+        return Tessel::Common::Logging::UnknownExceptionMessage;
+    }
 }
+
+} // namespace
 
 TApplication::TApplication() {
     if (Application == nullptr) {
@@ -25,10 +44,11 @@ TApplication::~TApplication() {
         if (form.get() == mMainForm) {
             mMainForm = nullptr;
         }
-        form->BeforeDestruction();
+        form->Destroy();
         form.reset();
     }
     if (mHandle != nullptr) {
+        SetWindowLongPtrW(mHandle, GWLP_USERDATA, 0);
         DestroyWindow(mHandle);
     }
     if (mOleInitialized) {
@@ -63,10 +83,10 @@ void TApplication::Initialize() {
 void TApplication::AdoptForm(std::unique_ptr<TForm> form) {
     TForm* created = form.get();
     mForms.push_back(std::move(form));
-    created->AfterConstruction();
     if (mMainForm == nullptr) {
         mMainForm = created;
     }
+    created->AfterConstruction();
 }
 
 void TApplication::Run() {
@@ -79,10 +99,23 @@ void TApplication::Run() {
         if (got == 0 || got == -1) {
             break;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        ProcessMessage(message);
     }
     mTerminated = true;
+}
+
+void TApplication::ProcessMessage(MSG& message) {
+    // By index and by copy: a filter may add or remove filters while it runs.
+    for (std::size_t i = 0; i < mFilters.size(); ++i) {
+        const MessageFilter filter = mFilters[i].second;
+        bool taken = false;
+        Guarded([&] { taken = filter(message); });
+        if (taken) {
+            return;
+        }
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
 }
 
 void TApplication::Terminate() {
@@ -91,50 +124,77 @@ void TApplication::Terminate() {
     }
 }
 
-void TApplication::HandleException() {
-    const std::exception_ptr current = std::current_exception();
-    if (!current) {
-        return;
-    }
+void TApplication::HandleException() noexcept {
     try {
-        std::rethrow_exception(current);
-    } catch (const Exception& e) {
-        LOG_ERR("TApplication::HandleException", e.Message());
-        if (OnException) {
-            OnException(current);
-        } else {
-            ShowException(e);
+        const std::exception_ptr current = std::current_exception();
+        if (!current) {
+            return;
         }
-    } catch (const std::exception& e) {
-        const Exception shown(Tessel::Common::Utf8ToUtf16(e.what()));
-        LOG_ERR("TApplication::HandleException", shown.Message());
-        if (OnException) {
-            OnException(current);
-        } else {
-            ShowException(shown);
+        std::wstring message;
+        try {
+            std::rethrow_exception(current);
+        } catch (...) {
+            message = CurrentExceptionMessage();
         }
+        LOG_ERR("TApplication::HandleException", message);
+        if (OnException) {
+            try {
+                OnException(current);
+            } catch (...) {
+                LOG_ERR("TApplication::HandleException", L"The exception handler failed: " << CurrentExceptionMessage());
+            }
+            return;
+        }
+        if (mErrorBoxPending || mErrorBoxOpen || mHandle == nullptr) {
+            return;
+        }
+        mPendingError = message;
+        mErrorBoxPending = PostMessageW(mHandle, WM_SHOW_PENDING_ERROR, 0, 0) != FALSE;
     } catch (...) {
-        LOG_ERR("TApplication::HandleException", Tessel::Common::Logging::UnknownExceptionMessage);
-        if (OnException) {
-            OnException(current);
-        } else {
-            ShowException(Exception(L""));
-        }
+        // Not even the log could take it; the loop goes on regardless.
     }
 }
 
-void TApplication::ShowException(const Exception& exception) {
-    HWND owner = GetActiveWindow();
-    MessageBoxW(owner, exception.Message().c_str(), Title.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+void TApplication::ShowPendingError() noexcept {
+    if (!mErrorBoxPending) {
+        return;
+    }
+    mErrorBoxPending = false;
+    ShowException(Exception(std::move(mPendingError)));
+    mPendingError.clear();
+}
+
+void TApplication::ShowException(const Exception& exception) noexcept {
+    if (mErrorBoxOpen) {
+        return;
+    }
+    mErrorBoxOpen = true;
+    MessageBoxW(GetActiveWindow(), exception.Message().c_str(), Title.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    mErrorBoxOpen = false;
 }
 
 void TApplication::HookMainWindow(MessageHook hook) {
     mHooks.push_back(std::move(hook));
 }
 
-LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+int TApplication::AddMessageFilter(MessageFilter filter) {
+    const int id = mNextFilterId++;
+    mFilters.emplace_back(id, std::move(filter));
+    return id;
+}
+
+void TApplication::RemoveMessageFilter(int id) {
+    mFilters.erase(std::remove_if(mFilters.begin(), mFilters.end(), [id](const auto& f) { return f.first == id; }),
+                   mFilters.end());
+}
+
+LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (application != nullptr) {
+        if (message == WM_SHOW_PENDING_ERROR) {
+            application->ShowPendingError();
+            return 0;
+        }
         try {
             // By index and by copy: a hook may add hooks while it runs.
             for (std::size_t i = 0; i < application->mHooks.size(); ++i) {
@@ -150,4 +210,15 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
         }
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void HandleCurrentException() noexcept {
+    if (Application != nullptr) {
+        Application->HandleException();
+        return;
+    }
+    try {
+        LOG_ERR("HandleCurrentException", CurrentExceptionMessage());
+    } catch (...) {
+    }
 }

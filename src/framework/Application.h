@@ -40,22 +40,21 @@ public:
     void Run();
     void Terminate();
     bool Terminated() const { return mTerminated; }
+    // Hands one message to the filters and, unless one of them took it, dispatches it. Every
+    // message loop of the program (also a modal one) goes through here.
+    void ProcessMessage(MSG& message);
 
-    // Handles the exception being caught: logs it, then hands it to OnException when set,
-    // otherwise shows it. Called by the window procedures, so the loop keeps running.
-    void HandleException();
-    void ShowException(const Exception& exception);
-
-    // Finds the first owned form of the given type.
-    template <typename T>
-    T* FindForm() const {
-        for (const auto& form : mForms) {
-            if (auto* found = dynamic_cast<T*>(form.get())) {
-                return found;
-            }
-        }
-        return nullptr;
-    }
+    // Handles the exception being caught. It always logs; then OnException gets it when set,
+    // otherwise its message is shown in a box, but never from inside the failing message: the box
+    // is posted to the application window and comes up once that message has returned. At most
+    // one box is open at a time; a failure while one is pending or open is only logged. Nothing
+    // ever leaves this function.
+    void HandleException() noexcept;
+    // Shows a message box with the exception's message now (used outside any message handler,
+    // and where the user must see the error before going on).
+    void ShowException(const Exception& exception) noexcept;
+    // Whether an error box is open or about to open.
+    bool ErrorBoxPending() const { return mErrorBoxPending || mErrorBoxOpen; }
 
     TForm* MainForm() const { return mMainForm; }
     HWND Handle() const { return mHandle; }
@@ -65,15 +64,24 @@ public:
     using MessageHook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
     void HookMainWindow(MessageHook hook);
 
+    // A filter sees every message of every loop before it is dispatched (a dialog's keyboard
+    // navigation, say); returning true means it took the message.
+    using MessageFilter = std::function<bool(MSG& message)>;
+    int AddMessageFilter(MessageFilter filter);
+    void RemoveMessageFilter(int id);
+
     // Replaces the default handling (showing the message) of exceptions caught by the loop.
     std::function<void(std::exception_ptr)> OnException;
 
+    // The main form gets a taskbar button of its own instead of belonging to the hidden
+    // application window; set before the main form is created.
     bool MainFormOnTaskBar = false;
     std::wstring Title = L"Tilebay";
 
 private:
     void AdoptForm(std::unique_ptr<TForm> form);
-    static LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void ShowPendingError() noexcept;
+    static LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     HWND mHandle = nullptr;
     bool mOleInitialized = false;
@@ -81,6 +89,25 @@ private:
     TForm* mMainForm = nullptr;
     std::vector<std::unique_ptr<TForm>> mForms;
     std::vector<MessageHook> mHooks;
+    std::vector<std::pair<int, MessageFilter>> mFilters;
+    int mNextFilterId = 1;
+    std::wstring mPendingError;
+    bool mErrorBoxPending = false;
+    bool mErrorBoxOpen = false;
 };
 
 extern TApplication* Application;
+
+// Hands the exception being caught to the application's handler (or, without an application,
+// to the log). For catch blocks at the edges of window procedures and callbacks.
+void HandleCurrentException() noexcept;
+
+// Runs a handler; an exception out of it goes to HandleCurrentException.
+template <typename F>
+void Guarded(F&& handler) noexcept {
+    try {
+        handler();
+    } catch (...) {
+        HandleCurrentException();
+    }
+}

@@ -17,56 +17,27 @@ TShiftState ShiftFromKeys(WPARAM keys) {
     return shift;
 }
 
-void HandleHandlerException() {
-    if (Application != nullptr) {
-        Application->HandleException();
-    }
-}
-
-void RegisterFormClass(const std::wstring& name, WNDPROC procedure) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), name.c_str(), &existing)) {
-        return;
-    }
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    windowClass.lpszClassName = name.c_str();
-    RegisterClassExW(&windowClass);
-}
-
 } // namespace
 
-TForm::~TForm() {
-    if (mHandle != nullptr) {
-        HWND window = mHandle;
-        // From here on the window's messages no longer reach this half-destroyed object.
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        mHandle = nullptr;
-        DestroyWindow(window);
-    }
-}
+TForm::~TForm() = default;
 
 void TForm::CreateParams(TCreateParams& /*params*/) {}
 
 void TForm::CreateHandle() {
-    if (mHandle != nullptr) {
+    if (Handle() != nullptr) {
         return;
     }
     TCreateParams params;
     CreateParams(params);
-    RegisterFormClass(params.windowClassName, WindowProc);
-    CreateWindowExW(params.exStyle, params.windowClassName.c_str(), params.caption.c_str(),
-                    params.style & ~WS_VISIBLE, params.x, params.y, params.width, params.height, params.parent,
-                    nullptr, GetModuleHandleW(nullptr), this);
-    if (mHandle == nullptr) {
-        throw Exception(L"Error creating window " + params.windowClassName);
+    RegisterWindowClass(params.windowClassName);
+    const bool isMainForm = Application != nullptr && Application->MainForm() == this;
+    if (params.parent == nullptr && Application != nullptr && (!isMainForm || !Application->MainFormOnTaskBar)) {
+        // Forms belong to the hidden application window, which keeps them out of the taskbar; the
+        // main form has a taskbar button of its own when MainFormOnTaskBar is set.
+        params.parent = Application->Handle();
     }
+    CreateWindowHandle(params.exStyle, params.windowClassName, params.caption, params.style & ~WS_VISIBLE, params.x,
+                       params.y, params.width, params.height, params.parent);
     ApplyLayeredStyle();
     if (mFormStyle == TFormStyle::fsStayOnTop) {
         SetFormStyle(mFormStyle);
@@ -75,46 +46,19 @@ void TForm::CreateHandle() {
 
 void TForm::AfterConstruction() {
     CreateHandle();
-    try {
-        FormCreate();
-    } catch (...) {
-        HandleHandlerException();
-    }
+    Guarded([this] { FormCreate(); });
 }
 
-void TForm::BeforeDestruction() {
+void TForm::Destroy() {
+    if (mDestroying) {
+        return;
+    }
     mDestroying = true;
-    try {
-        FormDestroy();
-    } catch (...) {
-        HandleHandlerException();
-    }
+    Guarded([this] { FormDestroy(); });
+    DestroyHandle();
 }
 
-LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* form = static_cast<TForm*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        form->mHandle = window;
-    }
-    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (form == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return form->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        HandleHandlerException();
-        return 0;
-    }
-}
-
-LRESULT TForm::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(mHandle, message, wParam, lParam);
-}
-
-LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (PreDispatch(message, wParam, lParam, result)) {
         return result;
@@ -122,7 +66,7 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND: {
         RECT client;
-        GetClientRect(mHandle, &client);
+        GetClientRect(Handle(), &client);
         const HDC dc = reinterpret_cast<HDC>(wParam);
         const COLORREF previous = SetDCBrushColor(dc, mColor);
         FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
@@ -131,12 +75,12 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_PAINT: {
         PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(mHandle, &paint);
+        const HDC dc = BeginPaint(Handle(), &paint);
         struct EndPaintOnExit {
             HWND window;
             PAINTSTRUCT* paint;
             ~EndPaintOnExit() { EndPaint(window, paint); }
-        } endPaint{mHandle, &paint};
+        } endPaint{Handle(), &paint};
         FormPaint(dc, paint.rcPaint);
         return 0;
     }
@@ -168,7 +112,7 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
         if (!mMouseInside) {
             mMouseInside = true;
-            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, mHandle, 0};
+            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, Handle(), 0};
             TrackMouseEvent(&track);
             FormMouseEnter();
         }
@@ -193,13 +137,6 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Close();
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(mHandle, GWLP_USERDATA, 0);
-        {
-            HWND window = mHandle;
-            mHandle = nullptr;
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
     default:
         break;
     }
@@ -207,7 +144,7 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TForm::MouseDownMessage(TMouseButton button, WPARAM wParam, LPARAM lParam) {
-    SetCapture(mHandle);
+    SetCapture(Handle());
     if (button == TMouseButton::mbLeft) {
         mClicked = true;
     }
@@ -215,7 +152,7 @@ void TForm::MouseDownMessage(TMouseButton button, WPARAM wParam, LPARAM lParam) 
 }
 
 void TForm::MouseUpMessage(TMouseButton button, WPARAM wParam, LPARAM lParam) {
-    if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == mHandle) {
+    if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == Handle()) {
         ReleaseCapture();
     }
     const POINT position{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -232,31 +169,37 @@ void TForm::MouseUpMessage(TMouseButton button, WPARAM wParam, LPARAM lParam) {
 
 int TForm::Left() const {
     RECT r{};
-    GetWindowRect(mHandle, &r);
+    GetWindowRect(Handle(), &r);
     return r.left;
 }
 
 int TForm::Top() const {
     RECT r{};
-    GetWindowRect(mHandle, &r);
+    GetWindowRect(Handle(), &r);
     return r.top;
 }
 
 int TForm::Width() const {
     RECT r{};
-    GetWindowRect(mHandle, &r);
+    GetWindowRect(Handle(), &r);
     return r.right - r.left;
 }
 
 int TForm::Height() const {
     RECT r{};
-    GetWindowRect(mHandle, &r);
+    GetWindowRect(Handle(), &r);
     return r.bottom - r.top;
+}
+
+RECT TForm::BoundsRect() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return r;
 }
 
 RECT TForm::ClientRect() const {
     RECT r{};
-    GetClientRect(mHandle, &r);
+    GetClientRect(Handle(), &r);
     return r;
 }
 
@@ -271,42 +214,38 @@ int TForm::ClientHeight() const {
 }
 
 void TForm::SetLeft(int left) {
-    SetWindowPos(mHandle, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetTop(int top) {
-    SetWindowPos(mHandle, nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetBounds(int left, int top, int width, int height) {
-    SetWindowPos(mHandle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetClientSize(int width, int height) {
     RECT window{}, client{};
-    GetWindowRect(mHandle, &window);
-    GetClientRect(mHandle, &client);
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
     const int frameX = (window.right - window.left) - (client.right - client.left);
     const int frameY = (window.bottom - window.top) - (client.bottom - client.top);
-    SetWindowPos(mHandle, nullptr, 0, 0, width + frameX, height + frameY,
+    SetWindowPos(Handle(), nullptr, 0, 0, width + frameX, height + frameY,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TForm::Visible() const {
-    return mHandle != nullptr && IsWindowVisible(mHandle);
+    return Handle() != nullptr && IsWindowVisible(Handle());
 }
 
 void TForm::Show() {
-    if (mHandle == nullptr || Visible()) {
+    if (Handle() == nullptr || Visible()) {
         return;
     }
-    try {
-        FormShow();
-    } catch (...) {
-        HandleHandlerException();
-    }
-    if (mHandle != nullptr) {
-        ShowWindow(mHandle, SW_SHOW);
+    Guarded([this] { FormShow(); });
+    if (Handle() != nullptr) {
+        ShowWindow(Handle(), SW_SHOW);
     }
 }
 
@@ -314,12 +253,8 @@ void TForm::Hide() {
     if (!Visible()) {
         return;
     }
-    try {
-        FormHide();
-    } catch (...) {
-        HandleHandlerException();
-    }
-    ShowWindow(mHandle, SW_HIDE);
+    Guarded([this] { FormHide(); });
+    ShowWindow(Handle(), SW_HIDE);
 }
 
 void TForm::SetVisible(bool visible) {
@@ -330,14 +265,24 @@ void TForm::SetVisible(bool visible) {
     }
 }
 
+bool TForm::Enabled() const {
+    return Handle() != nullptr && IsWindowEnabled(Handle());
+}
+
+void TForm::SetEnabled(bool enabled) {
+    if (Handle() != nullptr) {
+        EnableWindow(Handle(), enabled ? TRUE : FALSE);
+    }
+}
+
 void TForm::BringToFront() {
-    if (mHandle != nullptr) {
-        SetWindowPos(mHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    if (Handle() != nullptr) {
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     }
 }
 
 void TForm::Close() {
-    if (mDestroying || mHandle == nullptr) {
+    if (mDestroying || Handle() == nullptr) {
         return;
     }
     bool canClose = true;
@@ -354,28 +299,28 @@ void TForm::Close() {
     if (isMainForm) {
         Application->Terminate();
     } else if (action == TCloseAction::caMinimize) {
-        ShowWindow(mHandle, SW_MINIMIZE);
+        ShowWindow(Handle(), SW_MINIMIZE);
     } else {
         Hide();
     }
 }
 
 void TForm::Invalidate() {
-    if (mHandle != nullptr) {
-        InvalidateRect(mHandle, nullptr, FALSE);
+    if (Handle() != nullptr) {
+        InvalidateRect(Handle(), nullptr, FALSE);
     }
 }
 
 std::wstring TForm::Caption() const {
-    const int length = GetWindowTextLengthW(mHandle);
+    const int length = GetWindowTextLengthW(Handle());
     std::wstring text(length + 1, L'\0');
-    const int copied = GetWindowTextW(mHandle, text.data(), length + 1);
+    const int copied = GetWindowTextW(Handle(), text.data(), length + 1);
     text.resize(copied > 0 ? copied : 0);
     return text;
 }
 
 void TForm::SetCaption(const std::wstring& caption) {
-    SetWindowTextW(mHandle, caption.c_str());
+    SetWindowTextW(Handle(), caption.c_str());
 }
 
 void TForm::SetColor(COLORREF color) {
@@ -394,34 +339,34 @@ void TForm::SetAlphaBlendValue(BYTE value) {
 }
 
 void TForm::ApplyLayeredStyle() {
-    if (mHandle == nullptr) {
+    if (Handle() == nullptr) {
         return;
     }
-    const LONG_PTR exStyle = GetWindowLongPtrW(mHandle, GWL_EXSTYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
     if (mAlphaBlend) {
         if ((exStyle & WS_EX_LAYERED) == 0) {
-            SetWindowLongPtrW(mHandle, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+            SetWindowLongPtrW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
         }
-        SetLayeredWindowAttributes(mHandle, 0, mAlphaBlendValue, LWA_ALPHA);
+        SetLayeredWindowAttributes(Handle(), 0, mAlphaBlendValue, LWA_ALPHA);
     } else if (exStyle & WS_EX_LAYERED) {
-        SetWindowLongPtrW(mHandle, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+        SetWindowLongPtrW(Handle(), GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
     }
 }
 
 void TForm::SetFormStyle(TFormStyle style) {
     mFormStyle = style;
-    if (mHandle != nullptr) {
-        SetWindowPos(mHandle, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+    if (Handle() != nullptr) {
+        SetWindowPos(Handle(), style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
 POINT TForm::ScreenToClient(POINT point) const {
-    ::ScreenToClient(mHandle, &point);
+    ::ScreenToClient(Handle(), &point);
     return point;
 }
 
 POINT TForm::ClientToScreen(POINT point) const {
-    ::ClientToScreen(mHandle, &point);
+    ::ClientToScreen(Handle(), &point);
     return point;
 }

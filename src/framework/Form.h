@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/Window.h"
+
 #include <windows.h>
 
 #include <string>
@@ -34,19 +36,20 @@ struct TCreateParams {
     std::wstring windowClassName = L"TForm";
 };
 
-// A top-level window owned by one object. The object exists before its window: the window is
-// made after construction (CreateParams, then FormCreate) and destroyed with the object
-// (FormDestroy first). Handlers are virtual and do nothing unless a form overrides them; an
-// exception out of a handler goes to the application's handler and the loop keeps running.
-class TForm {
+// A top-level window owned by one object (see TWindow). The window is made after construction
+// (CreateParams, then FormCreate) and destroyed by Destroy (FormDestroy first, then the window,
+// while the whole form still exists). Handlers are virtual and do nothing unless a form overrides
+// them; an exception out of a handler goes to the application's handler and the loop keeps
+// running.
+class TForm : public TWindow {
 public:
     TForm() = default;
-    virtual ~TForm();
+    ~TForm() override;
 
-    TForm(const TForm&) = delete;
-    TForm& operator=(const TForm&) = delete;
-
-    HWND Handle() const { return mHandle; }
+    // Makes the window and runs FormCreate; done by whoever creates the form.
+    void AfterConstruction();
+    // FormDestroy, then the window is destroyed; done before the form is deleted.
+    void Destroy();
 
     int Left() const;
     int Top() const;
@@ -55,6 +58,7 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
     RECT ClientRect() const;
+    RECT BoundsRect() const;
     void SetLeft(int left);
     void SetTop(int top);
     void SetBounds(int left, int top, int width, int height);
@@ -64,6 +68,8 @@ public:
     void Show();
     void Hide();
     void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
     void BringToFront();
     // Asks the form to close: FormCloseQuery, then FormClose; closing the main form ends the
     // application, any other form is hidden.
@@ -109,22 +115,15 @@ protected:
     virtual bool PreDispatch(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
         return false;
     }
-    // The system's default handling of a message.
-    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    friend class TApplication;
-
     void CreateHandle();
-    void AfterConstruction();
-    void BeforeDestruction();
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void MouseDownMessage(TMouseButton button, WPARAM wParam, LPARAM lParam);
     void MouseUpMessage(TMouseButton button, WPARAM wParam, LPARAM lParam);
     void ApplyLayeredStyle();
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND mHandle = nullptr;
     COLORREF mColor = GetSysColor(COLOR_BTNFACE);
     bool mAlphaBlend = false;
     BYTE mAlphaBlendValue = 255;

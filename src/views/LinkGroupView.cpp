@@ -25,7 +25,9 @@ int TruncatingRemainder(int value, int divisor) {
 
 } // namespace
 
-LinkGroupView::LinkGroupView() : IsLeftButtonDown([] { return GetKeyState(VK_LBUTTON) < 0; }) {}
+LinkGroupView::LinkGroupView()
+    : IsLeftButtonDown([] { return GetKeyState(VK_LBUTTON) < 0; }),
+      RunLink([this](int index) { mModel->GetLinks()[index]->Run(); }) {}
 
 int LinkGroupView::LinkCount() const {
     return mModel == nullptr ? 0 : static_cast<int>(mModel->GetLinks().size());
@@ -145,8 +147,8 @@ void LinkGroupView::ResizeToContent() {
 }
 
 void LinkGroupView::Click(const ViewMouseArgs* /*args*/) {
-    if (IsLinkIndex(mHoverIndex)) {
-        mModel->GetLinks()[mHoverIndex]->Run();
+    if (IsLinkIndex(mHoverIndex) && RunLink) {
+        RunLink(mHoverIndex);
     }
 }
 

@@ -44,6 +44,8 @@ public:
     std::function<void()> OnHideToolTip;
     // Whether the left mouse button is down; the system's key state unless a test replaces it.
     std::function<bool()> IsLeftButtonDown;
+    // Runs the shortcut at index through the shell, unless a test replaces it.
+    std::function<void(int index)> RunLink;
 
     LinkGroupView();
 

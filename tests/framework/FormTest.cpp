@@ -1,5 +1,8 @@
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "support/LogCapture.h"
+
+#include <ole2.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -159,4 +162,206 @@ TEST(TForm, ClickComesBeforeTheReleaseAndOnlyOverTheForm) {
     SendMessageW(form->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_THAT(journal, ElementsAre("f.down 20,30", "f.click", "f.up 21,30", "f.down 20,30", "f.up 500,30",
                                      "f.down 5,5", "f.up 5,5"));
+}
+
+namespace {
+
+// The message boxes open on this thread.
+int OpenBoxCount() {
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM counter) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
+                ++*reinterpret_cast<int*>(counter);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+void CloseOpenBoxes() {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (std::wstring(name) == L"#32770") {
+                PostMessageW(window, WM_COMMAND, IDOK, 0);
+            }
+            return TRUE;
+        },
+        0);
+}
+
+// A form with a timer whose handler fails every time.
+class FailingTimerForm : public TForm {
+public:
+    FailingTimerForm() {
+        mTimer.OnTimer = [this] {
+            if (failing) {
+                ++failures;
+                throw std::runtime_error("tick failed");
+            }
+        };
+    }
+    bool failing = true;
+    int failures = 0;
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        params.style = WS_POPUP;
+        params.windowClassName = L"TFailingTimerForm";
+    }
+
+private:
+    TTimer mTimer{*this, 10};
+};
+
+} // namespace
+
+TEST(TApplication, AFailingTimerOpensAtMostOneBoxAndEveryFailureIsLogged) {
+    TestSupport::LogCapture log;
+    TApplication application;
+    application.Initialize();
+    auto* form = application.CreateForm<FailingTimerForm>();
+    int mostBoxes = 0;
+    int samples = 0;
+    DWORD start = GetTickCount();
+    // Watches from outside the failing form: how many boxes are open, for two seconds; then
+    // stops the failures, closes the boxes and ends the loop.
+    std::vector<std::string> journal;
+    TForm* watcherOwner = application.CreateForm<JournalForm>(journal, "watcher");
+    TTimer watcher(*watcherOwner, 50);
+    watcher.OnTimer = [&] {
+        mostBoxes = std::max(mostBoxes, OpenBoxCount());
+        ++samples;
+        if (GetTickCount() - start > 2000) {
+            form->failing = false;
+            if (OpenBoxCount() > 0) {
+                CloseOpenBoxes();
+            } else {
+                watcher.SetEnabled(false);
+                PostMessageW(application.MainForm()->Handle(), WM_CLOSE, 0, 0);
+            }
+        }
+    };
+    RunWithWatchdog(application, 20000);
+    EXPECT_GT(samples, 10) << "the loop kept running while the box was open";
+    EXPECT_EQ(mostBoxes, 1);
+    EXPECT_GT(form->failures, 20);
+    const auto messages = log.Messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), L"tick failed"), form->failures);
+}
+
+TEST(TApplication, AnExceptionHandlerThatFailsDoesNotEndTheProgram) {
+    TestSupport::LogCapture log;
+    std::vector<std::string> journal;
+    TApplication application;
+    application.Initialize();
+    application.OnException = [](std::exception_ptr) { throw std::runtime_error("handler of handlers failed"); };
+    JournalForm* main = application.CreateForm<JournalForm>(journal, "main");
+    PostMessageW(main->Handle(), WM_TEST_THROW, 0, 0);
+    PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
+    RunWithWatchdog(application);
+    EXPECT_EQ(journal.back(), "main.close");
+    const std::wstring text = log.Text();
+    EXPECT_NE(text.find(L"handler failed"), std::wstring::npos);
+    EXPECT_NE(text.find(L"handler of handlers failed"), std::wstring::npos);
+}
+
+namespace {
+
+// A drop target that notes when OLE lets go of it, and whether the window's timer was still set then.
+class JournalDropTarget : public IDropTarget {
+public:
+    JournalDropTarget(std::vector<std::string>& journal, HWND& window, UINT_PTR& timerId)
+        : mJournal(journal), mWindow(window), mTimerId(timerId) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+            *out = static_cast<IDropTarget*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++mRefs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        if (--mRefs == 0) {
+            // KillTimer fails when the timer is gone already.
+            mJournal.push_back(KillTimer(mWindow, mTimerId) ? "revoked with the timer running" : "revoked");
+        }
+        return mRefs;
+    }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD*) override { return S_OK; }
+
+private:
+    std::vector<std::string>& mJournal;
+    HWND& mWindow;
+    UINT_PTR& mTimerId;
+    ULONG mRefs = 0;
+};
+
+class TeardownForm : public TForm {
+public:
+    explicit TeardownForm(std::vector<std::string>& journal)
+        : mJournal(journal), mDropTarget(journal, mWindow, mTimerId) {}
+
+    bool registered = false;
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        params.style = WS_POPUP;
+        params.windowClassName = L"TTeardownForm";
+    }
+    void FormCreate() override {
+        mWindow = Handle();
+        registered = SUCCEEDED(mRegistration.Register(&mDropTarget));
+        mTimerId = mTimer.Id();
+    }
+    void FormDestroy() override { mJournal.push_back("FormDestroy"); }
+    bool PreDispatch(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        if (message == WM_DESTROY) {
+            mJournal.push_back(KillTimer(mWindow, mTimerId) ? "WM_DESTROY (timer was running)" : "WM_DESTROY");
+            // Put it back: the owner must still end it.
+            SetTimer(mWindow, mTimerId, 10000, nullptr);
+        }
+        return false;
+    }
+
+private:
+    std::vector<std::string>& mJournal;
+    HWND mWindow = nullptr;
+    UINT_PTR mTimerId = 0;
+    TTimer mTimer{*this, 10000};
+    JournalDropTarget mDropTarget;
+    TDropTargetRegistration mRegistration{*this};
+};
+
+} // namespace
+
+TEST(TForm, DestructionEndsTheWindowsResourcesInOrderWhileTheFormIsWhole) {
+    std::vector<std::string> journal;
+    TApplication application;
+    application.Initialize();
+    auto* main = application.CreateForm<JournalForm>(journal, "main");
+    auto form = std::make_unique<TeardownForm>(journal);
+    form->AfterConstruction();
+    ASSERT_TRUE(form->registered);
+    const HWND window = form->Handle();
+    journal.clear();
+    form->Destroy();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_THAT(journal, ElementsAre("FormDestroy", "WM_DESTROY (timer was running)", "revoked"));
+    form.reset();
+    PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
+    RunWithWatchdog(application);
 }

@@ -213,14 +213,22 @@ TEST(LinkGroupViewInput, ClickRunsOnlyAHoveredShortcut) {
     const ViewMouseArgs outside{nullptr, POINT{-50, -50}};
     group.view.MouseMove(&outside);
     EXPECT_EQ(group.view.GetHoverIndex(), -1);
-    group.view.Click(&outside);  // nothing to run; must not touch any shortcut
+    group.view.Click(&outside);
     const RECT body = group.view.GetBodyRect();
     const ViewMouseArgs bodySpace{nullptr, POINT{body.right - 3, body.bottom - 3}};
     group.view.MouseMove(&bodySpace);
     EXPECT_EQ(group.view.GetHoverIndex(), 3);
     group.view.Click(&bodySpace);
-    group.view.MouseLeave(&bodySpace);
+    ASSERT_TRUE(group.ran.empty()) << "ran shortcut " << group.ran.front() << " while no shortcut was under the pointer";
+    const ViewMouseArgs onSecond{nullptr, group.InCell(1, 1)};
+    group.view.MouseMove(&onSecond);
+    group.view.Click(&onSecond);
+    ASSERT_EQ(group.ran.size(), 1u);
+    EXPECT_EQ(group.ran[0], 1) << "ran shortcut " << group.ran[0] << " instead of the one under the pointer, 1";
+    group.view.MouseLeave(&onSecond);
     EXPECT_EQ(group.view.GetHoverIndex(), LinkGroupView::HoverNone);
+    group.view.Click(&onSecond);
+    EXPECT_EQ(group.ran.size(), 1u) << "a click after the pointer left runs nothing";
 }
 
 TEST(LinkGroupViewInput, TooltipShowsForShortcutsThatWantItAndHidesForOthers) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace TestSupport {
 
@@ -32,6 +33,8 @@ struct GroupFixture {
         view.LayoutCells();
         view.OnDecorate = [](TCanvas*, RECT&) {};
         view.IsLeftButtonDown = [this] { return leftButtonDown; };
+        // Never the shell: a test must not be able to reach its dialogs.
+        view.RunLink = [this](int index) { ran.push_back(index); };
     }
 
     static std::wstring Name(int i) { return L"zzz" + std::to_wstring(i) + L".lnk"; }
@@ -54,6 +57,8 @@ struct GroupFixture {
     }
 
     bool leftButtonDown = false;
+    // The indices of the shortcuts run, in order.
+    std::vector<int> ran;
 };
 
 } // namespace TestSupport
