@@ -27,6 +27,12 @@ public:
     virtual void PaintOnDc(HDC /*dc*/, const RECT* /*update*/) {}
 
 protected:
+    // Marks a rectangle of the window for repainting, without erasing; nothing without a window.
+    static void InvalidateIn(HWND window, const RECT& rect) {
+        if (window != nullptr) {
+            InvalidateRect(window, &rect, FALSE);
+        }
+    }
     // Asks the window for a repaint; a view that no window has taken yet has nothing to repaint.
     void RequestRepaint() {
         if (OnInvalidate) {

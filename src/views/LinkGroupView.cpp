@@ -11,6 +11,8 @@
 
 using Tessel::Common::UniqueRegion;
 
+namespace G = GroupGeometry;
+
 namespace {
 
 // Everything after the last path delimiter.
@@ -19,8 +21,16 @@ std::wstring ExtractFileName(const std::wstring& path) {
     return split == std::wstring::npos ? path : path.substr(split + 1);
 }
 
-int TruncatingRemainder(int value, int divisor) {
-    return value % divisor; // C++ rounds toward zero: the sign follows the dividend
+G::Rect FromRECT(const RECT& r) {
+    return G::Rect{r.left, r.top, r.right, r.bottom};
+}
+
+RECT ToRECT(const G::Rect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+G::Point FromPOINT(const POINT& p) {
+    return G::Point{p.x, p.y};
 }
 
 } // namespace
@@ -33,62 +43,43 @@ int LinkGroupView::LinkCount() const {
     return mModel == nullptr ? 0 : static_cast<int>(mModel->GetLinks().size());
 }
 
+G::Rect LinkGroupView::Bounds() const {
+    return FromRECT(mBounds);
+}
+
 void LinkGroupView::ReloadFromModel() {
     if (mModel == nullptr) {
         return;
     }
     const LinkGroupSettings& settings = mModel->GetSettings();
     mColumns = settings.Column();
-    if (!settings.IsLargeIcon()) {
-        mCellWidth = 120;
-        mCellHeight = 24;
-    } else if (settings.IsTitleVisible()) {
-        mCellWidth = 70;
-        mCellHeight = 80;
-    } else {
-        mCellWidth = 60;
-        mCellHeight = 48;
-    }
+    mCellSize = G::CellSizeFor(settings.IsLargeIcon(), settings.IsTitleVisible());
     mBounds.left = settings.X();
     mBounds.top = settings.Y();
-    mCells.assign(mModel->GetLinks().size(), RECT{0, 0, 0, 0});
+    mCells.assign(mModel->GetLinks().size(), G::Rect{});
     mCellIcons.clear();
     mCellIcons.resize(mCells.size());
 }
 
 RECT LinkGroupView::GetBodyRect() const {
-    return RECT{mBounds.left + HorizontalMargin, mBounds.top + VerticalMargin, mBounds.right - HorizontalMargin,
-                mBounds.bottom - VerticalMargin};
+    return ToRECT(G::BodyOf(Bounds()));
 }
 
 RECT LinkGroupView::GetBoundsFor(int columns, int rows) const {
-    RECT body = GetBodyRect();
-    body.right = body.left + columns * mCellWidth + 2 * HorizontalInset;
-    body.bottom = body.top + rows * mCellHeight + TopGap + 2 * VerticalInset;
-    return RECT{body.left - HorizontalMargin, body.top - VerticalMargin, body.right + HorizontalMargin,
-                body.bottom + VerticalMargin};
+    return ToRECT(G::BoundsFor(Bounds(), mCellSize, columns, rows));
 }
 
 int LinkGroupView::GetRowCount(int columns) const {
-    const int count = static_cast<int>(mCells.size());
-    if (columns <= 0) {
-        return 1;
-    }
-    const int rows = (count + columns - 1) / columns;
-    return rows < 1 ? 1 : rows;
+    return G::RowCount(static_cast<int>(mCells.size()), columns);
 }
 
 RECT LinkGroupView::GetPreferredBounds() {
-    const int columns = mColumns <= 0 ? DefaultColumns : std::min(mColumns, MaxColumns);
+    const int columns = G::PreferredColumns(mColumns);
     return GetBoundsFor(columns, GetRowCount(columns));
 }
 
 void LinkGroupView::GetColumnsAndRows(int& columns, int& rows) const {
-    const RECT body = GetBodyRect();
-    columns = (body.right - body.left - 2 * HorizontalInset) / mCellWidth;
-    if (columns < 1) {
-        columns = 1;
-    }
+    columns = G::ColumnsForWidth(Bounds(), mCellSize);
     rows = GetRowCount(columns);
 }
 
@@ -96,37 +87,17 @@ void LinkGroupView::LayoutCells() {
     int columns = 0;
     int rows = 0;
     GetColumnsAndRows(columns, rows);
-    const int count = static_cast<int>(mCells.size());
-    for (int i = 0; i < count; ++i) {
-        const int r = i / columns;
-        const int c = i % columns;
-        mCells[i] = RECT{c * mCellWidth, r * mCellHeight, (c + 1) * mCellWidth, (r + 1) * mCellHeight};
+    for (std::size_t i = 0; i < mCells.size(); ++i) {
+        mCells[i] = G::CellInArea(static_cast<int>(i), columns, mCellSize);
     }
 }
 
 RECT LinkGroupView::GetCellRect(int index) const {
-    const RECT body = GetBodyRect();
-    const RECT& cell = mCells[index];
-    const int left = body.left + HorizontalInset + cell.left;
-    const int top = body.top + VerticalInset + TopGap + cell.top;
-    return RECT{left, top, left + mCellWidth, top + mCellHeight};
+    return ToRECT(G::CellOnPanel(Bounds(), mCells[index]));
 }
 
 int LinkGroupView::GetLinkIndexByPos(const POINT& point, int& side) const {
-    const int count = static_cast<int>(mCells.size());
-    for (int i = 0; i < count; ++i) {
-        const RECT cell = GetCellRect(i);
-        if (PtInRect(&cell, point)) {
-            side = point.x - cell.left < mCellWidth / 2 ? 0 : 1;
-            return i;
-        }
-    }
-    const RECT body = GetBodyRect();
-    if (PtInRect(&body, point)) {
-        side = 1;
-        return count;
-    }
-    return -1;
+    return G::LinkIndexAt(mCells, Bounds(), mCellSize, FromPOINT(point), side);
 }
 
 void LinkGroupView::SetBounds(const RECT& bounds) {
@@ -216,7 +187,7 @@ RECT LinkGroupView::GetPaintBounds() {
 
 bool LinkGroupView::GetClipRegion(HRGN region) {
     const RECT body = GetBodyRect();
-    UniqueRegion rounded(CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, Corner, Corner));
+    UniqueRegion rounded(CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, G::Corner, G::Corner));
     UniqueRegion bottomEdge(CreateRectRgn(body.left + 5, body.bottom - 1, body.right - 5, body.bottom + 2));
     CombineRgn(region, rounded.Get(), bottomEdge.Get(), RGN_OR);
     return true;
@@ -235,7 +206,8 @@ void LinkGroupView::PaintOnDc(HDC dc, const RECT* update) {
         POINT origin{0, 0};
         LPtoDP(dc, &origin, 1);
         RECT body = GetBodyRect();
-        UniqueRegion region(CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, Corner, Corner));
+        UniqueRegion region(
+            CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, G::Corner, G::Corner));
         if (OnDecorate) {
             OnDecorate(&canvas, body);
         }
@@ -260,8 +232,7 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
     const HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     const bool small = !settings.IsLargeIcon();
-    const int iconX = small ? (mCellHeight - 16) / 2 : (mCellWidth - 32) / 2;
-    const int iconY = small ? (mCellHeight - 16) / 2 : settings.IsTitleVisible() ? 14 : (mCellHeight - 32) / 2;
+    const G::Point iconOffset = G::IconOffset(mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible());
     bool linkDrag = false;
     if (leftButton && mDragDropManager != nullptr && mDragDropManager->IsDragging()) {
         const std::string type = mDragDropManager->GetDragType();
@@ -282,94 +253,83 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
         } else if (linkDrag) {
             const bool atEnd = i == count - 1 && mHoverIndex == count;
             if (mHoverIndex == i || atEnd) {
-                const int edge = mHoverSide == 0 ? cell.left : cell.left + mCellWidth;
-                const RECT bar{edge - 6, cell.top, edge, cell.top + mCellHeight};
+                const RECT bar = ToRECT(G::InsertionBar(FromRECT(cell), mHoverSide));
                 FillRect(dc, &bar, gray);
             }
         }
 
         LinkItemModel* link = &*links[i];
-        const int size = small ? 16 : 32;
+        const int size = small ? G::SmallIconSize : G::LargeIconSize;
         const HICON icon = small ? link->GetSmallIcon() : link->GetLargeIcon();
         CellIcon& cellIcon = mCellIcons[i];
         if (cellIcon.source != icon) {
             cellIcon.source = icon;
             cellIcon.image.AssignIcon(icon, size, size);
         }
+        const int iconX = cell.left + iconOffset.x;
+        const int iconY = cell.top + iconOffset.y;
         if (!cellIcon.image.Empty()) {
-            cellIcon.image.Draw(dc, cell.left + iconX, cell.top + iconY);
+            cellIcon.image.Draw(dc, iconX, iconY);
         } else if (icon != nullptr) {
-            DrawIconEx(dc, cell.left + iconX, cell.top + iconY, icon, size, size, 0, nullptr, DI_NORMAL | DI_COMPAT);
+            DrawIconEx(dc, iconX, iconY, icon, size, size, 0, nullptr, DI_NORMAL | DI_COMPAT);
         }
 
         // Names are plain text: "&" is a character, not an accelerator mark.
-        if (small) {
-            RECT text = textCell;
-            text.left = textCell.left + 3 * iconX + 16;
-            text.top = textCell.top + iconY + 2;
-            canvas.TextRect(text, link->DisplayName(), DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE);
-        } else if (settings.IsTitleVisible()) {
-            RECT text = textCell;
-            text.top += 48;
-            text.left += 8;
-            text.right -= 8;
-            canvas.TextRect(text, link->DisplayName(), DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE);
+        if (small || settings.IsTitleVisible()) {
+            RECT text =
+                ToRECT(G::NameRect(FromRECT(textCell), mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible()));
+            canvas.TextRect(text, link->DisplayName(),
+                            (small ? 0 : DT_CENTER) | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE);
         }
     }
 }
 
-void LinkGroupView::InvalidateOwnBounds(HWND window) {
-    if (window != nullptr) {
-        InvalidateRect(window, &mBounds, FALSE);
-    }
+bool LinkGroupView::UpdateHover(POINT point) {
+    int side = mHoverSide;
+    const int index = GetLinkIndexByPos(point, side);
+    mHoverSide = side;
+    const bool changed = index != mHoverIndex;
+    mHoverIndex = index;
+    return changed;
 }
 
 void LinkGroupView::MouseEnter(const ViewMouseArgs* args) {
-    int side = mHoverSide;
-    const int index = GetLinkIndexByPos(args->position, side);
-    mHoverSide = side;
-    if (index != mHoverIndex) {
-        InvalidateOwnBounds(args->window);
+    if (UpdateHover(args->position)) {
+        InvalidateIn(args->window, mBounds);
     }
-    mHoverIndex = index;
 }
 
 void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
-    int side = mHoverSide;
-    const int index = GetLinkIndexByPos(args->position, side);
-    mHoverSide = side;
-    if (index != mHoverIndex) {
-        InvalidateOwnBounds(args->window);
-        if (IsLinkIndex(index)) {
-            LinkItemModel* link = &*mModel->GetLinks()[index];
-            if (link->IsShowingToolTip()) {
-                if (OnShowToolTip) {
-                    std::wstring text = link->DisplayName();
-                    const RECT body = GetBodyRect();
-                    OnShowToolTip(this, text,
-                                  POINT{body.left + HorizontalInset + mCells[index].left, mBounds.top - ToolTipRise});
-                }
-            } else if (OnHideToolTip) {
-                OnHideToolTip();
-            }
-        }
+    if (!UpdateHover(args->position)) {
+        return;
     }
-    mHoverIndex = index;
+    InvalidateIn(args->window, mBounds);
+    if (!IsLinkIndex(mHoverIndex)) {
+        return;
+    }
+    LinkItemModel* link = &*mModel->GetLinks()[mHoverIndex];
+    if (link->IsShowingToolTip()) {
+        if (OnShowToolTip) {
+            std::wstring text = link->DisplayName();
+            const RECT cell = GetCellRect(mHoverIndex);
+            OnShowToolTip(this, text, POINT{cell.left, mBounds.top - ToolTipRise});
+        }
+    } else if (OnHideToolTip) {
+        OnHideToolTip();
+    }
 }
 
 void LinkGroupView::MouseLeave(const ViewMouseArgs* args) {
     mHoverIndex = HoverNone;
-    InvalidateOwnBounds(args->window);
+    InvalidateIn(args->window, mBounds);
     if (OnHideToolTip) {
         OnHideToolTip();
     }
 }
 
 void LinkGroupView::DragEnter(const ViewDragArgs* args) {
-    int side = mHoverSide;
-    mHoverIndex = GetLinkIndexByPos(args->position, side);
-    mHoverSide = side;
-    InvalidateOwnBounds(args->window);
+    UpdateHover(args->position);
+    InvalidateIn(args->window, mBounds);
 }
 
 void LinkGroupView::DragOver(const ViewDragArgs* args) {
@@ -378,18 +338,21 @@ void LinkGroupView::DragOver(const ViewDragArgs* args) {
 
 void LinkGroupView::DragLeave(const ViewDragArgs* args) {
     mHoverIndex = HoverNone;
-    InvalidateOwnBounds(args->window);
+    InvalidateIn(args->window, mBounds);
 }
 
 void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
     mDragStartBounds = GetBounds();
     mDragStartPoint = args->position;
     const POINT p = args->position;
-    if (p.y - mBounds.top <= 29) {
+    switch (G::ZoneAt(Bounds(), FromPOINT(p))) {
+    case G::DragZone::Move:
         mDragMode = DragModeMove;
-    } else if (mBounds.bottom - p.y < 20 && mBounds.right - p.x < 20) {
+        break;
+    case G::DragZone::Resize:
         mDragMode = DragModeResize;
-    } else {
+        break;
+    case G::DragZone::Other: {
         mDragMode = DragModeNoneOrLink;
         int side = 0;
         const int index = GetLinkIndexByPos(p, side);
@@ -397,13 +360,14 @@ void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
             LinkItemModel* link = &*mModel->GetLinks()[index];
             mDragDropManager->SetDragSource(this);
             mDragDropManager->SetDragType(DragTypeLinkItem);
-            mDragDropManager->SetDragImageSize(32, 32);
+            mDragDropManager->SetDragImageSize(G::LargeIconSize, G::LargeIconSize);
             mDragDropManager->SetDragPosition(p.x, p.y);
             mDragIndex = index;
             mDragIcon = link->GetLargeIcon();
             mDragPath = link->Path();
         }
         return;
+    }
     }
     if (mDragDropManager != nullptr) {
         mDragDropManager->SetDragSource(this);
@@ -417,19 +381,13 @@ bool LinkGroupView::DragTo(const ViewDragArgs* args) {
     }
     const int dx = args->position.x - mDragStartPoint.x;
     const int dy = args->position.y - mDragStartPoint.y;
-    RECT r = mDragStartBounds;
+    const G::Rect start = FromRECT(mDragStartBounds);
     if (mDragMode == DragModeMove) {
-        OffsetRect(&r, dx, dy);
-        // Snap the top-left corner to multiples of 8, toward zero.
-        OffsetRect(&r, -TruncatingRemainder(r.left, 8), -TruncatingRemainder(r.top, 8));
+        SetBounds(ToRECT(G::MovedBy(start, dx, dy)));
     } else {
-        r.right += dx;
-        r.bottom += dy;
-        r.right -= TruncatingRemainder(r.right, 8);
-        r.bottom -= TruncatingRemainder(r.bottom, 8);
         LayoutCells();
+        SetBounds(ToRECT(G::ResizedBy(start, dx, dy)));
     }
-    SetBounds(r);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/Graphic.h"
 #include "views/ElementViewBase.h"
+#include "views/GroupGeometry.h"
 
 #include <windows.h>
 
@@ -17,18 +18,10 @@ class TCanvas;
 // and insertion feedback, and moves, resizes and rearranges itself when dragged.
 class LinkGroupView : public ElementViewBase {
 public:
-    // Layout constants.
-    static constexpr int HorizontalMargin = 5;
-    static constexpr int VerticalMargin = 5 + 2;
-    static constexpr int HorizontalInset = 14;
-    static constexpr int VerticalInset = 14;
-    static constexpr int TopGap = 5;
-    static constexpr int Corner = 5;
+    // Room below the card for its reflection, repainted with it.
     static constexpr int ReflectionHeight = 56;
+    // How far above the group its tooltips are anchored.
     static constexpr int ToolTipRise = 35;
-    static constexpr int DefaultColumns = 5;
-    // More columns than any screen shows: a stored column count beyond it is laid out as this.
-    static constexpr int MaxColumns = 100;
     // Hover states besides a shortcut index.
     static constexpr int HoverNone = -2;
     static constexpr int HoverOutsideBody = -1;
@@ -103,15 +96,17 @@ public:
     HICON GetDragIcon() const { return mDragIcon; }
     const std::wstring& GetDragPath() const { return mDragPath; }
     int GetColumns() const { return mColumns; }
-    int GetCellWidth() const { return mCellWidth; }
-    int GetCellHeight() const { return mCellHeight; }
+    int GetCellWidth() const { return mCellSize.width; }
+    int GetCellHeight() const { return mCellSize.height; }
     int GetCellCount() const { return static_cast<int>(mCells.size()); }
 
 private:
     int LinkCount() const;
     bool IsLinkIndex(int index) const { return index >= 0 && index < LinkCount(); }
     void ResizeToContent();
-    void InvalidateOwnBounds(HWND window);
+    // Takes the cell and side under the point as the hovered one; true when the cell changed.
+    bool UpdateHover(POINT point);
+    GroupGeometry::Rect Bounds() const;
 
     LinkGroupModel* mModel = nullptr;
     const TGraphic* mBackground = nullptr;
@@ -124,13 +119,13 @@ private:
     int mHoverIndex = HoverNone;
     int mHoverSide = 0;
     int mColumns = 0;
-    std::vector<RECT> mCells;
+    // Each cell relative to the top-left of the cell area, laid out by LayoutCells.
+    std::vector<GroupGeometry::Rect> mCells;
     // Each cell's icon made ready for blending, remade when the shortcut gives another icon.
     struct CellIcon {
         HICON source = nullptr;
         TAlphaImage image;
     };
     std::vector<CellIcon> mCellIcons;
-    int mCellWidth = 60;
-    int mCellHeight = 48;
+    GroupGeometry::CellSize mCellSize = GroupGeometry::LargeCell;
 };

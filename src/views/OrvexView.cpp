@@ -13,12 +13,6 @@ LinkGroupView* DragSourceGroup(IDragDropManager* drag) {
     return static_cast<LinkGroupView*>(drag->GetDragSource());
 }
 
-void InvalidateIn(HWND window, const RECT& rect) {
-    if (window != nullptr) {
-        InvalidateRect(window, &rect, FALSE);
-    }
-}
-
 } // namespace
 
 void OrvexView::SetBackground(const TGraphic* background) {
@@ -46,17 +40,26 @@ void OrvexView::Click(const ViewMouseArgs* args) {
     }
 }
 
+bool OrvexView::ChangeHoverChild(IElementView* child, const std::function<void(IElementView*)>& leave,
+                                 const std::function<void(IElementView*)>& enter) {
+    if (child == mHoverChild) {
+        return false;
+    }
+    if (mHoverChild != nullptr) {
+        leave(mHoverChild);
+    }
+    mHoverChild = child;
+    if (child != nullptr) {
+        enter(child);
+    }
+    return true;
+}
+
 void OrvexView::MouseMove(const ViewMouseArgs* args) {
     IElementView* child = HitTest(args->position.x, args->position.y);
-    if (child != mHoverChild) {
-        if (mHoverChild != nullptr) {
-            mHoverChild->MouseLeave(args);
-        }
-        mHoverChild = child;
-        if (child != nullptr) {
-            child->MouseEnter(args);
-        }
-    }
+    ChangeHoverChild(
+        child, [args](IElementView* view) { view->MouseLeave(args); },
+        [args](IElementView* view) { view->MouseEnter(args); });
     if (child != nullptr && child != static_cast<IElementView*>(this)) {
         child->MouseMove(args);
     }
@@ -147,18 +150,11 @@ bool OrvexView::DragTo(const ViewDragArgs* args) {
         InvalidateIn(args->window, DragImageRect());
     }
     IElementView* child = HitTest(args->position.x, args->position.y);
-    if (child == mHoverChild) {
-        if (child != nullptr) {
-            child->DragOver(args);
-        }
-    } else {
-        if (mHoverChild != nullptr) {
-            mHoverChild->DragLeave(args);
-        }
-        mHoverChild = child;
-        if (child != nullptr) {
-            child->DragEnter(args);
-        }
+    const bool changed = ChangeHoverChild(
+        child, [args](IElementView* view) { view->DragLeave(args); },
+        [args](IElementView* view) { view->DragEnter(args); });
+    if (!changed && child != nullptr) {
+        child->DragOver(args);
     }
     if (args->window != nullptr) {
         UpdateWindow(args->window);

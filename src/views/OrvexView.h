@@ -53,6 +53,10 @@ public:
 
 private:
     IElementView* ChildAt(POINT position);
+    // Makes child the hovered element: the old one hears that it was left, the new one that it
+    // was entered. False when child is hovered already.
+    bool ChangeHoverChild(IElementView* child, const std::function<void(IElementView*)>& leave,
+                          const std::function<void(IElementView*)>& enter);
     RECT DragImageRect();
 
     const TGraphic* mBackground = nullptr;
