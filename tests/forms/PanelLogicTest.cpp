@@ -1,0 +1,110 @@
+#include "forms/PanelDecoration.h"
+#include "forms/SlideAnimationManager.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using ::testing::ElementsAre;
+namespace D = PanelDecoration;
+
+namespace {
+
+struct FakeWindow : ISlideWindow {
+    FakeWindow(int top, int height) : top(top), height(height) {}
+    int Top() const override { return top; }
+    int Height() const override { return height; }
+    void SetTop(int t) override { top = t; }
+    void SetEnabled(bool e) override { enabled = e; }
+    int top;
+    int height;
+    bool enabled = true;
+};
+
+// Steps until a motion ends; the tops after each step.
+std::vector<int> RunMotion(SlideAnimationManager& slide, FakeWindow& panel) {
+    std::vector<int> tops;
+    for (int guard = 0; guard < 100; ++guard) {
+        const bool ended = slide.Step();
+        tops.push_back(panel.top);
+        if (ended) {
+            break;
+        }
+    }
+    return tops;
+}
+
+} // namespace
+
+TEST(SlideAnimation, HidesInStepsOf200AndShowsInStepsOf800) {
+    FakeWindow button(5 - 77, 77);  // 5 px of the button in view
+    FakeWindow panel(5, 600);
+    SlideAnimationManager slide;
+    slide.mAnchor = &button;
+    slide.mPanel = &panel;
+    EXPECT_THAT(RunMotion(slide, panel), ElementsAre(-195, -395, -595, -610));
+    EXPECT_EQ(slide.mState, SlideAnimationManager::Hidden);
+    EXPECT_FALSE(panel.enabled) << "a panel that took several steps out of view ignores input";
+    EXPECT_THAT(RunMotion(slide, panel), ElementsAre(5));
+    EXPECT_EQ(slide.mState, SlideAnimationManager::Shown);
+    EXPECT_TRUE(panel.enabled);
+}
+
+TEST(SlideAnimation, RemainingDistancesOfExactlyOneStepTakeAnotherTick) {
+    FakeWindow button(0, 100);
+    FakeWindow panel(100 - 800, 500);
+    SlideAnimationManager slide;
+    slide.mAnchor = &button;
+    slide.mPanel = &panel;
+    slide.mState = SlideAnimationManager::Hidden;
+    EXPECT_THAT(RunMotion(slide, panel), ElementsAre(100, 100));
+
+    FakeWindow tall(-510 + 200, 500);
+    slide.mPanel = &tall;
+    slide.mState = SlideAnimationManager::Shown;
+    EXPECT_THAT(RunMotion(slide, tall), ElementsAre(-510, -510));
+}
+
+TEST(SlideAnimation, AMotionUnderWayIsNeverReversed) {
+    FakeWindow button(0, 10);
+    FakeWindow panel(10, 1000);
+    SlideAnimationManager slide;
+    slide.mAnchor = &button;
+    slide.mPanel = &panel;
+    EXPECT_FALSE(slide.Step());
+    EXPECT_EQ(slide.mState, SlideAnimationManager::Hiding);
+    EXPECT_FALSE(slide.Step());
+    EXPECT_EQ(panel.top, 10 - 400) << "a second start while hiding goes on hiding";
+}
+
+TEST(PanelDecoration, FrameSurroundsTheBodyAndTheReflectionFillsTheRoomBelow) {
+    const D::FramePictureSizes sizes{{15, 15}, {1, 4}, {15, 15}, {5, 1}, {5, 1}, {15, 15}, {1, 6}, {15, 15}, {1, 56}};
+    const D::FramePieces p = D::FramePiecesFor(D::Rect{50, 40, 250, 140}, sizes);
+    EXPECT_EQ(p.topLeft, (D::Rect{47, 38, 62, 53}));
+    EXPECT_EQ(p.topRight, (D::Rect{238, 38, 253, 53}));
+    EXPECT_EQ(p.left, (D::Rect{47, 53, 52, 130}));
+    EXPECT_EQ(p.right, (D::Rect{248, 53, 253, 130}));
+    EXPECT_EQ(p.top, (D::Rect{62, 38, 238, 42}));
+    EXPECT_EQ(p.bottom, (D::Rect{62, 139, 238, 145}));
+    EXPECT_EQ(p.bottomLeft, (D::Rect{47, 130, 62, 145}));
+    EXPECT_EQ(p.bottomRight, (D::Rect{238, 130, 253, 145}));
+    EXPECT_EQ(p.reflection, (D::Rect{50, 140, 249, 196}));
+}
+
+TEST(PanelDecoration, PicturesAreTriedAfterTheOneShownLast) {
+    EXPECT_EQ(D::PictureFileName(0), L"Back.bmp");
+    EXPECT_EQ(D::PictureFileName(20), L"Back20.bmp");
+    const std::vector<int> fromZero = D::PictureSearchOrder(0);
+    ASSERT_EQ(fromZero.size(), 21u);
+    EXPECT_EQ(fromZero.front(), 1);
+    EXPECT_EQ(fromZero.back(), 0);
+    const std::vector<int> fromLast = D::PictureSearchOrder(20);
+    EXPECT_EQ(fromLast.front(), 0);
+    EXPECT_EQ(fromLast.back(), 20);
+    for (int outside : {21, 25, -1, -5, -2147483647 - 1}) {
+        const std::vector<int> order = D::PictureSearchOrder(outside);
+        EXPECT_EQ(order.front(), 0) << outside;
+        EXPECT_EQ(order.back(), 20) << outside;
+    }
+}
