@@ -1,5 +1,6 @@
 #include "forms/PanelDecoration.h"
 #include "forms/SlideAnimationManager.h"
+#include "forms/WindowPlacement.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -107,4 +108,43 @@ TEST(PanelDecoration, PicturesAreTriedAfterTheOneShownLast) {
         EXPECT_EQ(order.front(), 0) << outside;
         EXPECT_EQ(order.back(), 20) << outside;
     }
+}
+
+namespace {
+namespace P = WindowPlacement;
+const std::vector<P::Rect> OneScreen{{0, 0, 1920, 1040}};
+const std::vector<P::Rect> TwoScreens{{0, 0, 1920, 1040}, {1920, 0, 3200, 1024}};
+} // namespace
+
+TEST(WindowPlacement, StoredPanelsAreMadeUsable) {
+    struct Case {
+        const char* what;
+        std::vector<P::Rect> screens;
+        P::Rect stored, usable;
+    } cases[] = {
+        {"a panel on its screen stays", OneScreen, {100, -710, 1820, 30}, {100, -710, 1820, 30}},
+        {"hidden (negative top) is not off-screen", OneScreen, {100, -5000, 1820, -4260}, {100, -5000, 1820, -4260}},
+        {"far right of every screen", OneScreen, {50000, 0, 51720, 740}, {100, 0, 1820, 740}},
+        {"far left", OneScreen, {-90000, 0, -88280, 740}, {100, 0, 1820, 740}},
+        {"zero size", OneScreen, {100, 0, 100, 0}, {100, 0, 500, 300}},
+        {"huge", OneScreen, {100, 0, 100100, 100000}, {0, 0, 1920, 1040}},
+        {"on the second screen", TwoScreens, {2000, 0, 3000, 600}, {2000, 0, 3000, 600}},
+        {"sticking out of the second screen", TwoScreens, {2800, 0, 3800, 600}, {2200, 0, 3200, 600}},
+        {"a screen that is gone", OneScreen, {2000, 0, 3000, 600}, {100, 0, 1100, 600}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(P::UsablePanel(c.stored, c.screens), c.usable) << c.what;
+    }
+    // Extreme stored numbers do not overflow.
+    const P::Rect extreme = P::UsablePanel(P::Rect{2147483647 - 10, 0, -2147483647 - 1, 2147483647}, OneScreen);
+    EXPECT_GE(extreme.left, 0);
+    EXPECT_LE(extreme.right, 1920);
+    EXPECT_GE(extreme.Width(), P::MinPanelWidth);
+}
+
+TEST(WindowPlacement, TheButtonStaysOnTheScreens) {
+    EXPECT_EQ(P::UsableButtonLeft(300, 100, TwoScreens), 300);
+    EXPECT_EQ(P::UsableButtonLeft(3150, 100, TwoScreens), 3100);
+    EXPECT_EQ(P::UsableButtonLeft(-5000, 100, TwoScreens), 0);
+    EXPECT_EQ(P::UsableButtonLeft(2147483647, 100, OneScreen), 1820);
 }
