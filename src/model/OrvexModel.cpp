@@ -161,13 +161,12 @@ bool OrvexModel::KeepStoreToReplace() {
     std::wstring copy;
     if (mStoreToKeep != StoreToKeep::None) {
         if (!Tessel::Common::KeepCopyBeside(path, L".unreadable", copy)) {
-            LOG_ERR("OrvexModel::Save", L"The store that loaded no groups could not be copied aside; it is not "
-                                        L"replaced: "
-                                            << path);
+            LOG_ERR("OrvexModel::KeepStoreToReplace",
+                    L"The store that loaded no groups could not be copied aside; it is not replaced: " << path);
             return false;
         }
         if (!copy.empty()) {
-            LOG_INF("OrvexModel::Save", L"The store that loaded no groups is kept as " << copy);
+            LOG_INF("OrvexModel::KeepStoreToReplace", L"The store that loaded no groups is kept as " << copy);
         }
         mStoreToKeep = StoreToKeep::None;
     }
@@ -179,9 +178,10 @@ bool OrvexModel::KeepStoreToReplace() {
             return true;
         }
         if (Tessel::Common::CopyFileAtomically(path, backup, true)) {
-            LOG_INF("OrvexModel::Save", L"The store as it was before this run's first save is kept as " << backup);
+            LOG_INF("OrvexModel::KeepStoreToReplace",
+                    L"The store as it was before this run's first save is kept as " << backup);
         } else {
-            LOG_ERR("OrvexModel::Save",
+            LOG_ERR("OrvexModel::KeepStoreToReplace",
                     L"The store as it was before this run's first save could not be kept as " << backup);
         }
     }
