@@ -1,17 +1,17 @@
 #include "model/OrvexModel.h"
 
+#include "foundation/common/AtomicFile.h"
 #include "foundation/common/DataFolder.h"
 #include "foundation/common/Exception.h"
 #include "foundation/common/IniFile.h"
 #include "foundation/logging/FunctionTrace.h"
 #include "foundation/logging/Log.h"
+#include "model/GroupStoreLayout.h"
 #include "model/RandomBackground.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <string_view>
-#include <unordered_map>
 
 using Tessel::Common::IniDocument;
 using Tessel::Common::IniFile;
@@ -26,68 +26,6 @@ std::wstring GroupSectionName(std::size_t group) {
 
 std::wstring LinkSectionName(std::size_t group, std::size_t link) {
     return GroupSectionName(group) + L"-Link-" + std::to_wstring(link);
-}
-
-// Reads a number written as "%i" of a non-negative value, at the front of text; moves past it.
-bool TakeIndex(std::wstring_view& text, std::size_t& index) {
-    std::size_t digits = 0;
-    while (digits < text.size() && text[digits] >= L'0' && text[digits] <= L'9')
-        ++digits;
-    if (digits == 0 || digits > 9 || (digits > 1 && text[0] == L'0')) {
-        return false;
-    }
-    index = std::stoul(std::wstring(text.substr(0, digits)));
-    text.remove_prefix(digits);
-    return true;
-}
-
-bool TakePrefix(std::wstring_view& text, std::wstring_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const wchar_t c = text[i];
-        if ((c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 0x20) : c) != prefix[i]) {
-            return false;
-        }
-    }
-    text.remove_prefix(prefix.size());
-    return true;
-}
-
-// Which group and shortcut sections a store holds: the count of groups up to the last group
-// section, and per group the count of shortcuts up to its last shortcut section. Entries
-// beyond those read only defaults, so loading stops there.
-struct StoreExtent {
-    std::size_t groupsWithSection = 0;
-    std::unordered_map<std::size_t, std::size_t> linksWithSection;
-
-    explicit StoreExtent(const IniDocument& store) {
-        for (const auto& name : store.SectionNames()) {
-            std::wstring_view rest = name;
-            std::size_t group = 0;
-            std::size_t link = 0;
-            if (!TakePrefix(rest, L"group-") || !TakeIndex(rest, group)) {
-                continue;
-            }
-            if (rest.empty()) {
-                groupsWithSection = std::max(groupsWithSection, group + 1);
-            } else if (TakePrefix(rest, L"-link-") && TakeIndex(rest, link) && rest.empty()) {
-                std::size_t& count = linksWithSection[group];
-                count = std::max(count, link + 1);
-            }
-        }
-    }
-
-    std::size_t LinksWithSection(std::size_t group) const {
-        const auto found = linksWithSection.find(group);
-        return found == linksWithSection.end() ? 0 : found->second;
-    }
-};
-
-// A stored name must be a plain file name inside the Data folder.
-bool IsPlainFileName(const std::wstring& name) {
-    return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
 }
 
 } // namespace
@@ -147,29 +85,26 @@ void OrvexModel::MoveGroupToEnd(LinkGroupModel* group) {
 void OrvexModel::Load() {
     TRACE_FUNCTION("OrvexModel::Load");
     mGroups.clear();
+    mStoreToKeep = StoreToKeep::None;
+    mPreviousStoreKept = false;
     if (mDataFolder.empty()) {
         LOG_ERR("OrvexModel::Load", L"No Data folder set; no groups loaded");
         return;
     }
     IniFile file(GetStorePath());
-    mStoreUnreadable = !file.Load();
-    if (mStoreUnreadable) {
-        KeepUnreadableStore();
-    }
+    const bool readable = file.Load();
     const IniDocument& store = file.Document();
-    const StoreExtent extent(store);
+    const GroupStoreLayout layout(store);
 
     const int groupCount = store.ReadInteger(GroupSection, L"GroupCount", 0);
-    std::size_t groupsToLoad = groupCount > 0 ? static_cast<std::size_t>(groupCount) : 0;
-    const std::size_t limit = std::max<std::size_t>(extent.groupsWithSection, MaxGroupsWithoutSection);
-    if (groupsToLoad > limit) {
-        LOG_ERR("OrvexModel::Load", L"GroupCount " << groupCount << L" but the last group section is number "
-                                                   << extent.groupsWithSection << L"; only " << limit
-                                                   << L" groups are created");
-        groupsToLoad = limit;
+    const std::vector<std::size_t> groups = layout.Groups(groupCount, MaxGroupsWithoutSection);
+    if (groupCount > 0 && groups.size() < static_cast<std::size_t>(groupCount)) {
+        LOG_ERR("OrvexModel::Load", L"GroupCount " << groupCount << L" but only " << groups.size()
+                                                   << L" groups are created: groups without a section of their own "
+                                                   << L"are limited to " << MaxGroupsWithoutSection);
     }
 
-    for (std::size_t g = 0; g < groupsToLoad; ++g) {
+    for (const std::size_t g : groups) {
         const std::wstring section = GroupSectionName(g);
         LinkGroupModel* group = AppendGroup();
         LinkGroupSettings& settings = group->GetSettings();
@@ -182,15 +117,12 @@ void OrvexModel::Load() {
         settings.SetBackgroundIndex(
             store.TryReadInteger(section, L"BackgroundIndex", background) ? background : RandomBackgroundIndex());
 
-        const int linkCount = store.ReadInteger(section, L"LinkCount", 0);
-        const std::size_t linksToLoad =
-            std::min(linkCount > 0 ? static_cast<std::size_t>(linkCount) : 0, extent.LinksWithSection(g));
-        for (std::size_t k = 0; k < linksToLoad; ++k) {
+        for (const std::size_t k : layout.Links(g, store.ReadInteger(section, L"LinkCount", 0))) {
             const std::wstring linkSection = LinkSectionName(g, k);
             const std::wstring name = store.ReadString(linkSection, L"Lnk", L"");
-            if (!IsPlainFileName(name)) {
+            if (!IsShortcutFileName(name)) {
                 if (!name.empty()) {
-                    LOG_ERR("OrvexModel::Load", L"[" << linkSection << L"] Lnk is not a file name: " << name);
+                    LOG_ERR("OrvexModel::Load", L"[" << linkSection << L"] Lnk is not a shortcut file name: " << name);
                 }
                 continue;
             }
@@ -204,29 +136,56 @@ void OrvexModel::Load() {
         }
         Bind(*group);
     }
+
+    // What a save would replace without anything to show for it is kept as a copy first. A store
+    // that says it has no groups and holds no group section is simply empty.
+    const bool saysEmpty =
+        store.ValueExists(GroupSection, L"GroupCount") && groupCount <= 0 && !layout.HasGroupSections();
+    if (!readable) {
+        mStoreToKeep = StoreToKeep::Unreadable;
+        LOG_ERR("OrvexModel::Load", L"The store could not be read; no groups loaded. It is copied aside before "
+                                    L"any save replaces it: "
+                                        << GetStorePath());
+    } else if (mGroups.empty() && file.BytesRead() > 0 && !saysEmpty) {
+        mStoreToKeep = StoreToKeep::NoGroups;
+        LOG_ERR("OrvexModel::Load", L"The store holds " << file.BytesRead()
+                                                        << L" bytes but no groups. It is copied aside before any save "
+                                                           L"replaces it: "
+                                                        << GetStorePath());
+    }
     LOG_INF("OrvexModel::Load", L"Groups : " << mGroups.size());
 }
 
-bool OrvexModel::KeepUnreadableStore() {
+bool OrvexModel::KeepStoreToReplace() {
     const std::wstring path = GetStorePath();
-    if (!Tessel::Common::FileExists(path)) {
-        mStoreUnreadable = false;
-        return true;
+    std::wstring copy;
+    if (mStoreToKeep != StoreToKeep::None) {
+        if (!Tessel::Common::KeepCopyBeside(path, L".unreadable", copy)) {
+            LOG_ERR("OrvexModel::KeepStoreToReplace",
+                    L"The store that loaded no groups could not be copied aside; it is not replaced: " << path);
+            return false;
+        }
+        if (!copy.empty()) {
+            LOG_INF("OrvexModel::KeepStoreToReplace", L"The store that loaded no groups is kept as " << copy);
+        }
+        mStoreToKeep = StoreToKeep::None;
     }
-    for (int n = 0; n < 100; ++n) {
-        const std::wstring copy = path + L".unreadable" + (n == 0 ? std::wstring() : std::to_wstring(n));
-        if (CopyFileW(path.c_str(), copy.c_str(), TRUE)) {
-            LOG_INF("OrvexModel::KeepUnreadableStore", L"The store could not be read; kept a copy as " << copy);
-            mStoreUnreadable = false;
+    if (!mPreviousStoreKept) {
+        // One generation: the store as this run found it, so that a user can go back one run.
+        mPreviousStoreKept = true;
+        const std::wstring backup = path + L".bak";
+        if (!Tessel::Common::FileExists(path)) {
             return true;
         }
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
-            break;
+        if (Tessel::Common::CopyFileAtomically(path, backup, true)) {
+            LOG_INF("OrvexModel::KeepStoreToReplace",
+                    L"The store as it was before this run's first save is kept as " << backup);
+        } else {
+            LOG_ERR("OrvexModel::KeepStoreToReplace",
+                    L"The store as it was before this run's first save could not be kept as " << backup);
         }
     }
-    LOG_ERR("OrvexModel::KeepUnreadableStore",
-            L"The store could not be read nor copied aside; it is not replaced: " << path);
-    return false;
+    return true;
 }
 
 void OrvexModel::Save() {
@@ -235,7 +194,7 @@ void OrvexModel::Save() {
         LOG_ERR("OrvexModel::Save", L"No Data folder set; nothing saved");
         return;
     }
-    if (mStoreUnreadable && !KeepUnreadableStore()) {
+    if (!KeepStoreToReplace()) {
         throw Exception(L"Unable to write to " + GetStorePath());
     }
     IniFile file(GetStorePath());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/GroupStoreLayout.h"
 #include "model/LinkGroupModel.h"
 
 #include <memory>
@@ -18,8 +19,9 @@ class OrvexModel {
 public:
     using GroupList = std::vector<std::unique_ptr<LinkGroupModel>>;
 
-    static constexpr const wchar_t* StoreFileName = L"groups.txt";
-    // Groups a store may ask for beyond its last group section; more are not created.
+    static constexpr const wchar_t* StoreFileName = GroupStoreFileName;
+    // Groups a store may ask for without a section of their own, whatever numbers its sections
+    // have; more are not created. Groups with a section are all loaded.
     static constexpr int MaxGroupsWithoutSection = 1000;
 
     OrvexModel() = default;
@@ -32,12 +34,16 @@ public:
     std::wstring GetStorePath() const;
 
     // Replaces the groups by those of the group store. A missing store gives no groups; missing
-    // keys take their defaults; entries whose shortcut file is missing are skipped. The changed
-    // flag is not touched.
+    // keys take their defaults; entries whose shortcut file is missing or whose name is not a
+    // shortcut file name are skipped. Time and memory follow the size of the store, never a
+    // count written in it. The changed flag is not touched.
     void Load();
     // Writes every group to the store, numbered from their current positions, and clears the
     // changed flag. The old store is replaced in one step, never lost: when writing fails it
     // stays as it was, the flag stays set and Exception "Unable to write to <path>" is thrown.
+    // The first save after Load keeps the store it replaces as "groups.txt.bak"; a store that
+    // could not be read or loaded no groups is first copied to "groups.txt.unreadable" (or
+    // ".unreadable1", ...), and is not replaced while that copy cannot be made.
     void Save();
 
     const GroupList& GetGroups() const { return mGroups; }
@@ -56,14 +62,18 @@ public:
     bool IsChanged() const { return mChanged; }
 
 private:
-    // Copies a store that exists but could not be read next to it, so that no save replaces
-    // the only copy of what the user had. True when nothing is left to protect.
-    bool KeepUnreadableStore();
+    enum class StoreToKeep { None, Unreadable, NoGroups };
+
+    // Keeps copies of the store a save is about to replace: a store that gave nothing is copied
+    // aside for good, and the first save keeps the previous store as the backup. False when the
+    // store must not be replaced because its copy could not be made.
+    bool KeepStoreToReplace();
     LinkGroupModel* AppendGroup();
     void Bind(LinkGroupModel& group);
 
     std::wstring mDataFolder;
     GroupList mGroups;
     bool mChanged = false;
-    bool mStoreUnreadable = false;
+    StoreToKeep mStoreToKeep = StoreToKeep::None;
+    bool mPreviousStoreKept = false;
 };

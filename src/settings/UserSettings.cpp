@@ -1,5 +1,6 @@
 #include "settings/UserSettings.h"
 
+#include "foundation/common/AtomicFile.h"
 #include "foundation/common/DataFolder.h"
 #include "foundation/common/DayNumber.h"
 #include "foundation/common/Exception.h"
@@ -7,6 +8,7 @@
 #include "settings/PointCodec.h"
 
 #include <string>
+#include <utility>
 
 using Tessel::Common::IniDocument;
 using Tessel::Common::IniFile;
@@ -72,9 +74,49 @@ void UserSettings::SetStartButtonPos(int x, int y) {
     mStartButtonY = y;
 }
 
+UserSettings::FileToKeep UserSettings::Examine(const IniFile& file, bool readable) const {
+    if (!readable) {
+        return FileToKeep::Unreadable;
+    }
+    if (file.BytesRead() == 0) {
+        return FileToKeep::None;
+    }
+    const IniDocument& ini = file.Document();
+    for (const auto& [section, key] :
+         {std::pair{MainForm, L"WindowPos"}, std::pair{MainForm, L"WindowSize"},
+          std::pair{StartButtonForm, L"StartButtonPos"}, std::pair{MainForm, L"IsDrawingReflectionEnabled"},
+          std::pair{EdgeForm, L"VisbleHeight"}, std::pair{MainForm, L"IsAutoStartEnabled"},
+          std::pair{App, L"FirstRunDate"}}) {
+        if (ini.ValueExists(section, key)) {
+            return FileToKeep::None;
+        }
+    }
+    if (mConfigItems != nullptr) {
+        for (Tessel::Common::IConfigItem* item : *mConfigItems) {
+            if (ini.ValueExists(item->GetSection(), item->GetKey())) {
+                return FileToKeep::None;
+            }
+        }
+    }
+    return FileToKeep::NothingKnown;
+}
+
 void UserSettings::Load() {
     mIniFile = std::make_unique<IniFile>(GetFilePath());
-    mIniFile->Load();
+    const bool readable = mIniFile->Load();
+    mFileToKeep = Examine(*mIniFile, readable);
+    mCopyKept = false;
+    if (mFileToKeep == FileToKeep::Unreadable) {
+        LOG_ERR("UserSettings::Load", L"The settings file could not be read; the defaults are used, and the file "
+                                      L"is copied aside before any save replaces it: "
+                                          << GetFilePath());
+    } else if (mFileToKeep == FileToKeep::NothingKnown) {
+        LOG_ERR("UserSettings::Load", L"The settings file holds " << mIniFile->BytesRead()
+                                                                  << L" bytes but none of the settings; the defaults "
+                                                                     L"are used, and the file is copied aside before "
+                                                                     L"any save replaces it: "
+                                                                  << GetFilePath());
+    }
     IniDocument& ini = mIniFile->Document();
 
     const RECT area = GetWorkArea();
@@ -96,13 +138,17 @@ void UserSettings::Load() {
     mFirstRunDayToStore = mFirstRunDate;
     if (mFirstRunDate == -1) {
         mFirstRunDayToStore = GetToday();
-        ini.WriteInteger(App, L"FirstRunDate", mFirstRunDayToStore);
-        // A folder that cannot be written must not keep the program from starting: the date is
-        // stored by the next save that works.
-        try {
-            mIniFile->Save();
-        } catch (const Exception& error) {
-            LOG_ERR("UserSettings::Load", error.Message());
+        // A file that gave nothing is not replaced here: the next save keeps a copy of it first
+        // and stores the day then.
+        if (mFileToKeep == FileToKeep::None) {
+            ini.WriteInteger(App, L"FirstRunDate", mFirstRunDayToStore);
+            // A folder that cannot be written must not keep the program from starting: the date
+            // is stored by the next save that works.
+            try {
+                mIniFile->Save();
+            } catch (const Exception& error) {
+                LOG_ERR("UserSettings::Load", error.Message());
+            }
         }
     }
 
@@ -118,10 +164,27 @@ void UserSettings::Save() {
         return;
     }
     // Starts from the file as it is now, so that what another program wrote to other keys meanwhile
-    // stays; if it cannot be read, from what was read at start.
+    // stays; if it cannot be read or holds none of the settings, from what was read at start.
     IniFile current(mIniFile->GetPath());
-    if (current.Load()) {
+    const bool readable = current.Load();
+    const FileToKeep now = Examine(current, readable);
+    if (now == FileToKeep::None) {
         mIniFile->Document() = current.Document();
+    } else {
+        mFileToKeep = now;
+    }
+    if (mFileToKeep != FileToKeep::None && !mCopyKept) {
+        std::wstring copy;
+        if (!Tessel::Common::KeepCopyBeside(GetFilePath(), L".unreadable", copy)) {
+            LOG_ERR("UserSettings::Save", L"The settings file that gave nothing could not be copied aside; it is "
+                                          L"not replaced: "
+                                              << GetFilePath());
+            throw Exception(L"Unable to write to " + GetFilePath());
+        }
+        if (!copy.empty()) {
+            LOG_INF("UserSettings::Save", L"The settings file that gave nothing is kept as " << copy);
+        }
+        mCopyKept = true;
     }
     IniDocument& ini = mIniFile->Document();
     int stored = 0;
@@ -140,6 +203,8 @@ void UserSettings::Save() {
         }
     }
     mIniFile->Save();
+    mFileToKeep = FileToKeep::None;
+    mCopyKept = false;
 
     FloatingButtonVisibleHeightChanged.Raise(this, nullptr);
     AutoStartEnabledChanged.Raise(this, nullptr);

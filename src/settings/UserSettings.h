@@ -13,7 +13,9 @@
 // The settings in "Settings.ini" of the data folder, together with the configuration items,
 // which it reads and writes on their behalf. The file is written whole and replaced in one step,
 // so a failed or interrupted save leaves the old file as it was; sections and keys it does not
-// know are kept.
+// know are kept. A file that is there but gives nothing (it cannot be read, or holds none of the
+// settings) is copied to "Settings.ini.unreadable" (or ".unreadable1", ...) before a save
+// replaces it, and is not replaced while that copy cannot be made.
 class UserSettings : public IUserSettings {
 public:
     UserSettings();
@@ -30,8 +32,9 @@ public:
     void SetFloatingButtonVisibleHeight(int height) override { mVisibleHeight = height; }
     bool GetIsAutoStartEnabled() override { return mIsAutoStartEnabled; }
     void SetIsAutoStartEnabled(bool enabled) override { mIsAutoStartEnabled = enabled; }
-    // Reads the file (a missing one gives the defaults) and, on the first run, stores today as
-    // the first-run date. Raises no event.
+    // Reads the file (a missing one gives the defaults; one held by another program is tried
+    // again for about a second) and, on the first run, stores today as the first-run date unless
+    // the file is there but gave nothing. Raises no event.
     void Load() override;
     // Writes every value and item; throws Exception "Unable to write to <file>" when the file
     // cannot be written, and then raises no event. Does nothing before Load.
@@ -51,6 +54,11 @@ public:
     std::function<int()> GetToday;
 
 private:
+    enum class FileToKeep { None, Unreadable, NothingKnown };
+
+    // Whether a file just loaded gave nothing this program could use although it is there.
+    FileToKeep Examine(const Tessel::Common::IniFile& file, bool readable) const;
+
     std::wstring mDataFolder;
     int mMainFormCx = 0;
     int mMainFormCy = 0;
@@ -65,5 +73,8 @@ private:
     // The first-run day the file must hold (today on the first run).
     int mFirstRunDayToStore = -1;
     std::unique_ptr<Tessel::Common::IniFile> mIniFile;
+    // Set while the file on disk gave nothing; a copy of it is kept before it is replaced.
+    FileToKeep mFileToKeep = FileToKeep::None;
+    bool mCopyKept = false;
     const std::vector<Tessel::Common::IConfigItem*>* mConfigItems = nullptr;
 };

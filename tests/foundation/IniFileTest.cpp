@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+using Tessel::Common::CopyFileAtomically;
 using Tessel::Common::EncodeUtf16LE;
 using Tessel::Common::IniFile;
 using Tessel::Common::ReplaceFileAtomically;
@@ -265,6 +266,60 @@ TEST(AtomicFile, FileHeldThroughoutIsNotReplacedAndStaysWhole) {
     EXPECT_FALSE(replaced);
     EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_EQ(TestSupport::ListFolder(folder.Path()), std::vector<std::wstring>{L"groups.txt"});
+}
+
+TEST(AtomicFile, CopyGivesTheTargetTheWholeCopyOrLeavesItAsItWas) {
+    TempFolder folder;
+    const std::wstring source = folder / L"groups.txt";
+    const std::wstring target = folder / L"groups.txt.bak";
+    WriteFileBytes(source, std::string(200000, 'x') + "end");
+    WriteFileBytes(target, "older backup");
+    WriteFileBytes(target + L".tmp", "half a copy left by a killed run");
+    TestSupport::LogCapture log;
+
+    DWORD error = 0;
+    EXPECT_FALSE(CopyFileAtomically(source, target, false, &error)) << "an existing target is kept unless replaced";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(ReadFileBytes(target), "older backup");
+
+    CreateDirectoryW((folder / L"x.bak.tmp").c_str(), nullptr);
+    WriteFileBytes(folder / L"x.bak", "older backup");
+    EXPECT_FALSE(CopyFileAtomically(source, folder / L"x.bak", true, &error)) << "no place for the temporary file";
+    EXPECT_EQ(ReadFileBytes(folder / L"x.bak"), "older backup");
+
+    EXPECT_FALSE(CopyFileAtomically(folder / L"none.txt", target, true, &error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ReadFileBytes(target), "older backup");
+
+    ASSERT_TRUE(CopyFileAtomically(source, target, true));
+    EXPECT_EQ(ReadFileBytes(target), ReadFileBytes(source));
+    EXPECT_EQ(GetFileAttributesW((target + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES) << "no temporary file left";
+}
+
+TEST(AtomicFile, KeptCopiesNeverWriteOverAnEarlierOne) {
+    TempFolder folder;
+    const std::wstring path = folder / L"Settings.ini";
+    std::wstring copy = L"unchanged";
+    EXPECT_TRUE(Tessel::Common::KeepCopyBeside(path, L".unreadable", copy)) << "nothing there to keep";
+    EXPECT_EQ(copy, L"");
+
+    std::vector<std::wstring> copies;
+    for (const char* bytes : {"first", "second", "third"}) {
+        WriteFileBytes(path, bytes);
+        ASSERT_TRUE(Tessel::Common::KeepCopyBeside(path, L".unreadable", copy));
+        copies.push_back(copy);
+    }
+    EXPECT_EQ(copies,
+              (std::vector<std::wstring>{path + L".unreadable", path + L".unreadable1", path + L".unreadable2"}));
+    EXPECT_EQ(ReadFileBytes(copies[0]), "first");
+    EXPECT_EQ(ReadFileBytes(copies[2]), "third");
+
+    // A file held exclusively by another program cannot be copied, and says so.
+    const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Tessel::Common::KeepCopyBeside(path, L".unreadable", copy));
+    CloseHandle(held);
+    EXPECT_EQ(TestSupport::ListFolder(folder.Path()).size(), 4u) << "no temporary file left";
 }
 
 TEST(IniFile, SaveThatFailsThrowsTheWriteErrorWithThePath) {

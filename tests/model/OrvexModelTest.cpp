@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <set>
 #include <string>
@@ -449,7 +450,8 @@ TEST_F(DataFolder, AStoreThatCannotBeReadIsNeverTheOnlyCopyASaveReplaces) {
     EXPECT_NE(Store().find("GroupCount=1"), std::string::npos);
     model.AddNewGroup()->GetSettings().SetX(16);
     model.Save();
-    EXPECT_EQ(TestSupport::ListFolder(folder.Path()).size(), 2u) << "one copy, made once";
+    EXPECT_EQ(TestSupport::ListFolder(folder.Path()).size(), 3u) << "one copy, made once, and the backup";
+    EXPECT_EQ(ReadFileBytes(folder / L"groups.txt.bak"), ExampleStore) << "the backup is the store before this run";
 }
 
 TEST_F(DataFolder, SaveIntoAFolderThatIsGoneFailsWithTheFlagSet) {
@@ -479,22 +481,30 @@ TEST_F(DataFolder, HostileCountsLoadInBoundedTimeAndTheLogSaysSo) {
                "[Group-0-Link-0]\r\nLnk=a.lnk\r\n[Group-0-Link-1]\r\nLnk=b.lnk\r\n");
     TestSupport::LogCapture log;
     model.Load();
-    ASSERT_EQ(model.GetGroups().size(), static_cast<std::size_t>(OrvexModel::MaxGroupsWithoutSection));
+    ASSERT_EQ(model.GetGroups().size(), 1u + OrvexModel::MaxGroupsWithoutSection) << "one group with a section";
     EXPECT_EQ(model.GetGroups()[0]->GetLinks().size(), 2u);
-    EXPECT_TRUE(model.GetGroups()[999]->GetLinks().empty());
+    EXPECT_TRUE(model.GetGroups()[1000]->GetLinks().empty());
     EXPECT_NE(log.Text().find(L"GroupCount 2000000000"), std::wstring::npos) << log.Text();
 }
 
-TEST_F(DataFolder, GroupsWithSectionsBeyondTheLimitAreAllLoaded) {
+TEST_F(DataFolder, GroupsWithSectionsBeyondTheLimitAreAllLoadedInTheirOrder) {
     std::string store = "[Group]\r\nGroupCount=2000000000\r\n";
-    for (int g = 0; g < 1200; g += 100)
+    for (int g = 100; g < 1200; g += 100)
         store += "[Group-" + std::to_string(g) + "]\r\nX=" + std::to_string(g) + "\r\n";
     store += "[Group-1199]\r\nX=1199\r\n";
     WriteStore(store);
     model.Load();
-    ASSERT_EQ(model.GetGroups().size(), 1200u);
-    EXPECT_EQ(model.GetGroups()[1100]->GetSettings().X(), 1100);
-    EXPECT_EQ(model.GetGroups()[1199]->GetSettings().X(), 1199);
+    // The numbers without a section of their own give default groups up to the limit: all of
+    // 0 to 999 but the nine with a section, then nine of 1001 to 1099.
+    ASSERT_EQ(model.GetGroups().size(), 12u + OrvexModel::MaxGroupsWithoutSection);
+    std::vector<int> withSection;
+    for (const auto& group : model.GetGroups()) {
+        if (group->GetSettings().X() != 0)
+            withSection.push_back(group->GetSettings().X());
+    }
+    EXPECT_EQ(withSection, (std::vector<int>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1199}));
+    EXPECT_EQ(model.GetGroups()[100]->GetSettings().X(), 100) << "before the limit, every group keeps its number";
+    EXPECT_EQ(model.GetGroups().back()->GetSettings().X(), 1199);
 }
 
 TEST_F(DataFolder, ALeftoverTemporaryFileFromAKilledSaveChangesNothing) {
@@ -504,5 +514,7 @@ TEST_F(DataFolder, ALeftoverTemporaryFileFromAKilledSaveChangesNothing) {
     model.Load();
     EXPECT_EQ(model.GetGroups().size(), 2u);
     model.Save();
-    EXPECT_EQ(TestSupport::ListFolder(folder.Path()).size(), 2u) << "a.lnk and groups.txt";
+    std::vector<std::wstring> names = TestSupport::ListFolder(folder.Path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.lnk", L"groups.txt", L"groups.txt.bak"}));
 }

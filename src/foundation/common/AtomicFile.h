@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/common/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -15,5 +17,23 @@ namespace Tessel::Common {
 // second. On failure the old file is untouched, the temporary file is gone, the log says which
 // step failed, and error (when given) receives the system's error code.
 [[nodiscard]] bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWORD* error = nullptr);
+
+// Opens a file for reading while letting others read, write and rename it. A file another
+// program holds exclusively for a moment (a backup or sync tool, a virus scanner) is tried again
+// for about a second. On failure error receives the system's error code.
+UniqueFileHandle OpenFileForReading(const std::wstring& path, DWORD& error);
+
+// Copies the file at source to target in the same way: the bytes go to target + ".tmp" first,
+// are flushed, and only then take target's name, so a kill at any moment leaves target either
+// as it was or a whole copy. With replace false an existing target is never written over (the
+// call then fails with ERROR_ALREADY_EXISTS). The source is opened so that others may go on
+// reading, writing and renaming it; a source held exclusively for a moment is tried again.
+[[nodiscard]] bool CopyFileAtomically(const std::wstring& source, const std::wstring& target, bool replace,
+                                      DWORD* error = nullptr);
+
+// Keeps a copy of the file at path beside it, as path + suffix, or path + suffix + 1, 2, ...
+// when that name is taken; an earlier copy is never written over. True when the copy was made
+// (copy then holds its path) and when there is no file at path (copy then is empty).
+[[nodiscard]] bool KeepCopyBeside(const std::wstring& path, const std::wstring& suffix, std::wstring& copy);
 
 } // namespace Tessel::Common

@@ -12,9 +12,6 @@ namespace Tessel::Common {
 
 namespace {
 
-constexpr int OpenAttempts = 5;
-constexpr DWORD OpenRetryDelayMs = 100;
-
 std::wstring DecodeAnsi(std::string_view bytes) {
     if (bytes.empty()) {
         return {};
@@ -27,29 +24,15 @@ std::wstring DecodeAnsi(std::string_view bytes) {
     return text;
 }
 
-// Opens for reading while letting others read, write and rename; a file another program holds
-// exclusively for a moment is tried again.
-UniqueFileHandle OpenForReading(const std::wstring& path, DWORD& error) {
-    for (int attempt = 1;; ++attempt) {
-        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        error = file ? ERROR_SUCCESS : GetLastError();
-        if (file || error != ERROR_SHARING_VIOLATION || attempt == OpenAttempts) {
-            return file;
-        }
-        Sleep(OpenRetryDelayMs);
-    }
-}
-
 } // namespace
 
 IniFile::IniFile(std::wstring path) : mPath(std::move(path)) {}
 
 bool IniFile::Load() {
     mDocument = IniDocument();
+    mBytesRead = 0;
     DWORD error = ERROR_SUCCESS;
-    const UniqueFileHandle file = OpenForReading(mPath, error);
+    const UniqueFileHandle file = OpenFileForReading(mPath, error);
     if (!file) {
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
             return true;
@@ -80,6 +63,7 @@ bool IniFile::Load() {
         filled += read;
     }
     bytes.resize(filled);
+    mBytesRead = filled;
     mDocument = IniDocument::Parse(Decode(bytes));
     return true;
 }

@@ -21,9 +21,12 @@ public:
     const IniDocument& Document() const { return mDocument; }
 
     // Reads the file into the document. A missing file reads as an empty document. A file that
-    // cannot be read (held by another program, too large) also leaves the document empty,
-    // returns false and is logged.
+    // another program holds exclusively is tried again for about a second. A file that cannot be
+    // read (held for longer, too large) also leaves the document empty, returns false and is
+    // logged.
     bool Load();
+    // How many bytes the last Load read: 0 for a missing, empty or unreadable file.
+    std::size_t BytesRead() const { return mBytesRead; }
 
     // Replaces the file by the document's text; throws Exception "Unable to write to <path>"
     // when that fails, and then the file on disk is still the old one.
@@ -37,6 +40,7 @@ public:
 private:
     std::wstring mPath;
     IniDocument mDocument;
+    std::size_t mBytesRead = 0;
 };
 
 } // namespace Tessel::Common
