@@ -3,7 +3,7 @@
 //   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe
 // Each store has 50 shortcuts per group, and every shortcut file exists in the Data folder.
 
-#include "foundation/common/DataFolder.h"
+#include "foundation/win32/DataFolder.h"
 #include "model/OrvexModel.h"
 
 #include <windows.h>

@@ -5,16 +5,16 @@
 // Run: wine build/bench/views_paint_bench.exe   (with a display: names are drawn with fonts);
 // BENCH_GROUPS=n and BENCH_LINKS=n change the panel.
 
-#include "foundation/common/GdiHandles.h"
+#include "foundation/win32/UniqueHandle.h"
 #include "framework/Graphic.h"
 #include "model/LinkGroupModel.h"
 #include "views/DragDropManager.h"
 #include "views/LinkGroupView.h"
 #include "views/OrvexView.h"
 
-#include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -36,8 +36,7 @@ std::wstring MakeShortcutTemplate(const std::wstring& folder) {
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) &&
-        SUCCEEDED(link->SetPath((std::wstring(windows) + L"\\notepad.exe").c_str())) &&
-        SUCCEEDED(link.As(&file))) {
+        SUCCEEDED(link->SetPath((std::wstring(windows) + L"\\notepad.exe").c_str())) && SUCCEEDED(link.As(&file))) {
         file->Save(path.c_str(), TRUE);
     }
     return path;

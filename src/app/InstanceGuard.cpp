@@ -1,6 +1,7 @@
 #include "app/InstanceGuard.h"
 
-#include "foundation/common/UniqueHandle.h"
+#include "foundation/win32/OsVersion.h"
+#include "foundation/win32/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -12,12 +13,7 @@ bool IsAnotherInstanceRunning() {
     // Held until the process ends; the system releases it then.
     static Tessel::Common::UniqueHandle guard;
 
-    wchar_t userName[255] = {};
-    DWORD size = ARRAYSIZE(userName);
-    if (!GetUserNameW(userName, &size)) {
-        userName[0] = L'\0';
-    }
-    const HANDLE mutex = CreateMutexW(nullptr, FALSE, MakeInstanceMutexName(userName).c_str());
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, MakeInstanceMutexName(Tessel::Common::CurrentUserName()).c_str());
     const DWORD error = GetLastError();
     if (mutex == nullptr) {
         return true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/common/Exception.h"
+#include "foundation/lang/Exception.h"
 
 #include <functional>
 

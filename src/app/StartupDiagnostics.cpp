@@ -1,9 +1,9 @@
 #include "app/StartupDiagnostics.h"
 
-#include "foundation/common/DataFolder.h"
-#include "foundation/common/OsVersion.h"
-#include "foundation/common/WindowsFileVersionInfoReader.h"
 #include "foundation/logging/Log.h"
+#include "foundation/win32/DataFolder.h"
+#include "foundation/win32/OsVersion.h"
+#include "foundation/win32/WindowsFileVersionInfoReader.h"
 
 #include <windows.h>
 
@@ -47,11 +47,7 @@ RuntimeEnvironment ReadRuntimeEnvironment() {
     environment.servicePack = os.servicePack;
     environment.windowsDirectory = ReadBufferedText(GetWindowsDirectoryW);
     environment.systemDirectory = ReadBufferedText(GetSystemDirectoryW);
-    wchar_t user[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    if (GetUserNameW(user, &size)) {
-        environment.userName = user;
-    }
+    environment.userName = Tessel::Common::CurrentUserName();
     environment.workingDirectory = ReadCurrentDirectory();
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&environment.monitors));
     return environment;
@@ -59,8 +55,8 @@ RuntimeEnvironment ReadRuntimeEnvironment() {
 
 void WriteRuntimeEnvironment(const RuntimeEnvironment& e) {
     constexpr const char* function = "LogRuntimeEnvironmentInfo";
-    LOG_INF(function, L"OS : Platform ID = " << e.platformId << L", Version = " << e.major << L"." << e.minor
-                                             << L"." << e.build << L" " << e.servicePack);
+    LOG_INF(function, L"OS : Platform ID = " << e.platformId << L", Version = " << e.major << L"." << e.minor << L"."
+                                             << e.build << L" " << e.servicePack);
     LOG_INF(function, L"Windows Directory : " << e.windowsDirectory);
     LOG_INF(function, L"System Directory : " << e.systemDirectory);
     LOG_INF(function, L"User : " << e.userName);

@@ -3,8 +3,8 @@
 #include "app/StartupDiagnostics.h"
 #include "forms/TEdgeForm.h"
 #include "forms/TMainForm.h"
-#include "foundation/logging/InitializeLogging.h"
 #include "foundation/logging/Log.h"
+#include "foundation/win32/InitializeLogging.h"
 #include "framework/Application.h"
 
 #include <windows.h>

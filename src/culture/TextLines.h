@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/common/TextEncoding.h"
+#include "foundation/text/TextEncoding.h"
 
 #include <string>
 #include <string_view>

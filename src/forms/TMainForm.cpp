@@ -1,6 +1,6 @@
 #include "forms/TMainForm.h"
 
-#include "foundation/logging/FunctionTrace.h"
+#include "foundation/win32/FunctionTrace.h"
 
 namespace {
 // The panel's colour (sky blue) until the panel paints its own background.

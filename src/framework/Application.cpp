@@ -1,7 +1,7 @@
 #include "framework/Application.h"
 
-#include "foundation/common/Utf8.h"
 #include "foundation/logging/Log.h"
+#include "foundation/text/Utf8.h"
 #include "framework/Form.h"
 
 #include <ole2.h>
@@ -73,8 +73,8 @@ void TApplication::Initialize() {
     windowClass.lpszClassName = ApplicationWindowClass;
     windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     RegisterClassExW(&windowClass);
-    mHandle = CreateWindowExW(WS_EX_TOOLWINDOW, ApplicationWindowClass, Title.c_str(), WS_POPUP, 0, 0, 0, 0,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    mHandle = CreateWindowExW(WS_EX_TOOLWINDOW, ApplicationWindowClass, Title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
     if (mHandle != nullptr) {
         SetWindowLongPtrW(mHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
@@ -141,7 +141,8 @@ void TApplication::HandleException() noexcept {
             try {
                 OnException(current);
             } catch (...) {
-                LOG_ERR("TApplication::HandleException", L"The exception handler failed: " << CurrentExceptionMessage());
+                LOG_ERR("TApplication::HandleException",
+                        L"The exception handler failed: " << CurrentExceptionMessage());
             }
             return;
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/common/Exception.h"
+#include "foundation/lang/Exception.h"
 
 #include <windows.h>
 
@@ -28,8 +28,7 @@ public:
 
     // Creates a form owned by the application. The first form created becomes the main form:
     // closing it ends the message loop.
-    template <typename T, typename... Args>
-    T* CreateForm(Args&&... args) {
+    template <typename T, typename... Args> T* CreateForm(Args&&... args) {
         auto form = std::make_unique<T>(std::forward<Args>(args)...);
         T* created = form.get();
         AdoptForm(std::move(form));
@@ -103,8 +102,7 @@ extern TApplication* Application;
 void HandleCurrentException() noexcept;
 
 // Runs a handler; an exception out of it goes to HandleCurrentException.
-template <typename F>
-void Guarded(F&& handler) noexcept {
+template <typename F> void Guarded(F&& handler) noexcept {
     try {
         handler();
     } catch (...) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/common/GdiHandles.h"
+#include "foundation/win32/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "framework/Window.h"
 
-#include "foundation/common/Exception.h"
+#include "foundation/lang/Exception.h"
 #include "framework/Application.h"
 
 #include <ole2.h>
@@ -33,8 +33,8 @@ void TWindow::RegisterWindowClass(const std::wstring& name, UINT style, const wc
     RegisterClassExW(&windowClass);
 }
 
-void TWindow::CreateWindowHandle(DWORD exStyle, const std::wstring& className, const std::wstring& caption,
-                                 DWORD style, int x, int y, int width, int height, HWND parent, HMENU menuOrId) {
+void TWindow::CreateWindowHandle(DWORD exStyle, const std::wstring& className, const std::wstring& caption, DWORD style,
+                                 int x, int y, int width, int height, HWND parent, HMENU menuOrId) {
     if (mHandle != nullptr) {
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/common/IniDocument.h"
+#include "foundation/ini/IniDocument.h"
 
 #include <cstddef>
 #include <string_view>

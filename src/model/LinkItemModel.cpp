@@ -1,7 +1,7 @@
 #include "model/LinkItemModel.h"
 
-#include "foundation/common/DataFolder.h"
 #include "foundation/logging/Log.h"
+#include "foundation/win32/DataFolder.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

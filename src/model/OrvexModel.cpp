@@ -1,11 +1,11 @@
 #include "model/OrvexModel.h"
 
-#include "foundation/common/AtomicFile.h"
-#include "foundation/common/DataFolder.h"
-#include "foundation/common/Exception.h"
-#include "foundation/common/IniFile.h"
-#include "foundation/logging/FunctionTrace.h"
+#include "foundation/lang/Exception.h"
 #include "foundation/logging/Log.h"
+#include "foundation/win32/AtomicFile.h"
+#include "foundation/win32/DataFolder.h"
+#include "foundation/win32/FunctionTrace.h"
+#include "foundation/win32/IniFile.h"
 #include "model/GroupStoreLayout.h"
 #include "model/RandomBackground.h"
 

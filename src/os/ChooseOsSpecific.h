@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/common/OsVersion.h"
+#include "foundation/win32/OsVersion.h"
 #include "os/IOsSpecific.h"
 #include "os/VistaOrLaterSpecific.h"
 #include "os/WinXPSpecific.h"

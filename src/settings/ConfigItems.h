@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foundation/common/ConfigItem.h"
-#include "foundation/common/IConfigItem.h"
+#include "foundation/config/ConfigItem.h"
+#include "foundation/config/IConfigItem.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,11 @@
 #include "settings/UserSettings.h"
 
-#include "foundation/common/AtomicFile.h"
-#include "foundation/common/DataFolder.h"
-#include "foundation/common/DayNumber.h"
-#include "foundation/common/Exception.h"
+#include "foundation/lang/Exception.h"
 #include "foundation/logging/Log.h"
+#include "foundation/time/DayNumber.h"
+#include "foundation/win32/AtomicFile.h"
+#include "foundation/win32/DataFolder.h"
+#include "foundation/win32/TodayDayNumber.h"
 #include "settings/PointCodec.h"
 
 #include <string>
@@ -121,8 +122,8 @@ void UserSettings::Load() {
 
     const RECT area = GetWorkArea();
     const EncodedPair pos = ReadPair(ini, MainForm, L"WindowPos", {area.left + 100, area.top});
-    const EncodedPair size = ReadPair(ini, MainForm, L"WindowSize",
-                                      {(area.right - area.left) - 200, (area.bottom - area.top) - 300});
+    const EncodedPair size =
+        ReadPair(ini, MainForm, L"WindowSize", {(area.right - area.left) - 200, (area.bottom - area.top) - 300});
     const EncodedPair button = ReadPair(ini, StartButtonForm, L"StartButtonPos", {300, 200});
     mMainFormX = pos.first;
     mMainFormY = pos.second;

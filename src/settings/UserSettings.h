@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foundation/common/IConfigItem.h"
-#include "foundation/common/IniFile.h"
+#include "foundation/config/IConfigItem.h"
+#include "foundation/win32/IniFile.h"
 #include "settings/IUserSettings.h"
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 #include "model/LinkGroupModel.h"
 #include "model/LinkItemModel.h"
 
-#include "foundation/common/GdiHandles.h"
+#include "foundation/win32/UniqueHandle.h"
 
 #include <algorithm>
 
@@ -206,8 +206,7 @@ void LinkGroupView::PaintOnDc(HDC dc, const RECT* update) {
         POINT origin{0, 0};
         LPtoDP(dc, &origin, 1);
         RECT body = GetBodyRect();
-        UniqueRegion region(
-            CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, G::Corner, G::Corner));
+        UniqueRegion region(CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, G::Corner, G::Corner));
         if (OnDecorate) {
             OnDecorate(&canvas, body);
         }

@@ -1,6 +1,6 @@
 #include "views/OrvexView.h"
 
-#include "foundation/logging/FunctionTrace.h"
+#include "foundation/win32/FunctionTrace.h"
 #include "framework/Canvas.h"
 #include "framework/Graphic.h"
 #include "views/LinkGroupView.h"

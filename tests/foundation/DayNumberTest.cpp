@@ -1,4 +1,4 @@
-#include "foundation/common/DayNumber.h"
+#include "foundation/time/DayNumber.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 
-#include "foundation/logging/FileAppender.h"
-#include "foundation/logging/InitializeLogging.h"
 #include "foundation/logging/Log.h"
+#include "foundation/win32/FileAppender.h"
+#include "foundation/win32/InitializeLogging.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

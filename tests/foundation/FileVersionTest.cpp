@@ -1,8 +1,8 @@
 #include "support/TempFolder.h"
 
-#include "foundation/common/DataFolder.h"
-#include "foundation/common/FileVersion.h"
-#include "foundation/common/WindowsFileVersionInfoReader.h"
+#include "foundation/version/FileVersion.h"
+#include "foundation/win32/DataFolder.h"
+#include "foundation/win32/WindowsFileVersionInfoReader.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,8 @@ TEST(WindowsFileVersionInfoReader, FileWithoutVersionLeavesTheRecordAsItWas) {
 }
 
 TEST(DataFolder, IsNamedAfterMajorAndMinorVersionBelowTheDocuments) {
-    EXPECT_EQ(MakeDataFolderPath(L"C:\\Users\\ann\\Documents", {1, 0, 0, 17}), L"C:\\Users\\ann\\Documents\\Tilebay\\1.0");
+    EXPECT_EQ(MakeDataFolderPath(L"C:\\Users\\ann\\Documents", {1, 0, 0, 17}),
+              L"C:\\Users\\ann\\Documents\\Tilebay\\1.0");
     EXPECT_EQ(MakeDataFolderPath(L"D:\\", {2, 13, 5, 1}), L"D:\\Tilebay\\2.13");
     EXPECT_EQ(JoinPath(L"C:\\a\\", L"Data"), L"C:\\a\\Data");
     EXPECT_EQ(JoinPath(L"C:\\a", L"Data"), L"C:\\a\\Data");

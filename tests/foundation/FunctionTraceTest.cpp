@@ -1,6 +1,6 @@
 #include "support/LogCapture.h"
 
-#include "foundation/logging/FunctionTrace.h"
+#include "foundation/win32/FunctionTrace.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <stdexcept>
 
 using namespace Tessel::Common::Logging;
-using TestSupport::LogCapture;
 using ::testing::ElementsAre;
+using TestSupport::LogCapture;
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "foundation/common/IniDocument.h"
-#include "foundation/common/TextEncoding.h"
+#include "foundation/ini/IniDocument.h"
+#include "foundation/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -110,10 +110,14 @@ TEST(IniDocument, SixtyFourBitIntegersFollowTheSameRuleUpToTheirLimits) {
         bool ok;
         std::int64_t value;
     } cases[] = {
-        {L"9223372036854775807", true, INT64_MAX}, {L"-9223372036854775808", true, INT64_MIN},
-        {L"9223372036854775808", false, 0},        {L"-9223372036854775809", false, 0},
-        {L" -2147483649 ", true, -2147483649LL},   {L"12abc", false, 0},
-        {L"", false, 0},                           {L"+", false, 0},
+        {L"9223372036854775807", true, INT64_MAX},
+        {L"-9223372036854775808", true, INT64_MIN},
+        {L"9223372036854775808", false, 0},
+        {L"-9223372036854775809", false, 0},
+        {L" -2147483649 ", true, -2147483649LL},
+        {L"12abc", false, 0},
+        {L"", false, 0},
+        {L"+", false, 0},
     };
     for (const auto& c : cases) {
         std::int64_t value = 0;

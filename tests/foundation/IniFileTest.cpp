@@ -1,11 +1,11 @@
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 
-#include "foundation/common/AtomicFile.h"
-#include "foundation/common/DataFolder.h"
-#include "foundation/common/Exception.h"
-#include "foundation/common/IniFile.h"
-#include "foundation/common/TextEncoding.h"
+#include "foundation/lang/Exception.h"
+#include "foundation/text/TextEncoding.h"
+#include "foundation/win32/AtomicFile.h"
+#include "foundation/win32/DataFolder.h"
+#include "foundation/win32/IniFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "foundation/common/DayNumber.h"
+#include "foundation/win32/TodayDayNumber.h"
+#include "foundation/time/DayNumber.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/common/Exception.h"
-#include "foundation/common/Utf8.h"
+#include "foundation/text/Utf8.h"
+#include "foundation/lang/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,8 @@ using namespace Tessel::Common;
 namespace {
 std::wstring Units(std::initializer_list<unsigned> units) {
     std::wstring text;
-    for (unsigned u : units) text += static_cast<wchar_t>(u);
+    for (unsigned u : units)
+        text += static_cast<wchar_t>(u);
     return text;
 }
 } // namespace
@@ -30,7 +31,8 @@ TEST(Utf8, RoundTripsEveryPlane) {
 
 TEST(Utf8, UnpairedSurrogateBecomesReplacementCharacter) {
     EXPECT_EQ(Utf16ToUtf8(Units({0x61, 0xD800})), "a\xEF\xBF\xBD");
-    EXPECT_EQ(Utf16ToUtf8(Units({0xDC00, 0x62})), "\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf16ToUtf8(Units({0xDC00, 0x62})), "\xEF\xBF\xBD"
+                                                  "b");
 }
 
 TEST(Utf8, InvalidBytesAreKeptAsLatin1AndReported) {
@@ -39,11 +41,11 @@ TEST(Utf8, InvalidBytesAreKeptAsLatin1AndReported) {
         std::wstring text;
     };
     const std::vector<Case> cases = {
-        {"caf\xE9", Units({'c', 'a', 'f', 0xE9})},               // Latin-1, not UTF-8
-        {"\xC0\xAF", Units({0xC0, 0xAF})},                       // overlong "/"
-        {"\xED\xA0\x80", Units({0xED, 0xA0, 0x80})},             // encoded surrogate
-        {"\xE6\x96", Units({0xE6, 0x96})},                       // cut short
-        {"\xF4\x90\x80\x80", Units({0xF4, 0x90, 0x80, 0x80})},   // beyond U+10FFFF
+        {"caf\xE9", Units({'c', 'a', 'f', 0xE9})},             // Latin-1, not UTF-8
+        {"\xC0\xAF", Units({0xC0, 0xAF})},                     // overlong "/"
+        {"\xED\xA0\x80", Units({0xED, 0xA0, 0x80})},           // encoded surrogate
+        {"\xE6\x96", Units({0xE6, 0x96})},                     // cut short
+        {"\xF4\x90\x80\x80", Units({0xF4, 0x90, 0x80, 0x80})}, // beyond U+10FFFF
     };
     for (const Case& c : cases) {
         std::wstring text;

@@ -4,8 +4,8 @@
 // - every group's shortcut sections are ascending, below its LinkCount, and have a section;
 // - so the work loading does follows the size of the input, whatever numbers it holds.
 
-#include "foundation/common/IniDocument.h"
-#include "foundation/common/TextEncoding.h"
+#include "foundation/ini/IniDocument.h"
+#include "foundation/text/TextEncoding.h"
 #include "model/GroupStoreLayout.h"
 
 #include <cstdint>

@@ -3,8 +3,8 @@
 // - every value reads the same from the re-parsed text;
 // - every value written anew reads back exactly as it was written.
 
-#include "foundation/common/IniDocument.h"
-#include "foundation/common/TextEncoding.h"
+#include "foundation/ini/IniDocument.h"
+#include "foundation/text/TextEncoding.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "support/TempFolder.h"
 
-#include "foundation/common/DataFolder.h"
+#include "foundation/win32/DataFolder.h"
 #include "model/LinkItemModel.h"
 
 #include <gtest/gtest.h>

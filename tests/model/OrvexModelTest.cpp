@@ -1,8 +1,8 @@
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 
-#include "foundation/common/Exception.h"
-#include "foundation/common/TextEncoding.h"
+#include "foundation/lang/Exception.h"
+#include "foundation/text/TextEncoding.h"
 #include "model/OrvexModel.h"
 #include "model/RandomBackground.h"
 

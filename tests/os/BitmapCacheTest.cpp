@@ -1,6 +1,6 @@
 #include "os/BitmapCache.h"
 
-#include "foundation/common/GdiHandles.h"
+#include "foundation/win32/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 

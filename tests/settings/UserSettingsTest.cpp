@@ -1,8 +1,8 @@
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 
-#include "foundation/common/Exception.h"
 #include "foundation/lang/Delegate2.h"
+#include "foundation/lang/Exception.h"
 #include "settings/ConfigItems.h"
 #include "settings/UserSettings.h"
 
@@ -44,7 +44,9 @@ struct SettingsFixture {
 // Notes the events it hears, in order, with the value each shows.
 struct Listener {
     std::vector<std::string> heard;
-    void OnHeight(IUserSettings* s, void*) { heard.push_back("height " + std::to_string(s->GetFloatingButtonVisibleHeight())); }
+    void OnHeight(IUserSettings* s, void*) {
+        heard.push_back("height " + std::to_string(s->GetFloatingButtonVisibleHeight()));
+    }
     void OnAutoStart(IUserSettings* s, void*) { heard.push_back(s->GetIsAutoStartEnabled() ? "auto on" : "auto off"); }
     void Subscribe(IUserSettings& settings) {
         using Tessel::CppLang::delegate2;
@@ -127,7 +129,7 @@ TEST(UserSettings, EverySaveRaisesBothEventsInOrderAndLoadRaisesNone) {
     auto settings = f.Make();
     Listener listener;
     listener.Subscribe(*settings);
-    listener.Subscribe(*settings);  // a second subscription of the same handler is not added
+    listener.Subscribe(*settings); // a second subscription of the same handler is not added
     settings->Load();
     settings->Save();
     settings->SetFloatingButtonVisibleHeight(25);
@@ -178,8 +180,8 @@ TEST(UserSettings, WhatItDoesNotKnowIsKeptAndOtherProgramsChangesToOtherKeysStay
     WriteFileBytes(f.File(), meanwhile);
     settings->Save();
     const std::string text = f.Text();
-    for (const char* kept : {"; kept comment\r\n", "[Other]\r\nKey=Value\r\n", "Unknown=1\r\n", "[Later]\r\nAdded=2\r\n",
-                             "FirstRunDate=40000\r\n"}) {
+    for (const char* kept : {"; kept comment\r\n", "[Other]\r\nKey=Value\r\n", "Unknown=1\r\n",
+                             "[Later]\r\nAdded=2\r\n", "FirstRunDate=40000\r\n"}) {
         EXPECT_NE(text.find(kept), std::string::npos) << kept;
     }
 }

@@ -2,7 +2,7 @@
 
 #include "support/PaintSurface.h"
 
-#include "foundation/common/DataFolder.h"
+#include "foundation/win32/DataFolder.h"
 #include "views/DragDropManager.h"
 #include "views/OrvexView.h"
 
@@ -94,8 +94,8 @@ TEST(OrvexViewRouting, MovesTellEnterAndLeaveAndARemovedViewHearsNothing) {
         const ViewMouseArgs move{nullptr, p};
         root.MouseMove(&move);
     }
-    EXPECT_EQ(journal, (std::vector<std::string>{"a enter", "a move", "a move", "a leave", "b enter", "b move",
-                                                 "b leave"}));
+    EXPECT_EQ(journal,
+              (std::vector<std::string>{"a enter", "a move", "a move", "a leave", "b enter", "b move", "b leave"}));
     journal.clear();
     const ViewMouseArgs onB{nullptr, POINT{210, 10}};
     root.MouseMove(&onB);
@@ -112,7 +112,9 @@ TEST(OrvexViewRouting, ContextMenuOfThePanelTheGroupOrTheShortcut) {
     std::vector<std::string> calls;
     panel.root.OnContextMenu = [&](OrvexView*, POINT) { calls.push_back("panel"); };
     group.view.OnGroupContextMenu = [&](LinkGroupView*, POINT) { calls.push_back("group"); };
-    group.view.OnLinkContextMenu = [&](LinkGroupView*, int index, POINT) { calls.push_back("link " + std::to_string(index)); };
+    group.view.OnLinkContextMenu = [&](LinkGroupView*, int index, POINT) {
+        calls.push_back("link " + std::to_string(index));
+    };
     const RECT body = group.view.GetBodyRect();
     panel.root.ShowContextMenu(POINT{700, 500});
     panel.root.ShowContextMenu(POINT{body.right - 3, body.bottom - 3});

@@ -1,6 +1,6 @@
 #include "foundation/logging/Utf8OutputBuffer.h"
 
-#include "foundation/common/Utf8.h"
+#include "foundation/text/Utf8.h"
 
 namespace Tessel::Common::Logging {
 
@@ -8,8 +8,12 @@ using Tessel::Common::AppendUtf8;
 
 namespace {
 constexpr char32_t ReplacementCharacter = 0xFFFD;
-bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 } // namespace
 
 void Utf8LineEncoder::EncodeCodePoint(char32_t c, std::string& out) {

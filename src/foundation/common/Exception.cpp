@@ -1,6 +1,0 @@
-#include "foundation/common/Exception.h"
-
-#include "foundation/common/Utf8.h"
-
-Exception::Exception(std::wstring message)
-    : mMessage(std::move(message)), mUtf8(Tessel::Common::Utf16ToUtf8(mMessage)) {}

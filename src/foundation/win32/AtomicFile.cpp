@@ -1,0 +1,189 @@
+#include "foundation/win32/AtomicFile.h"
+
+#include "foundation/logging/Log.h"
+#include "foundation/win32/UniqueHandle.h"
+
+#include <algorithm>
+#include <string>
+
+namespace Tessel::Common {
+
+namespace {
+
+constexpr int RenameAttempts = 10;
+constexpr DWORD RenameRetryDelayMs = 100;
+constexpr int OpenAttempts = 10;
+constexpr DWORD OpenRetryDelayMs = 100;
+constexpr int MaxKeptCopies = 100;
+
+bool IsTransientRenameError(DWORD code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// Gives the finished temporary file the target's name, trying again while another program holds
+// the target for a moment.
+bool RenameInPlace(const std::wstring& temporary, const std::wstring& target, bool replace, DWORD& code) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    code = ERROR_SUCCESS;
+    for (int attempt = 1; attempt <= RenameAttempts; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), flags)) {
+            return true;
+        }
+        code = GetLastError();
+        if (!IsTransientRenameError(code) || attempt == RenameAttempts) {
+            break;
+        }
+        Sleep(RenameRetryDelayMs);
+    }
+    return false;
+}
+
+} // namespace
+
+UniqueFileHandle OpenFileForReading(const std::wstring& path, DWORD& error) {
+    for (int attempt = 1;; ++attempt) {
+        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        error = file ? ERROR_SUCCESS : GetLastError();
+        if (file || error != ERROR_SHARING_VIOLATION || attempt == OpenAttempts) {
+            return file;
+        }
+        Sleep(OpenRetryDelayMs);
+    }
+}
+
+bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWORD* error) {
+    const std::wstring temporary = path + L".tmp";
+    const auto fail = [&](const wchar_t* step, DWORD code, bool removeTemporary) {
+        if (removeTemporary) {
+            DeleteFileW(temporary.c_str());
+        }
+        LOG_ERR("ReplaceFileAtomically", step << L" failed for " << path << L" (error " << code << L")");
+        if (error != nullptr) {
+            *error = code;
+        }
+        return false;
+    };
+
+    UniqueFileHandle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        // Whatever stands at that name (a folder, a file someone holds) is not ours to remove.
+        return fail(L"Creating the temporary file", GetLastError(), false);
+    }
+    if (!WriteAll(file.Get(), bytes)) {
+        const DWORD code = GetLastError();
+        file.Reset();
+        return fail(L"Writing the temporary file", code, true);
+    }
+    if (!FlushFileBuffers(file.Get())) {
+        const DWORD code = GetLastError();
+        file.Reset();
+        return fail(L"Flushing the temporary file", code, true);
+    }
+    if (!file.Reset()) {
+        return fail(L"Closing the temporary file", GetLastError(), true);
+    }
+
+    DWORD code = ERROR_SUCCESS;
+    if (RenameInPlace(temporary, path, true, code)) {
+        return true;
+    }
+    return fail(L"Replacing the file", code, true);
+}
+
+bool CopyFileAtomically(const std::wstring& source, const std::wstring& target, bool replace, DWORD* error) {
+    const std::wstring temporary = target + L".tmp";
+    const auto fail = [&](const wchar_t* step, DWORD code, bool removeTemporary) {
+        if (removeTemporary) {
+            DeleteFileW(temporary.c_str());
+        }
+        LOG_ERR("CopyFileAtomically",
+                step << L" failed for a copy of " << source << L" as " << target << L" (error " << code << L")");
+        if (error != nullptr) {
+            *error = code;
+        }
+        return false;
+    };
+
+    DWORD code = ERROR_SUCCESS;
+    const UniqueFileHandle from = OpenFileForReading(source, code);
+    if (!from) {
+        return fail(L"Opening the file", code, false);
+    }
+    UniqueFileHandle to(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!to) {
+        return fail(L"Creating the temporary file", GetLastError(), false);
+    }
+    std::string buffer(64 * 1024, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(from.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+            code = GetLastError();
+            to.Reset();
+            return fail(L"Reading the file", code, true);
+        }
+        if (read == 0) {
+            break;
+        }
+        if (!WriteAll(to.Get(), std::string_view(buffer.data(), read))) {
+            code = GetLastError();
+            to.Reset();
+            return fail(L"Writing the temporary file", code, true);
+        }
+    }
+    if (!FlushFileBuffers(to.Get())) {
+        code = GetLastError();
+        to.Reset();
+        return fail(L"Flushing the temporary file", code, true);
+    }
+    if (!to.Reset()) {
+        return fail(L"Closing the temporary file", GetLastError(), true);
+    }
+    if (RenameInPlace(temporary, target, replace, code)) {
+        return true;
+    }
+    return fail(L"Naming the copy", code, true);
+}
+
+bool KeepCopyBeside(const std::wstring& path, const std::wstring& suffix, std::wstring& copy) {
+    copy.clear();
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    for (int n = 0; n < MaxKeptCopies; ++n) {
+        const std::wstring name = path + suffix + (n == 0 ? std::wstring() : std::to_wstring(n));
+        if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            continue;
+        }
+        DWORD code = ERROR_SUCCESS;
+        if (CopyFileAtomically(path, name, false, &code)) {
+            copy = name;
+            return true;
+        }
+        if (code == ERROR_FILE_NOT_FOUND) {
+            return true;
+        }
+        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
+            return false;
+        }
+    }
+    LOG_ERR("KeepCopyBeside", L"No free name for another copy of " << path << L" as " << path + suffix << L"<n>");
+    return false;
+}
+
+} // namespace Tessel::Common

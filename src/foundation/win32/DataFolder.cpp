@@ -1,0 +1,121 @@
+#include "foundation/win32/DataFolder.h"
+
+#include "foundation/win32/WindowsFileVersionInfoReader.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+namespace Tessel::Common {
+
+namespace {
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t buffer[MAX_PATH] = {};
+    if (SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE) && buffer[0] != L'\0') {
+        return buffer;
+    }
+    return {};
+}
+
+bool IsDelimiter(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+} // namespace
+
+std::wstring GetDocumentsFolder() {
+    std::wstring folder = SpecialFolder(CSIDL_PERSONAL);
+    if (folder.empty()) {
+        folder = SpecialFolder(CSIDL_LOCAL_APPDATA);
+    }
+    if (folder.empty()) {
+        wchar_t buffer[MAX_PATH + 1] = {};
+        const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+        if (length > 0 && length <= MAX_PATH) {
+            folder.assign(buffer, length);
+            while (folder.size() > 3 && IsDelimiter(folder.back())) {
+                folder.pop_back();
+            }
+        }
+    }
+    return folder;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    if (IsDelimiter(folder.back())) {
+        return folder + name;
+    }
+    return folder + L"\\" + name;
+}
+
+std::wstring MakeDataFolderPath(const std::wstring& documentsFolder, const FileVersion& version) {
+    return JoinPath(JoinPath(documentsFolder, L"Tilebay"),
+                    std::to_wstring(version.major) + L"." + std::to_wstring(version.minor));
+}
+
+std::wstring GetProgramFilePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+FileVersion ReadProgramFileVersion() {
+    FileVersion version;
+    WindowsFileVersionInfoReader reader;
+    reader.ReadVersion(GetProgramFilePath(), version);
+    return version;
+}
+
+std::wstring GetDataFolderPath() {
+    return MakeDataFolderPath(GetDocumentsFolder(), ReadProgramFileVersion());
+}
+
+bool PathExists(const std::wstring& path) {
+    return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::wstring& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool ForceDirectories(const std::wstring& path) {
+    std::wstring folder = path;
+    while (folder.size() > 3 && IsDelimiter(folder.back())) {
+        folder.pop_back();
+    }
+    if (folder.empty()) {
+        return false;
+    }
+    if (DirectoryExists(folder)) {
+        return true;
+    }
+    const std::size_t split = folder.find_last_of(L"\\/");
+    if (split != std::wstring::npos && split > 0) {
+        const std::wstring parent = folder.substr(0, split);
+        // "C:" and "\\server\share" are roots: they exist or they don't, nothing to create.
+        if (!(parent.size() == 2 && parent[1] == L':') && !DirectoryExists(parent)) {
+            ForceDirectories(parent);
+        }
+    }
+    return CreateDirectoryW(folder.c_str(), nullptr) || DirectoryExists(folder);
+}
+
+} // namespace Tessel::Common
