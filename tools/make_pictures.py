@@ -7,7 +7,7 @@
 - "transparent40percent", the dark translucent band along the top of the panel (PNG);
 - the button glyphs of the band, 16 x 16 and 32 x 32 (PNG);
 - the seven card backgrounds, light vertical gradients (24-bit BMP);
-- "Back", the panel picture, 1400 x 990 in 16 colours with ordered dithering (4-bit BMP).
+- "Back", the panel picture, 1400 x 990 in 16 colours, dithered by error diffusion (4-bit BMP).
 
 Only the standard library is used, and the output is the same byte for byte on every run.
 
@@ -244,6 +244,9 @@ SHADOW_COLOUR = (0.02, 0.04, 0.09)
 # Two shadows: a tight one that outlines the card, and a softer one cast slightly downwards.
 # (spread beyond the body, downward offset, blur sigma, opacity)
 SHADOW_LAYERS = ((0.6, 0.2, 0.55, 0.30), (0.2, 1.6, 1.25, 0.50))
+# The card's own edge. The panel fills the body with its white brush before it clips the
+# background to a rounded region one pixel smaller, so a white rim shows along the card's right
+# and bottom; the frame's pixels inside the body are that white wherever they show.
 RIM_COLOUR = (1.0, 1.0, 1.0)
 SHEET = 40  # body size of the card the pieces are cut from
 
@@ -266,8 +269,8 @@ def frame_sheet():
         for x in range(size):
             bx, by = x - margin, y - margin
             shadow = SHADOW_COLOUR + (alpha[y][x],)
-            # Inside the body the card itself lies over its shadow; only the pixels that the card's
-            # rounded corners leave uncovered show through, with the card's edge smoothed.
+            # Inside the body the card lies over its shadow; only what its rounded corners leave
+            # uncovered shows, with the edge of the card smoothed.
             card = rounded_rect_coverage(bx, by, 0, 0, SHEET, SHEET, CORNER_RADIUS)
             sheet[(bx, by)] = over(RIM_COLOUR + (card,), shadow)
     return sheet
