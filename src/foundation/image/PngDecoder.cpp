@@ -152,7 +152,10 @@ std::wstring Unfilter(std::vector<std::uint8_t>& data, const Header& header) {
 std::wstring Inflate(const std::vector<std::uint8_t>& compressed, const Header& header,
                      std::vector<std::uint8_t>& out) {
     const std::uint64_t expected = static_cast<std::uint64_t>(header.height) * (header.width * BytesPerPixel + 1);
-    if (compressed.size() > UINT_MAX / 2 || compressed.size() * MaxDeflateRatio + MaxDeflateRatio < expected) {
+    if (compressed.size() > UINT_MAX / 2) {
+        return L"PNG picture data of " + std::to_wstring(compressed.size()) + L" bytes is more than pictures may hold";
+    }
+    if (compressed.size() * MaxDeflateRatio + MaxDeflateRatio < expected) {
         return L"PNG picture data of " + std::to_wstring(compressed.size()) + L" bytes is too short for " +
                Size(header.width, header.height) + L" pixels";
     }
