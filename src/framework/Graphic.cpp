@@ -1,5 +1,7 @@
 #include "framework/Graphic.h"
 
+#include "foundation/image/PngDecoder.h"
+
 #include <algorithm>
 
 using Tessel::Common::ScopedSelectObject;
@@ -20,6 +22,10 @@ HBITMAP CreateTopDownDib(int width, int height, std::uint32_t** pixels) {
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     *pixels = bitmap ? static_cast<std::uint32_t*>(bits) : nullptr;
     return bitmap;
+}
+
+std::wstring ResourceName(const wchar_t* name) {
+    return IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<std::uintptr_t>(name)) : name;
 }
 
 } // namespace
@@ -167,6 +173,60 @@ bool TAlphaImage::AssignIcon(HICON icon, int width, int height) {
         mPixels[i] = (alpha << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
     }
     return true;
+}
+
+bool TAlphaImage::Assign(const Tessel::Common::Image::RgbaPicture& picture) {
+    const std::size_t count = static_cast<std::size_t>(picture.width) * picture.height;
+    if (picture.width <= 0 || picture.height <= 0 || picture.pixels.size() != count * 4) {
+        SetSize(0, 0);
+        return false;
+    }
+    SetSize(picture.width, picture.height);
+    if (mPixels == nullptr) {
+        return false;
+    }
+    // Blending expects every channel already multiplied by the pixel's alpha.
+    const std::uint8_t* rgba = picture.pixels.data();
+    for (std::size_t i = 0; i < count; ++i, rgba += 4) {
+        const std::uint32_t alpha = rgba[3];
+        const auto scaled = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
+        mPixels[i] = (alpha << 24) | (scaled(rgba[0]) << 16) | (scaled(rgba[1]) << 8) | scaled(rgba[2]);
+    }
+    return true;
+}
+
+bool TAlphaImage::LoadFromPng(std::string_view bytes, std::wstring* error) {
+    const auto result = Tessel::Common::Image::DecodePng(bytes);
+    if (!result.Ok()) {
+        SetSize(0, 0);
+        if (error != nullptr) {
+            *error = result.error;
+        }
+        return false;
+    }
+    if (!Assign(result.picture)) {
+        if (error != nullptr) {
+            *error = L"no memory for a picture of " + std::to_wstring(result.picture.width) + L" x " +
+                     std::to_wstring(result.picture.height) + L" pixels";
+        }
+        return false;
+    }
+    return true;
+}
+
+bool TAlphaImage::LoadFromResource(HINSTANCE module, const wchar_t* name, std::wstring* error) {
+    // Resources stay mapped for as long as their module is loaded; nothing here needs releasing.
+    const HRSRC found = FindResourceW(module, name, RT_RCDATA);
+    const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (data == nullptr) {
+        SetSize(0, 0);
+        if (error != nullptr) {
+            *error = L"no picture resource named " + ResourceName(name);
+        }
+        return false;
+    }
+    return LoadFromPng(std::string_view(static_cast<const char*>(data), SizeofResource(module, found)), error);
 }
 
 void TAlphaImage::StretchDraw(HDC dc, const RECT& dest) const {

@@ -6,6 +6,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+namespace Tessel::Common::Image {
+struct RgbaPicture;
+}
 
 // Something drawable with a size of its own: a bitmap, a decoded PNG picture.
 class TGraphic {
@@ -81,6 +86,12 @@ public:
     void SetSize(int width, int height);
     // Takes an icon at the given size: its alpha channel when it has one, else its mask.
     bool AssignIcon(HICON icon, int width, int height);
+    // Takes a decoded picture with straight alpha.
+    bool Assign(const Tessel::Common::Image::RgbaPicture& picture);
+    // Takes the picture of a PNG file held in memory, or of an RCDATA resource holding one. On
+    // failure the image is left empty and error, when given, says why.
+    bool LoadFromPng(std::string_view bytes, std::wstring* error = nullptr);
+    bool LoadFromResource(HINSTANCE module, const wchar_t* name, std::wstring* error = nullptr);
 
     // Pixels as premultiplied 0xAARRGGBB, row after row from the top; null when empty.
     std::uint32_t* Pixels() const { return mPixels; }
