@@ -3,6 +3,7 @@
 #include "foundation/common/Utf8.h"
 #include "foundation/logging/Log.h"
 #include "framework/Form.h"
+#include "framework/HintWindow.h"
 
 #include <ole2.h>
 
@@ -47,6 +48,7 @@ TApplication::~TApplication() {
         form->Destroy();
         form.reset();
     }
+    mHintWindow.reset();
     if (mHandle != nullptr) {
         SetWindowLongPtrW(mHandle, GWLP_USERDATA, 0);
         DestroyWindow(mHandle);
@@ -171,6 +173,13 @@ void TApplication::ShowException(const Exception& exception) noexcept {
     mErrorBoxOpen = true;
     MessageBoxW(GetActiveWindow(), exception.Message().c_str(), Title.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     mErrorBoxOpen = false;
+}
+
+THintWindow& TApplication::HintWindow() {
+    if (!mHintWindow) {
+        mHintWindow = std::make_unique<THintWindow>();
+    }
+    return *mHintWindow;
 }
 
 void TApplication::HookMainWindow(MessageHook hook) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 class TForm;
+class THintWindow;
 
 // The application object: the hidden application window, the forms it owns, the message loop
 // and the default exception handler. One per process; `Application` points at it.
@@ -58,6 +59,8 @@ public:
 
     TForm* MainForm() const { return mMainForm; }
     HWND Handle() const { return mHandle; }
+    // The one hint window of the application, made when first asked for.
+    THintWindow& HintWindow();
 
     // A hook sees every message of the hidden application window first; returning true
     // (with the result set) ends its handling.
@@ -88,6 +91,7 @@ private:
     bool mTerminated = false;
     TForm* mMainForm = nullptr;
     std::vector<std::unique_ptr<TForm>> mForms;
+    std::unique_ptr<THintWindow> mHintWindow;
     std::vector<MessageHook> mHooks;
     std::vector<std::pair<int, MessageFilter>> mFilters;
     int mNextFilterId = 1;
@@ -103,8 +107,7 @@ extern TApplication* Application;
 void HandleCurrentException() noexcept;
 
 // Runs a handler; an exception out of it goes to HandleCurrentException.
-template <typename F>
-void Guarded(F&& handler) noexcept {
+template <typename F> void Guarded(F&& handler) noexcept {
     try {
         handler();
     } catch (...) {
