@@ -4,6 +4,7 @@
 #include "foundation/logging/Log.h"
 #include "framework/Form.h"
 #include "framework/HintWindow.h"
+#include "framework/Menus.h"
 
 #include <ole2.h>
 
@@ -204,6 +205,11 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
             application->ShowPendingError();
             return 0;
         }
+        LRESULT drawn = 0;
+        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
+            TNativeMenu::OwnerDrawMessage(message, lParam, drawn)) {
+            return drawn;
+        }
         try {
             // By index and by copy: a hook may add hooks while it runs.
             for (std::size_t i = 0; i < application->mHooks.size(); ++i) {
@@ -215,6 +221,15 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
             }
         } catch (...) {
             application->HandleException();
+            return 0;
+        }
+        if (message == WM_APPLICATION_ACTIVATE || message == WM_APPLICATION_DEACTIVATE) {
+            // A copy: the handler may replace itself.
+            const auto handler =
+                message == WM_APPLICATION_ACTIVATE ? application->OnActivate : application->OnDeactivate;
+            if (handler) {
+                Guarded(handler);
+            }
             return 0;
         }
     }

@@ -13,6 +13,11 @@
 class TForm;
 class THintWindow;
 
+// Posted to the application window when the application becomes active or inactive; they
+// raise TApplication::OnActivate and OnDeactivate.
+constexpr UINT WM_APPLICATION_ACTIVATE = 0xB000;
+constexpr UINT WM_APPLICATION_DEACTIVATE = 0xB001;
+
 // The application object: the hidden application window, the forms it owns, the message loop
 // and the default exception handler. One per process; `Application` points at it.
 class TApplication {
@@ -75,6 +80,10 @@ public:
 
     // Replaces the default handling (showing the message) of exceptions caught by the loop.
     std::function<void(std::exception_ptr)> OnException;
+    // Raised when WM_APPLICATION_ACTIVATE and WM_APPLICATION_DEACTIVATE reach the application
+    // window (a hook turns the system's activation messages into them).
+    std::function<void()> OnActivate;
+    std::function<void()> OnDeactivate;
 
     // The main form gets a taskbar button of its own instead of belonging to the hidden
     // application window; set before the main form is created.
