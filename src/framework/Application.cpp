@@ -3,6 +3,8 @@
 #include "foundation/logging/Log.h"
 #include "foundation/text/Utf8.h"
 #include "framework/Form.h"
+#include "framework/HintWindow.h"
+#include "framework/Menus.h"
 
 #include <ole2.h>
 
@@ -47,6 +49,7 @@ TApplication::~TApplication() {
         form->Destroy();
         form.reset();
     }
+    mHintWindow.reset();
     if (mHandle != nullptr) {
         SetWindowLongPtrW(mHandle, GWLP_USERDATA, 0);
         DestroyWindow(mHandle);
@@ -174,6 +177,13 @@ void TApplication::ShowException(const Exception& exception) noexcept {
     mErrorBoxOpen = false;
 }
 
+THintWindow& TApplication::HintWindow() {
+    if (!mHintWindow) {
+        mHintWindow = std::make_unique<THintWindow>();
+    }
+    return *mHintWindow;
+}
+
 void TApplication::HookMainWindow(MessageHook hook) {
     mHooks.push_back(std::move(hook));
 }
@@ -196,6 +206,11 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
             application->ShowPendingError();
             return 0;
         }
+        LRESULT drawn = 0;
+        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
+            TNativeMenu::OwnerDrawMessage(message, lParam, drawn)) {
+            return drawn;
+        }
         try {
             // By index and by copy: a hook may add hooks while it runs.
             for (std::size_t i = 0; i < application->mHooks.size(); ++i) {
@@ -207,6 +222,15 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
             }
         } catch (...) {
             application->HandleException();
+            return 0;
+        }
+        if (message == WM_APPLICATION_ACTIVATE || message == WM_APPLICATION_DEACTIVATE) {
+            // A copy: the handler may replace itself.
+            const auto handler =
+                message == WM_APPLICATION_ACTIVATE ? application->OnActivate : application->OnDeactivate;
+            if (handler) {
+                Guarded(handler);
+            }
             return 0;
         }
     }

@@ -11,6 +11,12 @@
 #include <vector>
 
 class TForm;
+class THintWindow;
+
+// Posted to the application window when the application becomes active or inactive; they
+// raise TApplication::OnActivate and OnDeactivate.
+constexpr UINT WM_APPLICATION_ACTIVATE = 0xB000;
+constexpr UINT WM_APPLICATION_DEACTIVATE = 0xB001;
 
 // The application object: the hidden application window, the forms it owns, the message loop
 // and the default exception handler. One per process; `Application` points at it.
@@ -57,6 +63,8 @@ public:
 
     TForm* MainForm() const { return mMainForm; }
     HWND Handle() const { return mHandle; }
+    // The one hint window of the application, made when first asked for.
+    THintWindow& HintWindow();
 
     // A hook sees every message of the hidden application window first; returning true
     // (with the result set) ends its handling.
@@ -71,6 +79,10 @@ public:
 
     // Replaces the default handling (showing the message) of exceptions caught by the loop.
     std::function<void(std::exception_ptr)> OnException;
+    // Raised when WM_APPLICATION_ACTIVATE and WM_APPLICATION_DEACTIVATE reach the application
+    // window (a hook turns the system's activation messages into them).
+    std::function<void()> OnActivate;
+    std::function<void()> OnDeactivate;
 
     // The main form gets a taskbar button of its own instead of belonging to the hidden
     // application window; set before the main form is created.
@@ -87,6 +99,7 @@ private:
     bool mTerminated = false;
     TForm* mMainForm = nullptr;
     std::vector<std::unique_ptr<TForm>> mForms;
+    std::unique_ptr<THintWindow> mHintWindow;
     std::vector<MessageHook> mHooks;
     std::vector<std::pair<int, MessageFilter>> mFilters;
     int mNextFilterId = 1;

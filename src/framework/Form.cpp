@@ -1,8 +1,17 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
+#include "framework/Canvas.h"
+#include "framework/Controls.h"
+#include "framework/HintWindow.h"
 
 #include <windowsx.h>
+
+#include <algorithm>
+
+using Tessel::Common::ScopedSelectObject;
+using Tessel::Common::UniqueBitmap;
+using Tessel::Common::UniqueMemoryDc;
 
 namespace {
 
@@ -17,7 +26,14 @@ TShiftState ShiftFromKeys(WPARAM keys) {
     return shift;
 }
 
+// A control hint shows this far below the pointer's hot spot, clear of the arrow.
+constexpr int HintBelowPointer = 20;
+
 } // namespace
+
+TForm::TForm() {
+    mHintTimer.OnTimer = [this] { ShowControlHint(); };
+}
 
 TForm::~TForm() = default;
 
@@ -65,6 +81,10 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     switch (message) {
     case WM_ERASEBKGND: {
+        if (mDoubleBuffered) {
+            // The paint fills the whole buffer; erasing the screen first would only flicker.
+            return 1;
+        }
         RECT client;
         GetClientRect(Handle(), &client);
         const HDC dc = reinterpret_cast<HDC>(wParam);
@@ -73,15 +93,18 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SetDCBrushColor(dc, previous);
         return 1;
     }
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(Handle(), &paint);
-        struct EndPaintOnExit {
-            HWND window;
-            PAINTSTRUCT* paint;
-            ~EndPaintOnExit() { EndPaint(window, paint); }
-        } endPaint{Handle(), &paint};
-        FormPaint(dc, paint.rcPaint);
+    case WM_PAINT:
+        PaintMessage();
+        return 0;
+    case WM_PRINTCLIENT: {
+        // The client area drawn into a given context (a snapshot, an animation): the form's
+        // colour, its content and its controls.
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        const RECT client = ClientRect();
+        const COLORREF previous = SetDCBrushColor(dc, mColor);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SetDCBrushColor(dc, previous);
+        PaintContent(dc, client);
         return 0;
     }
     case WM_SIZE:
@@ -110,22 +133,45 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         MouseUpMessage(TMouseButton::mbMiddle, wParam, lParam);
         return 0;
     case WM_MOUSEMOVE:
-        if (!mMouseInside) {
-            mMouseInside = true;
-            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, Handle(), 0};
-            TrackMouseEvent(&track);
-            FormMouseEnter();
-        }
-        FormMouseMove(ShiftFromKeys(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        MouseMoveMessage(wParam, lParam);
         return 0;
     case WM_MOUSELEAVE:
         mMouseInside = false;
+        if (!mControlPress) {
+            SetHotControl(nullptr);
+        }
         FormMouseLeave();
         return 0;
+    case WM_SETCURSOR:
+        if (SetCursorMessage(wParam, lParam)) {
+            return TRUE;
+        }
+        // The default gives the window class's cursor.
+        break;
+    case WM_CAPTURECHANGED:
+        // Someone else took the mouse (a menu, a move loop): the press ends without a click.
+        if (reinterpret_cast<HWND>(lParam) != Handle()) {
+            CancelControlPress();
+            mFormPress = false;
+        }
+        break;
+    case WM_SHOWWINDOW:
+        if (!wParam) {
+            CancelControlPress();
+            SetHotControl(nullptr);
+        }
+        break;
+    case WM_DESTROY:
+        HideControlHint();
+        break;
     case WM_CONTEXTMENU: {
         POINT position{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         if (position.x != -1 || position.y != -1) {
             position = ScreenToClient(position);
+            // A right click on a control belongs to the control, not to the form.
+            if (ControlAtPos(position) != nullptr) {
+                return 0;
+            }
         }
         bool handled = false;
         FormContextPopup(position, handled);
@@ -143,19 +189,160 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandler(message, wParam, lParam);
 }
 
+void TForm::PaintMessage() {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(Handle(), &paint);
+    struct EndPaintOnExit {
+        HWND window;
+        PAINTSTRUCT* paint;
+        ~EndPaintOnExit() { EndPaint(window, paint); }
+    } endPaint{Handle(), &paint};
+    const RECT clip = paint.rcPaint;
+    if (!mDoubleBuffered || IsRectEmpty(&clip)) {
+        PaintContent(dc, clip);
+        return;
+    }
+    const int width = clip.right - clip.left;
+    const int height = clip.bottom - clip.top;
+    UniqueMemoryDc buffer(CreateCompatibleDC(dc));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(dc, width, height));
+    if (!buffer || !bitmap) {
+        PaintContent(dc, clip);
+        return;
+    }
+    ScopedSelectObject select(buffer.Get(), bitmap.Get());
+    // The buffer covers the update rectangle and is drawn on in client coordinates.
+    SetWindowOrgEx(buffer.Get(), clip.left, clip.top, nullptr);
+    const COLORREF previous = SetDCBrushColor(buffer.Get(), mColor);
+    FillRect(buffer.Get(), &clip, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(buffer.Get(), previous);
+    PaintContent(buffer.Get(), clip);
+    BitBlt(dc, clip.left, clip.top, width, height, buffer.Get(), clip.left, clip.top, SRCCOPY);
+}
+
+void TForm::PaintContent(HDC dc, const RECT& clip) {
+    FormPaint(dc, clip);
+    // A copy: painting may add or remove controls.
+    const std::vector<TGraphicControl*> controls = mControls;
+    for (TGraphicControl* control : controls) {
+        RECT meet;
+        if (!HasControl(control) || !control->Visible() || !IntersectRect(&meet, &control->mBounds, &clip)) {
+            continue;
+        }
+        Guarded([&] {
+            TCanvas canvas(dc);
+            IntersectClipRect(dc, control->mBounds.left, control->mBounds.top, control->mBounds.right,
+                              control->mBounds.bottom);
+            control->Paint(canvas);
+        });
+    }
+}
+
 void TForm::MouseDownMessage(TMouseButton button, WPARAM wParam, LPARAM lParam) {
     SetCapture(Handle());
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const TShiftState shift = ShiftFromKeys(wParam);
+    // The first button down decides who gets the whole press.
+    if (!mControlPress && !mFormPress) {
+        if (TGraphicControl* control = ControlAtPos(point)) {
+            mControlPress = true;
+            mPressControl = control;
+            SetHotControl(control);
+        } else {
+            mFormPress = true;
+            SetHotControl(nullptr);
+        }
+    }
+    HideControlHint();
+    if (mControlPress) {
+        TGraphicControl* control = mPressControl;
+        if (control != nullptr) {
+            if (button == TMouseButton::mbLeft) {
+                control->mPressed = true;
+                control->Invalidate();
+            }
+            Guarded([&] { control->MouseDown(button, shift, point.x, point.y); });
+        }
+        return;
+    }
     if (button == TMouseButton::mbLeft) {
         mClicked = true;
     }
-    FormMouseDown(button, ShiftFromKeys(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    FormMouseDown(button, shift, point.x, point.y);
+}
+
+void TForm::MouseMoveMessage(WPARAM wParam, LPARAM lParam) {
+    if (!mMouseInside) {
+        mMouseInside = true;
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, Handle(), 0};
+        TrackMouseEvent(&track);
+        FormMouseEnter();
+    }
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const TShiftState shift = ShiftFromKeys(wParam);
+    if (mControlPress) {
+        // The pressed control is hot only while the pointer is over it; no other one is.
+        TGraphicControl* control = mPressControl;
+        if (control != nullptr) {
+            SetHotControl(PtInRect(&control->mBounds, point) ? control : nullptr);
+        }
+        if (control != nullptr && control == mPressControl) {
+            Guarded([&] { control->MouseMove(shift, point.x, point.y); });
+        }
+        return;
+    }
+    if (mFormPress) {
+        FormMouseMove(shift, point.x, point.y);
+        return;
+    }
+    TGraphicControl* control = ControlAtPos(point);
+    SetHotControl(control);
+    if (control != nullptr) {
+        if (control == mHotControl) {
+            Guarded([&] { control->MouseMove(shift, point.x, point.y); });
+        }
+        return;
+    }
+    FormMouseMove(shift, point.x, point.y);
 }
 
 void TForm::MouseUpMessage(TMouseButton button, WPARAM wParam, LPARAM lParam) {
-    if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == Handle()) {
-        ReleaseCapture();
-    }
+    const bool allUp = (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0;
     const POINT position{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const TShiftState shift = ShiftFromKeys(wParam);
+    if (mControlPress) {
+        TGraphicControl* control = mPressControl;
+        if (allUp) {
+            mControlPress = false;
+            mPressControl = nullptr;
+        }
+        bool click = false;
+        if (control != nullptr && button == TMouseButton::mbLeft && control->mPressed) {
+            control->mPressed = false;
+            click = PtInRect(&control->mBounds, position) != FALSE;
+            control->Invalidate();
+        }
+        if (allUp && GetCapture() == Handle()) {
+            ReleaseCapture();
+        }
+        // Like the form's, the click comes before the release.
+        if (click) {
+            Guarded([&] { control->Click(); });
+        }
+        if (control != nullptr && HasControl(control)) {
+            Guarded([&] { control->MouseUp(button, shift, position.x, position.y); });
+        }
+        if (allUp && Handle() != nullptr) {
+            SetHotControl(ControlAtPos(position));
+        }
+        return;
+    }
+    if (allUp) {
+        mFormPress = false;
+        if (GetCapture() == Handle()) {
+            ReleaseCapture();
+        }
+    }
     // The click comes before the release, and only when the button goes up over the form.
     if (button == TMouseButton::mbLeft && mClicked) {
         mClicked = false;
@@ -164,7 +351,135 @@ void TForm::MouseUpMessage(TMouseButton button, WPARAM wParam, LPARAM lParam) {
             FormClick();
         }
     }
-    FormMouseUp(button, ShiftFromKeys(wParam), position.x, position.y);
+    FormMouseUp(button, shift, position.x, position.y);
+    if (allUp && !mFormPress && !mControlPress && Handle() != nullptr) {
+        SetHotControl(ControlAtPos(position));
+    }
+}
+
+bool TForm::SetCursorMessage(WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) != Handle() || LOWORD(lParam) != HTCLIENT || mFormPress) {
+        return false;
+    }
+    TGraphicControl* control = mPressControl;
+    if (!mControlPress) {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        control = ControlAtPos(ScreenToClient(cursor));
+    }
+    if (control == nullptr || control->Cursor() == nullptr) {
+        return false;
+    }
+    ::SetCursor(control->Cursor());
+    return true;
+}
+
+TGraphicControl* TForm::ControlAtPos(POINT point) const {
+    for (auto it = mControls.rbegin(); it != mControls.rend(); ++it) {
+        TGraphicControl* control = *it;
+        if (control->Visible() && control->Enabled() && PtInRect(&control->mBounds, point)) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
+bool TForm::HasControl(const TGraphicControl* control) const {
+    return std::find(mControls.begin(), mControls.end(), control) != mControls.end();
+}
+
+void TForm::AddControl(TGraphicControl* control) {
+    mControls.push_back(control);
+}
+
+void TForm::RemoveControl(TGraphicControl* control) {
+    mControls.erase(std::remove(mControls.begin(), mControls.end(), control), mControls.end());
+    if (mPressControl == control) {
+        mPressControl = nullptr;
+    }
+    if (mHotControl == control) {
+        // Nothing more is called on a control that is going.
+        mHotControl = nullptr;
+        HideControlHint();
+    }
+}
+
+void TForm::ControlChanged(TGraphicControl* control) {
+    if (control->Visible() && control->Enabled()) {
+        return;
+    }
+    if (control == mPressControl) {
+        // The rest of the press goes nowhere.
+        control->mPressed = false;
+        mPressControl = nullptr;
+    }
+    if (control == mHotControl) {
+        SetHotControl(nullptr);
+    }
+}
+
+void TForm::CancelControlPress() {
+    if (mPressControl != nullptr) {
+        mPressControl->mPressed = false;
+        mPressControl->Invalidate();
+    }
+    mPressControl = nullptr;
+    mControlPress = false;
+}
+
+void TForm::SetHotControl(TGraphicControl* control) {
+    if (control == mHotControl) {
+        return;
+    }
+    const bool hintShowing = !mShownHint.empty();
+    TGraphicControl* previous = mHotControl;
+    mHotControl = control;
+    mHintTimer.SetEnabled(false);
+    if (previous != nullptr) {
+        previous->mMouseInControl = false;
+        Guarded([&] { previous->MouseLeave(); });
+    }
+    if (control != nullptr && control == mHotControl) {
+        control->mMouseInControl = true;
+        Guarded([&] { control->MouseEnter(); });
+    }
+    if (mHotControl != nullptr && !mHotControl->Hint().empty() && !mControlPress && !mFormPress) {
+        if (hintShowing) {
+            // Moving from one hint to the next shows the next at once.
+            ShowControlHint();
+        } else {
+            mHintTimer.SetEnabled(true);
+        }
+    } else {
+        HideControlHint();
+    }
+}
+
+void TForm::ShowControlHint() {
+    mHintTimer.SetEnabled(false);
+    if (mHotControl == nullptr || mHotControl->Hint().empty() || mControlPress || mFormPress ||
+        Application == nullptr) {
+        return;
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    mShownHint = mHotControl->Hint();
+    Application->HintWindow().ActivateHint(mShownHint, POINT{cursor.x, cursor.y + HintBelowPointer});
+}
+
+void TForm::HideControlHint() {
+    mHintTimer.SetEnabled(false);
+    if (mShownHint.empty()) {
+        return;
+    }
+    // Only the hint this form showed: the same window may show another's by now.
+    if (Application != nullptr) {
+        THintWindow& hint = Application->HintWindow();
+        if (hint.Visible() && hint.Text() == mShownHint) {
+            hint.HideHint();
+        }
+    }
+    mShownHint.clear();
 }
 
 int TForm::Left() const {

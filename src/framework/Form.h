@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+class TGraphicControl;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -41,9 +44,14 @@ struct TCreateParams {
 // while the whole form still exists). Handlers are virtual and do nothing unless a form overrides
 // them; an exception out of a handler goes to the application's handler and the loop keeps
 // running.
+//
+// A form paints its graphic controls (TGraphicControl) over its own content and routes the mouse
+// to them: input over a visible, enabled control goes to the control and never to the form's
+// handlers (nor its context menu). The control under the pointer shows its hint after a short
+// rest.
 class TForm : public TWindow {
 public:
-    TForm() = default;
+    TForm();
     ~TForm() override;
 
     // Makes the window and runs FormCreate; done by whoever creates the form.
@@ -91,6 +99,18 @@ public:
     POINT ScreenToClient(POINT point) const;
     POINT ClientToScreen(POINT point) const;
 
+    // Painting into a memory bitmap first, then onto the window in one step: no flicker, and the
+    // background is never erased on the screen (the form's colour fills the bitmap instead).
+    bool DoubleBuffered() const { return mDoubleBuffered; }
+    void SetDoubleBuffered(bool doubleBuffered) { mDoubleBuffered = doubleBuffered; }
+
+    // The graphic controls of the form, bottom first.
+    const std::vector<TGraphicControl*>& Controls() const { return mControls; }
+    // The topmost visible, enabled control at a client point; null when there is none.
+    TGraphicControl* ControlAtPos(POINT point) const;
+    // How long the pointer rests on a control before its hint shows, in milliseconds.
+    static constexpr UINT HintPause = 500;
+
 protected:
     virtual void CreateParams(TCreateParams& params);
 
@@ -119,10 +139,26 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    friend class TGraphicControl;
+
     void CreateHandle();
+    void PaintMessage();
+    void PaintContent(HDC dc, const RECT& clip);
     void MouseDownMessage(TMouseButton button, WPARAM wParam, LPARAM lParam);
+    void MouseMoveMessage(WPARAM wParam, LPARAM lParam);
     void MouseUpMessage(TMouseButton button, WPARAM wParam, LPARAM lParam);
+    bool SetCursorMessage(WPARAM wParam, LPARAM lParam);
     void ApplyLayeredStyle();
+
+    void AddControl(TGraphicControl* control);
+    void RemoveControl(TGraphicControl* control);
+    // A control was hidden, disabled or moved: hover and press follow.
+    void ControlChanged(TGraphicControl* control);
+    void SetHotControl(TGraphicControl* control);
+    void CancelControlPress();
+    bool HasControl(const TGraphicControl* control) const;
+    void ShowControlHint();
+    void HideControlHint();
 
     COLORREF mColor = GetSysColor(COLOR_BTNFACE);
     bool mAlphaBlend = false;
@@ -131,4 +167,18 @@ private:
     bool mClicked = false;
     bool mMouseInside = false;
     bool mDestroying = false;
+    bool mDoubleBuffered = false;
+
+    std::vector<TGraphicControl*> mControls;
+    // The control under the pointer, which had MouseEnter.
+    TGraphicControl* mHotControl = nullptr;
+    // A press that began on a control holds the mouse until every button is up; the control
+    // is null when it went away (or was hidden or disabled) before that.
+    bool mControlPress = false;
+    TGraphicControl* mPressControl = nullptr;
+    // A press that began on the form itself: controls get no hover until it ends.
+    bool mFormPress = false;
+    TTimer mHintTimer{*this, HintPause, false};
+    // The hint text this form showed, while it shows.
+    std::wstring mShownHint;
 };

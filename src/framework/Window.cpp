@@ -2,6 +2,7 @@
 
 #include "foundation/lang/Exception.h"
 #include "framework/Application.h"
+#include "framework/Menus.h"
 
 #include <ole2.h>
 
@@ -111,6 +112,10 @@ LRESULT CALLBACK TWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam
                 (*timer)->Fire();
                 return 0;
             }
+        }
+        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
+            TNativeMenu::OwnerDrawMessage(message, lParam, result)) {
+            return result;
         }
         result = object->WndProc(message, wParam, lParam);
     } catch (...) {

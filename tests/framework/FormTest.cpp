@@ -365,3 +365,110 @@ TEST(TForm, DestructionEndsTheWindowsResourcesInOrderWhileTheFormIsWhole) {
     PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
     RunWithWatchdog(application);
 }
+
+namespace {
+
+// Turns the system's activation message into the application's own messages, as the program's
+// main window does.
+void HookActivation(TApplication& application) {
+    application.HookMainWindow([&application](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (message != WM_ACTIVATEAPP) {
+            return false;
+        }
+        PostMessageW(application.Handle(), wParam ? WM_APPLICATION_ACTIVATE : WM_APPLICATION_DEACTIVATE, 0, 0);
+        result = 0;
+        return true;
+    });
+}
+
+// Dispatches messages until done() or the time is up; false when the time ran out.
+template <typename Done>
+bool PumpUntil(TApplication& application, Done done, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (!done()) {
+        if (GetTickCount() - start > milliseconds) {
+            return false;
+        }
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            application.ProcessMessage(message);
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(TApplication, ActivationMessagesRaiseTheActivationEvents) {
+    std::vector<std::string> journal;
+    TApplication application;
+    application.Initialize();
+    std::vector<std::string> caught;
+    application.OnException = [&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& ex) {
+            caught.push_back(ex.what());
+        }
+    };
+    HookActivation(application);
+    application.OnActivate = [&] { journal.push_back("activate"); };
+    application.OnDeactivate = [&] { journal.push_back("deactivate"); };
+    SendMessageW(application.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    SendMessageW(application.Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    EXPECT_TRUE(journal.empty()) << "raised from the posted messages, not inside the system's";
+    ASSERT_TRUE(PumpUntil(application, [&] { return journal.size() == 2; }, 3000));
+    EXPECT_THAT(journal, ElementsAre("deactivate", "activate"));
+
+    application.OnDeactivate = [] { throw std::runtime_error("deactivate failed"); };
+    SendMessageW(application.Handle(), WM_APPLICATION_DEACTIVATE, 0, 0);
+    SendMessageW(application.Handle(), WM_APPLICATION_ACTIVATE, 0, 0);
+    EXPECT_THAT(caught, ElementsAre("deactivate failed"));
+    EXPECT_EQ(journal.back(), "activate");
+}
+
+TEST(TApplication, AnotherProgramTakingTheForegroundDeactivatesTheApplication) {
+    std::vector<std::string> journal;
+    TApplication application;
+    application.Initialize();
+    HookActivation(application);
+    application.OnActivate = [&] { journal.push_back("activate"); };
+    application.OnDeactivate = [&] { journal.push_back("deactivate"); };
+    JournalForm* main = application.CreateForm<JournalForm>(journal, "main");
+    main->Show();
+    // Other test programs may share the display: ask again until the form has the foreground.
+    ASSERT_TRUE(PumpUntil(
+        application,
+        [&] {
+            SetForegroundWindow(main->Handle());
+            return GetForegroundWindow() == main->Handle();
+        },
+        5000));
+    PumpUntil(application, [] { return false; }, 200);
+    journal.clear();
+
+    // Another process's window comes up and takes the foreground.
+    wchar_t command[] = L"notepad.exe";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    WaitForInputIdle(process.hProcess, 10000);
+    const bool deactivated = PumpUntil(application, [&] { return !journal.empty(); }, 10000);
+    const HWND other = GetForegroundWindow();
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_TRUE(deactivated) << "foreground now " << other;
+    EXPECT_EQ(journal.front(), "deactivate");
+
+    EXPECT_TRUE(PumpUntil(
+        application,
+        [&] {
+            SetForegroundWindow(main->Handle());
+            return journal.back() == "activate";
+        },
+        5000));
+}
