@@ -3,25 +3,78 @@
 #include "culture/CultureResources.h"
 #include "culture/UserLocale.h"
 #include "forms/TMainForm.h"
+#include "forms/WindowPlacement.h"
 #include "foundation/lang/Exception.h"
 #include "foundation/logging/Log.h"
 #include "foundation/win32/DataFolder.h"
 #include "foundation/win32/FunctionTrace.h"
 #include "foundation/win32/OsVersion.h"
+#include "foundation/win32/UniqueHandle.h"
 #include "framework/Application.h"
 #include "os/ChooseOsSpecific.h"
 
+#include <cstdlib>
+#include <vector>
+
+using Tessel::CppLang::delegate2;
+
 namespace {
-constexpr int ClientWidthDesign = 100;
-constexpr int ClientHeightDesign = 77;
-constexpr BYTE TranslucentAlpha = 180;
+
 // The second number stored with the button's position; it is never read back.
 constexpr int StoredButtonY = 500;
+// A press and release closer than this toggle the panel; a move farther than this drags the button.
+constexpr int ClickSlop = 2;
+constexpr int DragThreshold = 4;
+// The button's colours: a warm yellow, a little deeper at the edge that shows.
+constexpr COLORREF ButtonTop = RGB(255, 240, 90);
+constexpr COLORREF ButtonBottom = RGB(255, 204, 0);
+constexpr COLORREF ButtonEdge = RGB(196, 150, 0);
+constexpr COLORREF ButtonGrip = RGB(150, 112, 0);
+
+POINT CursorPos() {
+    POINT p{0, 0};
+    GetCursorPos(&p);
+    return p;
+}
+
+GroupGeometry::Rect FromRECT(const RECT& r) {
+    return GroupGeometry::Rect{r.left, r.top, r.right, r.bottom};
+}
+
+// The monitors' whole areas or work areas, the primary first.
+std::vector<GroupGeometry::Rect> MonitorAreas(bool workAreas) {
+    std::vector<GroupGeometry::Rect> areas;
+    struct Collect {
+        std::vector<GroupGeometry::Rect>* areas;
+        bool workAreas;
+    } collect{&areas, workAreas};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            auto* c = reinterpret_cast<Collect*>(data);
+            MONITORINFO info{};
+            info.cbSize = sizeof(info);
+            if (GetMonitorInfoW(monitor, &info)) {
+                const GroupGeometry::Rect area = FromRECT(c->workAreas ? info.rcWork : info.rcMonitor);
+                if (info.dwFlags & MONITORINFOF_PRIMARY) {
+                    c->areas->insert(c->areas->begin(), area);
+                } else {
+                    c->areas->push_back(area);
+                }
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&collect));
+    return areas;
+}
+
 } // namespace
 
 TEdgeForm::TEdgeForm() : mCultureManager(ReadUserLocale()) {
     TRACE_FUNCTION("TEdgeForm::TEdgeForm");
     SetColor(RGB(255, 255, 0));
+    SetAlphaBlend(true);
+    SetAlphaBlendValue(TranslucentAlpha);
     mOsSpecific = ChooseOsSpecific(Tessel::Common::GetOsVersion(), mWinXPSpecific, mVistaOrLaterSpecific);
     LOG_INF("TEdgeForm::TEdgeForm", L"User Culture: " << mCultureManager.GetCulture());
     LoadCultureTexts(mCultureManager, L"CultureText");
@@ -33,10 +86,29 @@ TEdgeForm::TEdgeForm() : mCultureManager(ReadUserLocale()) {
     mUserSettings.SetDataFolder(mDataFolder);
     mUserSettings.SetConfigItems(&mConfigItems.GetItems());
     mUserSettings.Load();
+
+    // The application's deactivation event fires whenever another program becomes active.
+    if (Application != nullptr) {
+        Application->HookMainWindow([](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+            if (message != WM_ACTIVATEAPP) {
+                return false;
+            }
+            PostMessageW(Application->Handle(), wParam != 0 ? WM_APPLICATION_ACTIVATE : WM_APPLICATION_DEACTIVATE, 0,
+                         0);
+            result = 0;
+            return true;
+        });
+        Application->OnDeactivate = [this] { ApplicationEvents1Deactivate(); };
+    }
+    mSlideAnimationTimer.OnTimer = [this] { mSlideAnimationTimerTimer(); };
+    mCheckWindowTopMostTimer.OnTimer = [this] { mCheckWindowTopMostTimerTimer(); };
 }
 
 TEdgeForm::~TEdgeForm() {
     TRACE_FUNCTION("~TEdgeForm::TEdgeForm");
+    if (Application != nullptr) {
+        Application->OnDeactivate = nullptr;
+    }
     Tessel::Common::Logging::CloseLoggers("~TEdgeForm::TEdgeForm");
 }
 
@@ -57,7 +129,7 @@ void TEdgeForm::FormCreate() {
     LONG_PTR exStyle = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
     exStyle &= ~static_cast<LONG_PTR>(WS_EX_APPWINDOW | WS_EX_TOOLWINDOW);
     SetWindowLongPtrW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
-    SetAlphaBlend(true);
+    mSlideAnimationTimer.SetEnabled(false);
     SetAlphaBlendValue(TranslucentAlpha);
 }
 
@@ -66,33 +138,204 @@ void TEdgeForm::PlaceButton(bool atStoredLeft) {
     if (atStoredLeft) {
         int y = 0;
         mUserSettings.GetStartButtonPos(left, y);
+        left = WindowPlacement::UsableButtonLeft(left, Width(), MonitorAreas(false));
     }
     SetBounds(left, mUserSettings.GetFloatingButtonVisibleHeight() - Height(), Width(), Height());
+}
+
+void TEdgeForm::PlacePanel() {
+    int x = 0, y = 0, cx = 0, cy = 0;
+    mUserSettings.GetMainFormPos(x, y);
+    mUserSettings.GetMainFormSize(cx, cy);
+    const GroupGeometry::Rect stored{x, y, static_cast<int>(static_cast<long long>(x) + cx),
+                                     static_cast<int>(static_cast<long long>(y) + cy)};
+    const GroupGeometry::Rect usable = WindowPlacement::UsablePanel(stored, MonitorAreas(true));
+    if (!(usable == stored)) {
+        LOG_INF("TEdgeForm::PlacePanel", L"The stored panel place " << x << L"," << y << L" " << cx << L"x" << cy
+                                                                    << L" is not usable here; the panel goes to "
+                                                                    << usable.left << L"," << usable.top << L" "
+                                                                    << usable.Width() << L"x" << usable.Height());
+    }
+    SetWindowPos(mMainPanel->Handle(), nullptr, usable.left, usable.top, usable.Width(), usable.Height(),
+                 SWP_FRAMECHANGED);
 }
 
 void TEdgeForm::FormShow() {
     TRACE_FUNCTION("TEdgeForm::FormShow");
     PlaceButton(true);
-    if (TMainForm* panel = mMainPanel) {
-        int x = 0, y = 0, cx = 0, cy = 0;
-        mUserSettings.GetMainFormPos(x, y);
-        mUserSettings.GetMainFormSize(cx, cy);
-        SetWindowPos(panel->Handle(), nullptr, x, y, cx, cy, SWP_FRAMECHANGED);
+    if (mMainPanel != nullptr) {
+        TMainForm& panel = *mMainPanel;
+        panel.SetOsSpecific(mOsSpecific);
+        PlacePanel();
+        panel.SetDataFolder(mDataFolder);
+        panel.SetUserSettings(&mUserSettings);
+        panel.SetConfigItems(&mConfigItems);
+        panel.RequestToHide += delegate2<TEdgeForm, TEdgeForm, void*, void*>(this, &TEdgeForm::OnSlaveRequestToHide);
+        panel.OnStickChanged = [this](bool stick) { ChangeStick(stick); };
+        panel.OnExitApplication = [this] { OnRequestExitApplication(); };
+        panel.SetCultureManager(&mCultureManager);
         // The hidden application window owns the panel, so the panel stays out of the taskbar's
         // way and follows the application's activation.
-        SetWindowLongPtrW(panel->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
-        panel->Show();
+        SetWindowLongPtrW(panel.Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
+        panel.Show();
+    }
+    mUserSettings.FloatingButtonVisibleHeightChanged += delegate2<TEdgeForm, TEdgeForm, IUserSettings*, void*>(
+        this, &TEdgeForm::OnUserSettingsFloatingButtonVisibleHeight);
+    mUserSettings.AutoStartEnabledChanged +=
+        delegate2<TEdgeForm, TEdgeForm, IUserSettings*, void*>(this, &TEdgeForm::OnAutoStartEnabledChanged);
+    if (UpdateRegistryForAutoStart) {
+        UpdateRegistryForAutoStart(mUserSettings.GetIsAutoStartEnabled());
     }
     SetFormStyle(TFormStyle::fsStayOnTop);
+    if (mMainPanel != nullptr) {
+        mPanelSlideWindow = std::make_unique<FormSlideWindow>(*mMainPanel);
+        mSlideAnimationManager.mAnchor = &mButtonSlideWindow;
+        mSlideAnimationManager.mPanel = mPanelSlideWindow.get();
+        mSlideAnimationTimer.SetEnabled(true);
+    }
+    mCheckWindowTopMostTimer.SetEnabled(true);
+    const RECT client = ClientRect();
+    // The system owns the region once the window has it.
+    Tessel::Common::UniqueRegion region(CreateRoundRectRgn(client.left, client.top, client.right, client.bottom, 3, 3));
+    if (SetWindowRgn(Handle(), region.Get(), TRUE)) {
+        region.Release();
+    }
+}
+
+void TEdgeForm::FormPaint(HDC dc, const RECT& /*clip*/) {
+    const RECT client = ClientRect();
+    TRIVERTEX vertices[2] = {
+        {client.left, client.top, static_cast<COLOR16>(GetRValue(ButtonTop) << 8),
+         static_cast<COLOR16>(GetGValue(ButtonTop) << 8), static_cast<COLOR16>(GetBValue(ButtonTop) << 8), 0},
+        {client.right, client.bottom, static_cast<COLOR16>(GetRValue(ButtonBottom) << 8),
+         static_cast<COLOR16>(GetGValue(ButtonBottom) << 8), static_cast<COLOR16>(GetBValue(ButtonBottom) << 8), 0}};
+    GRADIENT_RECT gradient{0, 1};
+    GradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
+    // A firm lower edge and a small grip in the part that hangs into the screen.
+    Tessel::Common::UniqueBrush edge(CreateSolidBrush(ButtonEdge));
+    const RECT bottom{client.left, client.bottom - 1, client.right, client.bottom};
+    FillRect(dc, &bottom, edge.Get());
+    Tessel::Common::UniqueBrush grip(CreateSolidBrush(ButtonGrip));
+    const int middle = (client.left + client.right) / 2;
+    for (int line = 0; line < 2; ++line) {
+        const RECT bar{middle - 9, client.bottom - 7 + 3 * line, middle + 9, client.bottom - 6 + 3 * line};
+        FillRect(dc, &bar, grip.Get());
+    }
+}
+
+void TEdgeForm::FormMouseEnter() {
+    TRACE_FUNCTION("TEdgeForm::FormMouseEnter");
+    LOG_TIMER_ACTION("TEdgeForm::FormMouseEnter");
+    SetAlphaBlendValue(255);
+}
+
+void TEdgeForm::FormMouseLeave() {
+    TRACE_FUNCTION("TEdgeForm::FormMouseLeave");
+    LOG_TIMER_ACTION("TEdgeForm::FormMouseLeave");
+    SetAlphaBlendValue(TranslucentAlpha);
+}
+
+void TEdgeForm::FormMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {
+    TRACE_FUNCTION("TEdgeForm::FormMouseDown");
+    LOG_USER_ACTION("TEdgeForm::FormMouseDown");
+    mMouseDownPos = CursorPos();
+}
+
+void TEdgeForm::FormMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {
+    if (GetKeyState(VK_LBUTTON) >= 0) {
+        return;
+    }
+    const POINT p = CursorPos();
+    if (mIsDragging) {
+        SetLeft(Left() + p.x - mDragLastPos.x);
+        mDragLastPos = p;
+    } else if (std::abs(p.x - mDragLastPos.x) > DragThreshold || std::abs(p.y - mDragLastPos.y) > DragThreshold) {
+        mDragLastPos = p;
+        mIsDragging = true;
+    }
+}
+
+void TEdgeForm::FormMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {
+    TRACE_FUNCTION("TEdgeForm::FormMouseUp");
+    LOG_USER_ACTION("TEdgeForm::FormMouseUp");
+    mIsDragging = false;
+}
+
+void TEdgeForm::FormClick() {
+    TRACE_FUNCTION("TEdgeForm::FormClick");
+    LOG_USER_ACTION("TEdgeForm::FormClick");
+    const POINT p = CursorPos();
+    if (std::abs(p.x - mMouseDownPos.x) > ClickSlop || std::abs(p.y - mMouseDownPos.y) > ClickSlop) {
+        return;
+    }
+    // A move started this way ends at once on Windows when the button is already up, as it is
+    // after a click; Wine would instead wait in its move loop for the next release and swallow it.
+    if (GetKeyState(VK_LBUTTON) < 0) {
+        SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    }
+    mSlideAnimationTimer.SetEnabled(true);
+    if (mMainPanel != nullptr) {
+        mMainPanel->BringToFront();
+    }
+}
+
+void TEdgeForm::ApplicationEvents1Deactivate() {
+    TRACE_FUNCTION("TEdgeForm::ApplicationEvents1Deactivate");
+    if (mSlideAnimationManager.mState == SlideAnimationManager::Shown && mSlideAnimationManager.mAutoHide &&
+        mMainPanel != nullptr && mMainPanel->Visible()) {
+        mSlideAnimationTimer.SetEnabled(true);
+    }
+}
+
+void TEdgeForm::mSlideAnimationTimerTimer() {
+    TRACE_FUNCTION("TEdgeForm::mSlideAnimationTimerTimer");
+    LOG_TIMER_ACTION("TEdgeForm::mSlideAnimationTimerTimer");
+    const bool ended = mSlideAnimationManager.Step();
+    if (mMainPanel != nullptr) {
+        LOG_DBG("TEdgeForm::mSlideAnimationTimerTimer", L"Panel top " << mMainPanel->Top());
+    }
+    if (ended) {
+        mSlideAnimationTimer.SetEnabled(false);
+    }
+}
+
+void TEdgeForm::mCheckWindowTopMostTimerTimer() {
+    SetFormStyle(TFormStyle::fsNormal);
+    SetFormStyle(TFormStyle::fsStayOnTop);
+}
+
+void TEdgeForm::ChangeStick(bool stick) {
+    mSlideAnimationManager.mAutoHide = !stick;
+    LOG_INF("TEdgeForm::ChangeStick", (stick ? L"Auto-hide off" : L"Auto-hide on"));
+}
+
+void TEdgeForm::OnRequestExitApplication() {
+    Close();
+}
+
+void TEdgeForm::OnSlaveRequestToHide(void* /*sender*/, void* /*data*/) {
+    if (mSlideAnimationManager.mState == SlideAnimationManager::Shown && mSlideAnimationManager.mAutoHide) {
+        mSlideAnimationTimer.SetEnabled(true);
+    }
+}
+
+void TEdgeForm::OnUserSettingsFloatingButtonVisibleHeight(IUserSettings* settings, void* /*data*/) {
+    SetTop(settings->GetFloatingButtonVisibleHeight() - Height());
+}
+
+void TEdgeForm::OnAutoStartEnabledChanged(IUserSettings* settings, void* /*data*/) {
+    if (UpdateRegistryForAutoStart) {
+        UpdateRegistryForAutoStart(settings->GetIsAutoStartEnabled());
+    }
 }
 
 void TEdgeForm::FormCloseQuery(bool& canClose) {
     TRACE_FUNCTION("TEdgeForm::FormCloseQuery");
     canClose = true;
     mUserSettings.SetStartButtonPos(Left(), StoredButtonY);
-    if (TMainForm* panel = mMainPanel) {
-        mUserSettings.SetMainFormPos(panel->Left(), panel->Top());
-        mUserSettings.SetMainFormSize(panel->Width(), panel->Height());
+    if (mMainPanel != nullptr) {
+        mUserSettings.SetMainFormPos(mMainPanel->Left(), mMainPanel->Top());
+        mUserSettings.SetMainFormSize(mMainPanel->Width(), mMainPanel->Height());
     }
     // A settings file that cannot be written must not keep the user from quitting: the error
     // is shown, and the program still ends.

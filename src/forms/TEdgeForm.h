@@ -1,6 +1,7 @@
 #pragma once
 
 #include "culture/CultureManager.h"
+#include "forms/SlideAnimationManager.h"
 #include "framework/Form.h"
 #include "os/IOsSpecific.h"
 #include "os/VistaOrLaterSpecific.h"
@@ -8,24 +9,64 @@
 #include "settings/ConfigItems.h"
 #include "settings/UserSettings.h"
 
+#include <functional>
 #include <string>
 
 class TMainForm;
 
-// The small button that hangs from the top edge of the screen. It is the application's main
-// window: closing it ends the program, and its destruction closes the log.
+// A form as the slide sees it: its top edge, height and input state.
+class FormSlideWindow : public ISlideWindow {
+public:
+    explicit FormSlideWindow(TForm& form) : mForm(form) {}
+    int Top() const override { return mForm.Top(); }
+    int Height() const override { return mForm.Height(); }
+    void SetTop(int top) override { mForm.SetTop(top); }
+    void SetEnabled(bool enabled) override { mForm.SetEnabled(enabled); }
+
+private:
+    TForm& mForm;
+};
+
+// The small button that hangs from the top edge of the screen, and the application's controller:
+// it is the main window (closing it ends the program, and its destruction closes the log), owns
+// every application-wide service, lends them to the panel, and decides when the panel slides
+// into view and out of it.
 class TEdgeForm : public TForm {
 public:
+    // Client size of the button.
+    static constexpr int ClientWidthDesign = 100;
+    static constexpr int ClientHeightDesign = 77;
+    static constexpr BYTE TranslucentAlpha = 180;
+
     TEdgeForm();
     ~TEdgeForm() override;
 
     // The panel this button shows and hides; set once, before the application runs.
     void SetMainPanel(TMainForm* panel) { mMainPanel = panel; }
 
+    // Turns auto-hide off while stick is true.
+    void ChangeStick(bool stick);
+    void OnRequestExitApplication();
+    void OnSlaveRequestToHide(void* sender, void* data);
+    void OnUserSettingsFloatingButtonVisibleHeight(IUserSettings* settings, void* data);
+    void OnAutoStartEnabledChanged(IUserSettings* settings, void* data);
+
+    // Brings the auto-start value in line with the setting; empty until the program can do it.
+    std::function<void(bool enabled)> UpdateRegistryForAutoStart;
+
+    const SlideAnimationManager& GetSlideAnimationManager() const { return mSlideAnimationManager; }
+
 protected:
     void CreateParams(TCreateParams& params) override;
     void FormCreate() override;
     void FormShow() override;
+    void FormPaint(HDC dc, const RECT& clip) override;
+    void FormMouseEnter() override;
+    void FormMouseLeave() override;
+    void FormMouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void FormMouseMove(TShiftState shift, int x, int y) override;
+    void FormMouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void FormClick() override;
     void FormCloseQuery(bool& canClose) override;
     void FormClose(TCloseAction& action) override;
     void FormDestroy() override;
@@ -33,7 +74,18 @@ protected:
 private:
     // Hangs the button from the top edge of the screen: only the visible height shows.
     void PlaceButton(bool atStoredLeft);
+    // Puts the panel where the settings say, made usable on the screens there are.
+    void PlacePanel();
+    void ApplicationEvents1Deactivate();
+    void mSlideAnimationTimerTimer();
+    void mCheckWindowTopMostTimerTimer();
 
+    TTimer mSlideAnimationTimer{*this, 10, false};
+    TTimer mCheckWindowTopMostTimer{*this, 1000, false};
+    SlideAnimationManager mSlideAnimationManager;
+    POINT mMouseDownPos{0, 0};
+    POINT mDragLastPos{0, 0};
+    bool mIsDragging = false;
     std::wstring mDataFolder;
     ConfigItems mConfigItems;
     UserSettings mUserSettings;
@@ -43,4 +95,6 @@ private:
     IOsSpecific* mOsSpecific = nullptr;
     CultureManager mCultureManager;
     TMainForm* mMainPanel = nullptr;
+    FormSlideWindow mButtonSlideWindow{*this};
+    std::unique_ptr<FormSlideWindow> mPanelSlideWindow;
 };

@@ -1,19 +1,180 @@
 #include "forms/TMainForm.h"
 
+#include "culture/ICultureManager.h"
+#include "forms/PanelDecoration.h"
+#include "foundation/lang/Exception.h"
+#include "foundation/logging/Log.h"
+#include "foundation/win32/DataFolder.h"
 #include "foundation/win32/FunctionTrace.h"
+#include "framework/Application.h"
+#include "framework/Canvas.h"
+#include "framework/HintWindow.h"
+#include "os/IOsSpecific.h"
+#include "settings/ConfigItems.h"
+#include "settings/IUserSettings.h"
+#include "weblinks/WebAddresses.h"
+
+#include <cstdlib>
+#include <exception>
+
+bool TMainForm::sMouseDown = false;
+bool TMainForm::sDragging = false;
+POINT TMainForm::sLastCursorPos{0, 0};
 
 namespace {
-// The panel's colour (sky blue) until the panel paints its own background.
+
+// The panel's design colour, seen only before the first paint.
 constexpr COLORREF PanelColor = RGB(166, 202, 240);
+constexpr int DesignClientWidth = 984;
+constexpr int DesignClientHeight = 562;
+// A press and release closer than this are a click; a move farther than this starts a drag.
+constexpr int ClickSlop = 1;
+constexpr int DragThreshold = 4;
+// A drag on empty panel space above this moves the panel itself.
+constexpr int MoveBandHeight = 29;
+// The labels of the band.
+constexpr wchar_t LabelFont[] = L"Verdana";
+constexpr int LabelFontHeight = 13;
+
+POINT CursorPos() {
+    POINT p{0, 0};
+    GetCursorPos(&p);
+    return p;
+}
+
+bool IsLeftButtonDown() {
+    return GetKeyState(VK_LBUTTON) < 0;
+}
+
+PanelDecoration::Size SizeOf(const TGraphic& picture) {
+    return PanelDecoration::Size{picture.Width(), picture.Height()};
+}
+
+RECT ToRECT(const PanelDecoration::Rect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+void LoadPng(TAlphaImage& image, const wchar_t* name) {
+    if (!image.LoadFromResource(GetModuleHandleW(nullptr), name)) {
+        throw Exception(std::wstring(L"The picture ") + name + L" is missing from the program");
+    }
+}
+
+int AddGlyph(TImageList& list, const wchar_t* name) {
+    TAlphaImage glyph;
+    LoadPng(glyph, name);
+    return list.Add(glyph);
+}
+
 } // namespace
 
-TMainForm::TMainForm() {
+TMainForm::TMainForm()
+    : mBackgrounds{{{L"Green", L"gradient_green_light", {}},
+                    {L"Purple", L"gradient_purple_light", {}},
+                    {L"Red", L"gradient_red_light", {}},
+                    {L"Gray", L"gradient_black_light", {}},
+                    {L"Blue", L"gradient_blue_light", {}},
+                    {L"Jade", L"gradient_jade_light", {}},
+                    {L"Orange", L"gradient_orange_light", {}}}} {
     TRACE_FUNCTION("TMainForm::TMainForm");
     SetColor(PanelColor);
+    // Painted off screen and copied in one go: the picture, the cards and the band never flicker.
+    SetDoubleBuffered(true);
+    mDragState.SetDragType("");
+    LoadDecorationPictures();
+    BuildMenus();
+
+    mBtnStick.SetBounds(0, 2, 23, 24);
+    mBtnStick.GroupIndex = 10;
+    mBtnStick.AllowAllUp = true;
+    mBtnStick.OnClick = [this] { mBtnStickClick(); };
+    mBtnAdd.SetBounds(0, 2, 23, 24);
+    mBtnShowAdMenu.SetBounds(2, 2, 21, 22);
+    mBtnShowAdMenu.SetVisible(false);
+    for (TLabel* label : {&mLbLink, &mLbProductName, &mLbBottomLeft}) {
+        label->SetFontName(LabelFont);
+        label->SetFontHeight(LabelFontHeight);
+        label->SetFontColor(RGB(255, 255, 255));
+        label->SetFontUnderline(true);
+        label->SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    }
+    mLbLink.SetCaption(L"Get More Apps ...");
+    mLbLink.SetVisible(false);
+    mLbBottomLeft.SetCaption(WebAddresses::SiteCaption);
+    mLbProductName.SetCaption(L"Tilebay");
+
+    mTimerSaveChanges.OnTimer = [this] { mTimerSaveChangesTimer(); };
 }
 
 TMainForm::~TMainForm() {
     TRACE_FUNCTION("~TMainForm::TMainForm");
+}
+
+void TMainForm::LoadDecorationPictures() {
+    for (Background& background : mBackgrounds) {
+        if (!background.bitmap.LoadFromResource(GetModuleHandleW(nullptr), background.resource)) {
+            throw Exception(std::wstring(L"The picture ") + background.resource + L" is missing from the program");
+        }
+    }
+    LoadPng(mPngTopLeft, L"PngTopLeft");
+    LoadPng(mPngTopRight, L"PngTopRight");
+    LoadPng(mPngLeft, L"PngLeft");
+    LoadPng(mPngRight, L"PngRight");
+    LoadPng(mPngTop, L"PngTop");
+    LoadPng(mPngBottom, L"PngBottom");
+    LoadPng(mPngBottomLeft, L"PngBottomLeft");
+    LoadPng(mPngBottomRight, L"PngBottomRight");
+    LoadPng(mPngReflection, L"PngReflection");
+    LoadPng(mBandOverlay, L"transparent40percent");
+
+    const int add = AddGlyph(mImageListButtons, L"GlyphAdd16");
+    const int stickUp = AddGlyph(mImageListButtons, L"GlyphPinUp16");
+    const int stickDown = AddGlyph(mImageListButtons, L"GlyphPinDown16");
+    const int links = AddGlyph(mImageListButtons, L"GlyphLinks16");
+    mBtnAdd.SetGlyph(&mImageListButtons[add]);
+    mBtnStick.SetGlyph(&mImageListButtons[stickUp], &mImageListButtons[stickDown]);
+    mBtnShowAdMenu.SetGlyph(&mImageListButtons[links]);
+}
+
+void TMainForm::BuildMenus() {
+    TMenuItem& link = mPopupMenuLinkItem.Items;
+    mMenuItemOpenFileLocation = &link.Add(L"Open File Location ...");
+    mMenuItemShowToolTip = &link.Add(L"Show Tooltip");
+    mMenuItemShowToolTip->Checked = true;
+    mMenuItemLinkItemOpenProperties = &link.Add(L"Properties ...");
+    link.Add(L"-");
+    mMenuItemDeleteLinkItem = &link.Add(L"Delete Shortcut");
+
+    TMenuItem& group = mPopupMenuLinkGroup.Items;
+    mMenuItemGroupIconStyle = &group.Add(L"Icon Style");
+    mMenuItemIconStyleLarge = &mMenuItemGroupIconStyle->Add(L"Large");
+    mMenuItemIconStyleLargeWithText = &mMenuItemGroupIconStyle->Add(L"Large with text");
+    mMenuItemIconStyleSmall = &mMenuItemGroupIconStyle->Add(L"Small");
+    for (TMenuItem* style : {mMenuItemIconStyleLarge, mMenuItemIconStyleLargeWithText, mMenuItemIconStyleSmall}) {
+        style->RadioItem = true;
+    }
+    mMenuItemGroupBackground = &group.Add(L"Background");
+    group.Add(L"-");
+    mMenuItemDeleteGroup = &group.Add(L"Delete Group");
+    BuildBackgroundMenu();
+
+    TMenuItem& panel = mPopupMenuOrvexView.Items;
+    mMenuItemAddNewGroup = &panel.Add(L"Add new group");
+    panel.Add(L"-");
+    mMenuItemOptions = &panel.Add(L"Options ...");
+    mMenuItemAbout = &panel.Add(L"About");
+    panel.Add(L"-");
+    mMenuItemExitApplication = &panel.Add(L"Exit Application");
+    mMenuItemExitApplication->OnClick = [this](TMenuItem&) { mMenuItemExitApplicationClick(); };
+}
+
+void TMainForm::BuildBackgroundMenu() {
+    for (int i = 0; i < BackgroundCount; ++i) {
+        TMenuItem& item = mMenuItemGroupBackground->Add(mBackgrounds[i].caption);
+        item.Bitmap = &mBackgrounds[i].bitmap;
+        item.Tag = i;
+        item.RadioItem = true;
+    }
 }
 
 void TMainForm::CreateParams(TCreateParams& params) {
@@ -24,8 +185,8 @@ void TMainForm::CreateParams(TCreateParams& params) {
     // The edge window places and sizes the panel from the settings before showing it.
     params.x = 0;
     params.y = 0;
-    params.width = 984;
-    params.height = 562;
+    params.width = DesignClientWidth;
+    params.height = DesignClientHeight;
 }
 
 void TMainForm::FormCreate() {
@@ -36,10 +197,338 @@ void TMainForm::FormCreate() {
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
 }
 
+void TMainForm::SetDataFolder(const std::wstring& folder) {
+    mDataFolder = folder;
+    mLinksFolder = Tessel::Common::JoinPath(folder, L"Data");
+    if (!Tessel::Common::PathExists(mLinksFolder)) {
+        Tessel::Common::ForceDirectories(mLinksFolder);
+    }
+}
+
 void TMainForm::FormShow() {
     TRACE_FUNCTION("TMainForm::FormShow");
+    mOrvexModel.SetDataFolder(mLinksFolder);
+    // A store that cannot be read is reported once the panel shows what could be read.
+    std::exception_ptr loadError;
+    try {
+        mOrvexModel.Load();
+    } catch (const Exception&) {
+        loadError = std::current_exception();
+    }
+    ChooseBackgroundPicture();
+
+    mRootView.SetBackground(&mPanelPicture);
+    mRootView.SetDragDropManager(&mDragState);
+    mRootView.OnInvalidate = [this](IElementView* view, bool flag) { InvalidateElement(view, flag); };
+    mRootView.OnContextMenu = [this](OrvexView* root, POINT point) { ShowPanelContextMenu(root, point); };
+    for (const auto& group : mOrvexModel.GetGroups()) {
+        mRootView.AddChild(CreateGroupView(group.get()));
+        mRootView.UpdateLayout();
+    }
+    ApplyCultureTexts();
+    if (loadError) {
+        std::rethrow_exception(loadError);
+    }
+}
+
+LinkGroupView* TMainForm::CreateGroupView(LinkGroupModel* group) {
+    auto view = std::make_unique<LinkGroupView>();
+    view->OnInvalidate = [this](IElementView* v, bool flag) { InvalidateElement(v, flag); };
+    view->OnDecorate = [this](TCanvas* canvas, RECT& body) { DecorateRect(canvas, body); };
+    view->OnGroupContextMenu = [this](LinkGroupView* g, POINT p) { ShowGroupContextMenu(g, p); };
+    view->OnLinkContextMenu = [this](LinkGroupView* g, int index, POINT p) { ShowLinkContextMenu(g, index, p); };
+    view->OnShowToolTip = [this](LinkGroupView* g, std::wstring& text, POINT p) { ShowLinkToolTip(g, text, p); };
+    view->OnHideToolTip = [this] { HideLinkToolTip(); };
+    view->SetBackground(&BackgroundFor(group->GetSettings().BackgroundIndex()));
+    view->SetModel(group);
+    view->ReloadFromModel();
+    view->SetDragDropManager(&mDragState);
+    mGroupViews.push_back(std::move(view));
+    return mGroupViews.back().get();
+}
+
+const TBitmap& TMainForm::BackgroundFor(int backgroundIndex) const {
+    // A negative index read from the store still names one of the seven.
+    return mBackgrounds[((backgroundIndex % BackgroundCount) + BackgroundCount) % BackgroundCount].bitmap;
+}
+
+void TMainForm::ApplyCultureTexts() {
+    if (mTexts == nullptr) {
+        return;
+    }
+    ICultureManager& t = *mTexts;
+    mMenuItemOpenFileLocation->Caption = t.GetText(L"MainWindow_Menu_OpenFileLocation");
+    mMenuItemShowToolTip->Caption = t.GetText(L"MainWindow_Menu_ShowToolTip");
+    mMenuItemLinkItemOpenProperties->Caption = t.GetText(L"MainWindow_Menu_Properties");
+    mMenuItemDeleteLinkItem->Caption = t.GetText(L"MainWindow_Menu_DeleteShortcut");
+    mMenuItemGroupIconStyle->Caption = t.GetText(L"MainWindow_Menu_GroupIconStyle");
+    mMenuItemIconStyleLarge->Caption = t.GetText(L"MainWindow_Menu_GroupIconStyleLarge");
+    mMenuItemIconStyleLargeWithText->Caption = t.GetText(L"MainWindow_Menu_GroupIconStyleLargeWithText");
+    mMenuItemIconStyleSmall->Caption = t.GetText(L"MainWindow_Menu_GroupIconStyleSmall");
+    mMenuItemGroupBackground->Caption = t.GetText(L"MainWindow_Menu_GroupBackground");
+    mMenuItemDeleteGroup->Caption = t.GetText(L"MainWindow_Menu_DeleteGroup");
+    mMenuItemAddNewGroup->Caption = t.GetText(L"MainWindow_Menu_AddNewGroup");
+    mMenuItemOptions->Caption = t.GetText(L"MainWindow_Menu_Options");
+    mMenuItemAbout->Caption = t.GetText(L"MainWindow_Menu_About");
+    mMenuItemExitApplication->Caption = t.GetText(L"MainWindow_Menu_ExitApplication");
+    mBtnAdd.SetHint(t.GetText(L"MainWindow_Btn_AddNewGroup"));
+    mBtnStick.SetHint(t.GetText(L"MainWindow_Btn_EnableOrDisableAutoHide"));
+    mLbProductName.SetCaption(t.GetText(L"MainWindow_Lb_ProductName"));
+    mRootView.SetHintText(t.GetText(L"MainWindow_AddNewGroupTip"));
+}
+
+void TMainForm::ChooseBackgroundPicture() {
+    TRACE_FUNCTION("TMainForm::ChooseBackgroundPicture");
+    mPanelPicture = TBitmap();
+    if (mConfigItems != nullptr && !mLinksFolder.empty()) {
+        int& last = mConfigItems->LastBackgroundImageIndex.value;
+        for (int number : PanelDecoration::PictureSearchOrder(last)) {
+            const std::wstring path = Tessel::Common::JoinPath(mLinksFolder, PanelDecoration::PictureFileName(number));
+            if (!Tessel::Common::FileExists(path)) {
+                continue;
+            }
+            if (mPanelPicture.LoadFromFile(path)) {
+                LOG_INF("TMainForm::ChooseBackgroundPicture", L"Panel picture: " << path);
+                last = number;
+                return;
+            }
+            LOG_ERR("TMainForm::ChooseBackgroundPicture", L"Not a readable bitmap, skipped: " << path);
+        }
+    }
+    if (!mPanelPicture.LoadFromResource(GetModuleHandleW(nullptr), L"Back")) {
+        LOG_ERR("TMainForm::ChooseBackgroundPicture", L"The built-in panel picture could not be loaded");
+    }
+}
+
+void TMainForm::FormPaint(HDC dc, const RECT& clip) {
+    TRACE_FUNCTION("TMainForm::FormPaint");
+    mRootView.Paint(dc, &clip);
+    const RECT band{0, 0, ClientWidth(), BandHeight};
+    RECT overlap;
+    if (IntersectRect(&overlap, &band, &clip)) {
+        mBandOverlay.StretchDraw(dc, band);
+    }
+    if (!mPaintedOnce) {
+        mPaintedOnce = true;
+        LOG_INF("TMainForm::FormPaint", L"First paint of the panel done");
+    }
+}
+
+bool TMainForm::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        // The root view paints every pixel.
+        result = 1;
+        return true;
+    case WM_NCCALCSIZE:
+    case WM_NCHITTEST:
+    case WM_NCPAINT:
+    case WM_NCACTIVATE:
+        return OnNcMessage(message, wParam, lParam, result);
+    default:
+        return false;
+    }
+}
+
+bool TMainForm::OnNcMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (mOsSpecific == nullptr) {
+        return false;
+    }
+    WindowMessage record{Handle(), message, wParam, lParam};
+    if (mOsSpecific->PreProcessMessage(record, result)) {
+        return true;
+    }
+    result = DefaultHandler(record.message, record.wParam, record.lParam);
+    mOsSpecific->PostProcessMessage(record, result);
+    return true;
+}
+
+void TMainForm::FormResize() {
+    TRACE_FUNCTION("TMainForm::FormResize");
+    const int width = ClientWidth();
+    mBtnShowAdMenu.SetBounds(2, 2, mBtnShowAdMenu.Width(), mBtnShowAdMenu.Height());
+    mBtnAdd.SetBounds(width - 30, 2, mBtnAdd.Width(), mBtnAdd.Height());
+    mBtnStick.SetBounds(width - 55, 2, mBtnStick.Width(), mBtnStick.Height());
+    mLbLink.SetBounds(28, 5, mLbLink.Width(), mLbLink.Height());
+    mLbProductName.SetBounds(width - 200, 5, mLbProductName.Width(), mLbProductName.Height());
+    // Anchored to the bottom-left corner.
+    mLbBottomLeft.SetBounds(8, ClientHeight() - 8 - mLbBottomLeft.Height(), mLbBottomLeft.Width(),
+                            mLbBottomLeft.Height());
+    mRootView.SetBounds(ClientRect());
+    Invalidate();
+}
+
+void TMainForm::FormMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, int x, int y) {
+    TRACE_FUNCTION("TMainForm::FormMouseDown");
+    LOG_USER_ACTION("TMainForm::FormMouseDown");
+    mDownPoint = POINT{x, y};
+    sLastCursorPos = CursorPos();
+    sMouseDown = true;
+}
+
+void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
+    const bool left = IsLeftButtonDown();
+    const POINT cursor = CursorPos();
+    if (sMouseDown && !sDragging && left &&
+        (std::abs(x - mDownPoint.x) > DragThreshold || std::abs(y - mDownPoint.y) > DragThreshold)) {
+        sDragging = true;
+        IElementView* front = mRootView.BringToFront(mDownPoint.x, mDownPoint.y);
+        if (auto* group = dynamic_cast<LinkGroupView*>(front)) {
+            mOrvexModel.MoveGroupToEnd(group->GetModel());
+        }
+        const ViewDragArgs start{mDownPoint, Handle()};
+        mRootView.BeginDrag(&start);
+        const ViewDragArgs to{POINT{x, y}, Handle()};
+        mRootView.DragTo(&to);
+    }
+    if (!sDragging || !left) {
+        const ViewMouseArgs args{Handle(), POINT{x, y}};
+        mRootView.MouseMove(&args);
+    } else {
+        const ViewDragArgs args{POINT{x, y}, Handle()};
+        const bool handled = mRootView.DragTo(&args);
+        if (!handled && y < MoveBandHeight) {
+            // Dragging the empty top band moves the panel with the cursor.
+            SetBounds(Left() + cursor.x - sLastCursorPos.x, Top() + cursor.y - sLastCursorPos.y, Width(), Height());
+        }
+    }
+    sLastCursorPos = cursor;
+}
+
+void TMainForm::FormMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int x, int y) {
+    TRACE_FUNCTION("TMainForm::FormMouseUp");
+    LOG_USER_ACTION("TMainForm::FormMouseUp");
+    if (sDragging) {
+        const ViewDragArgs args{POINT{x, y}, Handle()};
+        mRootView.EndDrag(&args);
+    }
+    sMouseDown = false;
+    sDragging = false;
+    mDragState.ResetDrag();
+}
+
+void TMainForm::FormClick() {
+    TRACE_FUNCTION("TMainForm::FormClick");
+    LOG_USER_ACTION("TMainForm::FormClick");
+    const POINT p = ScreenToClient(CursorPos());
+    if (std::abs(mDownPoint.x - p.x) > ClickSlop || std::abs(mDownPoint.y - p.y) > ClickSlop) {
+        return;
+    }
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    RequestToHide.Raise(this, nullptr);
+    const ViewMouseArgs args{Handle(), p};
+    mRootView.Click(&args);
+    SetCursor(previous != nullptr ? previous : LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void TMainForm::FormContextPopup(POINT mousePos, bool& /*handled*/) {
+    TRACE_FUNCTION("TMainForm::FormContextPopup");
+    if (mousePos.x == -1 && mousePos.y == -1) {
+        // Asked for by the keyboard: the menu opens where the pointer is.
+        mousePos = ScreenToClient(CursorPos());
+    }
+    mRootView.ShowContextMenu(mousePos);
 }
 
 void TMainForm::FormDestroy() {
     TRACE_FUNCTION("TMainForm::FormDestroy");
+}
+
+void TMainForm::InvalidateElement(IElementView* view, bool /*flag*/) {
+    if (Handle() != nullptr) {
+        const RECT bounds = view->GetPaintBounds();
+        InvalidateRect(Handle(), &bounds, FALSE);
+    }
+}
+
+void TMainForm::ShowLinkToolTip(LinkGroupView* /*group*/, std::wstring& text, POINT point) {
+    Application->HintWindow().ActivateHint(text, ClientToScreen(point));
+}
+
+void TMainForm::HideLinkToolTip() {
+    Application->HintWindow().HideHint();
+}
+
+void TMainForm::ShowPanelContextMenu(OrvexView* /*root*/, POINT point) {
+    const POINT screen = ClientToScreen(point);
+    mPopupMenuOrvexView.Popup(Handle(), screen.x, screen.y);
+}
+
+void TMainForm::ShowGroupContextMenu(LinkGroupView* group, POINT point) {
+    mPopupMenuLinkGroup.Tag = reinterpret_cast<intptr_t>(group);
+    UpdateGroupMenuChecks(group);
+    const POINT screen = ClientToScreen(point);
+    mPopupMenuLinkGroup.Popup(Handle(), screen.x, screen.y);
+}
+
+void TMainForm::UpdateGroupMenuChecks(LinkGroupView* group) {
+    const LinkGroupSettings& settings = group->GetModel()->GetSettings();
+    mMenuItemIconStyleLarge->Checked = settings.IsLargeIcon() && !settings.IsTitleVisible();
+    mMenuItemIconStyleLargeWithText->Checked = settings.IsLargeIcon() && settings.IsTitleVisible();
+    mMenuItemIconStyleSmall->Checked = !settings.IsLargeIcon();
+    CheckBackgroundItem(((settings.BackgroundIndex() % BackgroundCount) + BackgroundCount) % BackgroundCount);
+}
+
+void TMainForm::CheckBackgroundItem(int index) {
+    for (std::size_t i = 0; i < mMenuItemGroupBackground->Count(); ++i) {
+        TMenuItem& item = (*mMenuItemGroupBackground)[i];
+        item.Checked = item.Tag == index;
+    }
+}
+
+void TMainForm::ShowLinkContextMenu(LinkGroupView* group, int index, POINT point) {
+    LinkItemModel* link = group->GetModel()->GetLinks()[index].get();
+    mPopupMenuLinkItem.Tag = reinterpret_cast<intptr_t>(group);
+    mMenuItemOpenFileLocation->Tag = index;
+    mMenuItemOpenFileLocation->Enabled = link->TargetExists();
+    mMenuItemDeleteLinkItem->Tag = index;
+    mMenuItemShowToolTip->Tag = index;
+    mMenuItemShowToolTip->Checked = link->IsShowingToolTip();
+    mMenuItemLinkItemOpenProperties->Tag = index;
+    const POINT screen = ClientToScreen(point);
+    mPopupMenuLinkItem.Popup(Handle(), screen.x, screen.y);
+}
+
+void TMainForm::DecorateRect(TCanvas* canvas, RECT& body) {
+    TRACE_FUNCTION("TMainForm::DecorateRect");
+    const PanelDecoration::FramePictureSizes sizes{
+        SizeOf(mPngTopLeft),    SizeOf(mPngTop),    SizeOf(mPngTopRight),    SizeOf(mPngLeft),      SizeOf(mPngRight),
+        SizeOf(mPngBottomLeft), SizeOf(mPngBottom), SizeOf(mPngBottomRight), SizeOf(mPngReflection)};
+    const PanelDecoration::FramePieces pieces =
+        PanelDecoration::FramePiecesFor(PanelDecoration::Rect{body.left, body.top, body.right, body.bottom}, sizes);
+    if (mUserSettings != nullptr && mUserSettings->GetIsDrawingReflectionEnabled()) {
+        canvas->StretchDraw(ToRECT(pieces.reflection), mPngReflection);
+    }
+    canvas->StretchDraw(ToRECT(pieces.top), mPngTop);
+    canvas->StretchDraw(ToRECT(pieces.left), mPngLeft);
+    canvas->StretchDraw(ToRECT(pieces.right), mPngRight);
+    canvas->StretchDraw(ToRECT(pieces.bottom), mPngBottom);
+    canvas->StretchDraw(ToRECT(pieces.topLeft), mPngTopLeft);
+    canvas->StretchDraw(ToRECT(pieces.topRight), mPngTopRight);
+    canvas->StretchDraw(ToRECT(pieces.bottomLeft), mPngBottomLeft);
+    canvas->StretchDraw(ToRECT(pieces.bottomRight), mPngBottomRight);
+    canvas->SetPenStyle(TPenStyle::psClear);
+    canvas->RoundRect(body.left, body.top, body.right, body.bottom, GroupGeometry::Corner, GroupGeometry::Corner);
+}
+
+void TMainForm::mBtnStickClick() {
+    TRACE_FUNCTION("TMainForm::mBtnStickClick");
+    LOG_USER_ACTION("TMainForm::mBtnStickClick");
+    if (OnStickChanged) {
+        OnStickChanged(mBtnStick.Down());
+    }
+}
+
+void TMainForm::mMenuItemExitApplicationClick() {
+    TRACE_FUNCTION("TMainForm::mMenuItemExitApplicationClick");
+    LOG_USER_ACTION("TMainForm::mMenuItemExitApplicationClick");
+    if (OnExitApplication) {
+        OnExitApplication();
+    }
+}
+
+void TMainForm::mTimerSaveChangesTimer() {
+    if (mOrvexModel.IsChanged()) {
+        mOrvexModel.Save();
+    }
 }

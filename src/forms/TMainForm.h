@@ -1,16 +1,167 @@
 #pragma once
 
+#include "foundation/lang/TesselEvent.h"
+#include "framework/Controls.h"
 #include "framework/Form.h"
+#include "framework/Graphic.h"
+#include "framework/ImageList.h"
+#include "framework/Menus.h"
+#include "model/OrvexModel.h"
+#include "views/DragDropManager.h"
+#include "views/LinkGroupView.h"
+#include "views/OrvexView.h"
 
-// The large panel of shortcut groups.
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ConfigItems;
+class ICultureManager;
+class IOsSpecific;
+class IUserSettings;
+class TCanvas;
+
+// The large panel of shortcut groups that slides down from the button. Its client area is drawn
+// by the root view: the panel picture, the group cards and, on an empty panel, a hint; a
+// translucent band along the top carries the add and auto-hide buttons and two labels. It turns
+// window messages into view calls and answers the views' requests (repaints, tooltips, menus).
 class TMainForm : public TForm {
 public:
+    // The seven group backgrounds, by a group's background index modulo 7.
+    static constexpr int BackgroundCount = 7;
+    // Height of the translucent band along the top; a drag on empty space above it moves the panel.
+    static constexpr int BandHeight = 28;
+
     TMainForm();
     ~TMainForm() override;
+
+    // Services lent by the edge window before the panel is first shown; none is owned.
+    void SetDataFolder(const std::wstring& folder);
+    void SetOsSpecific(IOsSpecific* osSpecific) { mOsSpecific = osSpecific; }
+    void SetUserSettings(IUserSettings* settings) { mUserSettings = settings; }
+    void SetConfigItems(ConfigItems* items) { mConfigItems = items; }
+    void SetCultureManager(ICultureManager* texts) { mTexts = texts; }
+
+    // Raised by every click on the panel; the edge window hides the panel when auto-hide is on.
+    Tessel::CppLang::TesselEvent<void*, void*> RequestToHide;
+    // Called with the auto-hide button's Down state when it is clicked.
+    std::function<void(bool stick)> OnStickChanged;
+    // Called by the exit command: the edge window closes and the application ends.
+    std::function<void()> OnExitApplication;
+
+    // What tests and the edge window look at.
+    const std::wstring& GetLinksFolder() const { return mLinksFolder; }
+    OrvexModel& GetModel() { return mOrvexModel; }
+    OrvexView& GetRootView() { return mRootView; }
+    const TGraphic& GetPanelPicture() const { return mPanelPicture; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void FormCreate() override;
     void FormShow() override;
+    void FormPaint(HDC dc, const RECT& clip) override;
+    void FormResize() override;
+    void FormMouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void FormMouseMove(TShiftState shift, int x, int y) override;
+    void FormMouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void FormClick() override;
+    void FormContextPopup(POINT mousePos, bool& handled) override;
     void FormDestroy() override;
+    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    struct Background {
+        std::wstring caption;
+        const wchar_t* resource;
+        TBitmap bitmap;
+    };
+
+    void LoadDecorationPictures();
+    void BuildMenus();
+    void BuildBackgroundMenu();
+    void ApplyCultureTexts();
+    void ChooseBackgroundPicture();
+    LinkGroupView* CreateGroupView(LinkGroupModel* group);
+    const TBitmap& BackgroundFor(int backgroundIndex) const;
+    bool OnNcMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // View callbacks.
+    void InvalidateElement(IElementView* view, bool flag);
+    void ShowPanelContextMenu(OrvexView* root, POINT point);
+    void ShowGroupContextMenu(LinkGroupView* group, POINT point);
+    void ShowLinkContextMenu(LinkGroupView* group, int index, POINT point);
+    void UpdateGroupMenuChecks(LinkGroupView* group);
+    void CheckBackgroundItem(int index);
+    void ShowLinkToolTip(LinkGroupView* group, std::wstring& text, POINT point);
+    void HideLinkToolTip();
+    void DecorateRect(TCanvas* canvas, RECT& body);
+
+    // Commands.
+    void mBtnStickClick();
+    void mMenuItemExitApplicationClick();
+    void mTimerSaveChangesTimer();
+
+    // Services lent by the edge window.
+    IOsSpecific* mOsSpecific = nullptr;
+    IUserSettings* mUserSettings = nullptr;
+    ConfigItems* mConfigItems = nullptr;
+    ICultureManager* mTexts = nullptr;
+    std::wstring mDataFolder;
+    std::wstring mLinksFolder;
+
+    // Model and views. The group views belong to the panel; the root only points at them.
+    OrvexModel mOrvexModel;
+    DragDropManager mDragState;
+    OrvexView mRootView;
+    std::vector<std::unique_ptr<LinkGroupView>> mGroupViews;
+
+    // Pictures.
+    std::array<Background, BackgroundCount> mBackgrounds;
+    TAlphaImage mPngTopLeft, mPngTop, mPngTopRight, mPngLeft, mPngRight, mPngBottomLeft, mPngBottom, mPngBottomRight,
+        mPngReflection;
+    TAlphaImage mBandOverlay;
+    TBitmap mPanelPicture;
+    TImageList mImageListButtons{16, 16};
+
+    // Controls of the band and the corner.
+    TSpeedButton mBtnStick{*this};
+    TSpeedButton mBtnAdd{*this};
+    TSpeedButton mBtnShowAdMenu{*this};
+    TLabel mLbLink{*this};
+    TLabel mLbProductName{*this};
+    TLabel mLbBottomLeft{*this};
+
+    // Menus; the item pointers point into the menus' trees.
+    TPopupMenu mPopupMenuLinkItem;
+    TMenuItem* mMenuItemOpenFileLocation = nullptr;
+    TMenuItem* mMenuItemShowToolTip = nullptr;
+    TMenuItem* mMenuItemLinkItemOpenProperties = nullptr;
+    TMenuItem* mMenuItemDeleteLinkItem = nullptr;
+    TPopupMenu mPopupMenuLinkGroup;
+    TMenuItem* mMenuItemGroupIconStyle = nullptr;
+    TMenuItem* mMenuItemIconStyleLarge = nullptr;
+    TMenuItem* mMenuItemIconStyleLargeWithText = nullptr;
+    TMenuItem* mMenuItemIconStyleSmall = nullptr;
+    TMenuItem* mMenuItemGroupBackground = nullptr;
+    TMenuItem* mMenuItemDeleteGroup = nullptr;
+    TPopupMenu mPopupMenuOrvexView;
+    TMenuItem* mMenuItemAddNewGroup = nullptr;
+    TMenuItem* mMenuItemOptions = nullptr;
+    TMenuItem* mMenuItemAbout = nullptr;
+    TMenuItem* mMenuItemExitApplication = nullptr;
+    TPopupMenu mPopupMenuAd;
+
+    TTimer mTimerSaveChanges{*this, 5000};
+
+    // Where the last press was, and where the add button puts its next group.
+    POINT mDownPoint{0, 0};
+    POINT mCascade{20, 20};
+    bool mPaintedOnce = false;
+
+    // The mouse state of the one panel of the process.
+    static bool sMouseDown;
+    static bool sDragging;
+    static POINT sLastCursorPos;
 };

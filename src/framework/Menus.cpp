@@ -1,5 +1,7 @@
 #include "framework/Menus.h"
 
+#include "foundation/logging/Log.h"
+
 #include "framework/Application.h"
 #include "framework/Graphic.h"
 #include "framework/ImageList.h"
@@ -213,11 +215,36 @@ UINT TNativeMenu::IdOf(const TMenuItem& item) const {
     return found == mItems.end() ? 0 : static_cast<UINT>(found - mItems.begin() + 1);
 }
 
+std::wstring DescribeMenu(const TMenuItem& root) {
+    std::wstring text;
+    for (std::size_t i = 0; i < root.Count(); ++i) {
+        const TMenuItem& item = const_cast<TMenuItem&>(root)[i];
+        if (!item.Visible) {
+            continue;
+        }
+        if (!text.empty()) {
+            text += L" | ";
+        }
+        text += item.Caption;
+        if (item.Count() > 0) {
+            text += L" [" + DescribeMenu(item) + L"]";
+        }
+        if (item.Checked) {
+            text += L" (x)";
+        }
+        if (!item.Enabled) {
+            text += L" (disabled)";
+        }
+    }
+    return text;
+}
+
 TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y) {
     mPopupPoint = POINT{x, y};
     if (OnPopup) {
         OnPopup();
     }
+    LOG_DBG("TPopupMenu::Popup", L"Menu: " << DescribeMenu(Items));
     if (owner == nullptr && Application != nullptr) {
         owner = Application->Handle();
     }

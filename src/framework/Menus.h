@@ -95,6 +95,10 @@ private:
 };
 
 // A menu shown at a screen point, with the item tree it shows.
+// The visible items of a menu on one line, for the log: captions joined by " | ", submenus in
+// brackets, checked items marked "(x)", disabled ones "(disabled)".
+std::wstring DescribeMenu(const TMenuItem& root);
+
 class TPopupMenu {
 public:
     TMenuItem Items;

@@ -70,19 +70,77 @@ HICON LinkItemModel::GetIcon(bool small) {
     if (icon) {
         return icon.Get();
     }
-    SHFILEINFOW info{};
-    const UINT flags = SHGFI_SYSICONINDEX | SHGFI_ICON | (small ? SHGFI_SMALLICON : 0);
-    const auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(mPath.c_str(), 0, &info, sizeof(info), flags));
-    // The record's icon is ours to destroy whether or not it is the one kept.
-    UniqueIcon recordIcon(info.hIcon);
-    if (list != nullptr) {
-        icon.Reset(ImageList_GetIcon(list, info.iIcon, ILD_NORMAL));
-    }
-    if (!icon) {
-        icon = std::move(recordIcon);
-    }
+    icon = LoadShortcutIcon(mPath, small);
     ReadDisplayName();
     return icon.Get();
+}
+
+namespace {
+
+// The first icon of the size in a file that carries icons (a program, a library, an icon file).
+UniqueIcon ExtractIconOfSize(const std::wstring& file, int index, bool small) {
+    wchar_t expanded[MAX_PATH] = {};
+    const DWORD length = ExpandEnvironmentStringsW(file.c_str(), expanded, MAX_PATH);
+    if (length == 0 || length > MAX_PATH) {
+        return UniqueIcon();
+    }
+    HICON large = nullptr;
+    HICON smallIcon = nullptr;
+    if (ExtractIconExW(expanded, index, small ? nullptr : &large, small ? &smallIcon : nullptr, 1) == 0) {
+        return UniqueIcon();
+    }
+    return UniqueIcon(small ? smallIcon : large);
+}
+
+// The shell's icon of a path or an item ID list, without the shortcut arrow.
+UniqueIcon ShellIcon(LPCWSTR pathOrList, UINT extraFlags, bool small) {
+    SHFILEINFOW info{};
+    const UINT flags = SHGFI_SYSICONINDEX | SHGFI_ICON | (small ? SHGFI_SMALLICON : 0) | extraFlags;
+    const auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(pathOrList, 0, &info, sizeof(info), flags));
+    // The record's icon is ours to destroy whether or not it is the one kept.
+    UniqueIcon recordIcon(info.hIcon);
+    UniqueIcon result;
+    if (list != nullptr) {
+        result.Reset(ImageList_GetIcon(list, info.iIcon, ILD_NORMAL));
+    }
+    return result ? std::move(result) : std::move(recordIcon);
+}
+
+} // namespace
+
+UniqueIcon LinkItemModel::LoadShortcutIcon(const std::wstring& lnkPath, bool small) {
+    ComPtr<IShellLinkW> link;
+    if (FAILED(OpenShellLink(lnkPath, link))) {
+        return ShellIcon(lnkPath.c_str(), 0, small);
+    }
+    // The icon the shortcut names for itself, if it names one.
+    wchar_t location[MAX_PATH] = {};
+    int index = 0;
+    if (SUCCEEDED(link->GetIconLocation(location, MAX_PATH, &index)) && location[0] != L'\0') {
+        if (UniqueIcon icon = ExtractIconOfSize(location, index, small)) {
+            return icon;
+        }
+    }
+    // Else its target's: a program's own first icon, or the shell's icon of a document, a folder
+    // or a virtual item.
+    wchar_t target[MAX_PATH] = {};
+    if (link->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY) == S_OK && target[0] != L'\0') {
+        if (UniqueIcon icon = ExtractIconOfSize(target, 0, small)) {
+            return icon;
+        }
+        if (UniqueIcon icon = ShellIcon(target, 0, small)) {
+            return icon;
+        }
+    }
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (SUCCEEDED(link->GetIDList(&list)) && list != nullptr) {
+        UniqueIcon icon = ShellIcon(reinterpret_cast<LPCWSTR>(list), SHGFI_PIDL, small);
+        CoTaskMemFree(list);
+        if (icon) {
+            return icon;
+        }
+    }
+    return ShellIcon(lnkPath.c_str(), 0, small);
 }
 
 void LinkItemModel::ReadDisplayName() {

@@ -61,6 +61,8 @@ public:
 
 private:
     HICON GetIcon(bool small);
+    // The shortcut's icon of the size: the one it names for itself, else its target's.
+    static Tessel::Common::UniqueIcon LoadShortcutIcon(const std::wstring& lnkPath, bool small);
     void ReadDisplayName();
 
     std::wstring mFileName;

@@ -29,6 +29,7 @@ from pathlib import Path
 SOURCE_DIR = Path(os.environ.get('TILEBAY_SOURCE_DIR', Path(__file__).resolve().parents[2]))
 BUILD_DIR = Path(os.environ.get('TILEBAY_BUILD_DIR', SOURCE_DIR / 'build'))
 EXE = Path(os.environ.get('TILEBAY_EXE', BUILD_DIR / 'Tilebay.exe'))
+HELPER = Path(os.environ.get('TILEBAY_E2E_HELPER', BUILD_DIR / 'tests' / 'e2e' / 'E2eHelper.exe'))
 WINE_SH = SOURCE_DIR / 'scripts' / 'lib' / 'wine.sh'
 TEMPLATE_PREFIX = BUILD_DIR / 'wine' / 'e2e-template'
 ARTIFACTS_DIR = BUILD_DIR / 'e2e-artifacts'
@@ -153,6 +154,7 @@ class Session:
             shutil.rmtree(self.root, ignore_errors=True)
             raise
         self.locale = locale
+        self.artifacts = ARTIFACTS_DIR / 'unnamed'
         self.wine = _wine_binary()
         self.programs = []
 
@@ -236,6 +238,25 @@ class Session:
         self.programs.append(program)
         return program
 
+    def windows_path(self, path):
+        """The path of a file of the prefix as Windows programs there see it."""
+        relative = Path(path).resolve().relative_to((self.prefix / 'drive_c').resolve())
+        return 'C:\\' + str(relative).replace('/', '\\')
+
+    def helper(self, *args):
+        """Runs the test helper inside the prefix; returns its output."""
+        out = self.wine_command(str(HELPER), *map(str, args))
+        if out.returncode != 0:
+            raise AssertionError(f'E2eHelper {" ".join(map(str, args))} failed ({out.returncode}): {out.stderr}')
+        return out.stdout
+
+    def make_shortcut(self, lnk, target):
+        """Writes a shell shortcut at lnk (a path of the prefix) to target (a Windows path)."""
+        self.helper('shortcut', self.windows_path(lnk), target)
+
+    def shortcut_target(self, lnk):
+        return self.helper('target', self.windows_path(lnk)).strip()
+
     def wine_command(self, *args, timeout=60):
         # Wine's own programs answer in the code page of the locale, which need not be UTF-8.
         return subprocess.run([self.wine, *args], env=self.environment(), cwd=str(self.prefix),
@@ -278,6 +299,20 @@ class Session:
         return wait_for(lambda: next(iter(self.visible_windows(name)), None), timeout,
                         f'a visible window named {name!r}')
 
+    def click(self, x, y, button=1):
+        """Moves the pointer to (x, y) of the screen and clicks there."""
+        self.xdotool('mousemove', x, y)
+        time.sleep(0.05)
+        self.xdotool('click', button)
+
+    @staticmethod
+    def pause(seconds):
+        time.sleep(seconds)
+
+    def save_screenshot(self, name):
+        """Keeps a screenshot of the whole screen among the test's artifacts, whatever the outcome."""
+        return self.screenshot(self.artifacts / f'{name}.png')
+
     def screenshot(self, path):
         path = Path(path)
         path.parent.mkdir(parents=True, exist_ok=True)
@@ -306,13 +341,14 @@ class TilebayTestCase(unittest.TestCase):
     def setUp(self):
         if not EXE.is_file():
             self.fail(f'{EXE} is missing: build first')
+        shutil.rmtree(ARTIFACTS_DIR / self.id(), ignore_errors=True)
         self.session = Session(screens=self.screens, locale=self.locale)
+        self.session.artifacts = ARTIFACTS_DIR / self.id()
 
     def tearDown(self):
         failed = self._test_failed()
         if failed:
             target = ARTIFACTS_DIR / self.id()
-            shutil.rmtree(target, ignore_errors=True)
             self.session.screenshot(target / 'screen.png')
             if self.session.log_folder.is_dir():
                 shutil.copytree(self.session.log_folder, target / 'Log', dirs_exist_ok=True)

@@ -103,7 +103,18 @@ class StartupTest(TilebayTestCase):
         self.assertAlmostEqual(frame['width'], 900, delta=8)
         self.assertAlmostEqual(frame['height'], 500, delta=8)
 
-        self.session.xdotool('windowmove', button, 640, geometry['y'])
+        # Once the panel is out of view, the button is dragged sideways by the mouse: the first move
+        # beyond 4 px starts the drag without moving it.
+        wait_for(lambda: (g := self.session.window_geometry(panel))['y'] + g['height'] <= 0, 20, 'the panel hidden')
+        self.session.pause(0.5)
+        press = (geometry['x'] + 50, geometry['y'] + geometry['height'] - 5)
+        self.session.xdotool('mousemove', *press, 'mousedown', 1)
+        self.session.pause(0.2)
+        self.session.xdotool('mousemove', press[0] - 10, press[1])
+        self.session.pause(0.2)
+        self.session.xdotool('mousemove', press[0] - 70, press[1])
+        self.session.pause(0.2)
+        self.session.xdotool('mouseup', 1)
         wait_for(lambda: self.session.window_geometry(button)['x'] == 640, 20, 'the moved button')
         self.assertEqual(app.close(), 0)
         text = (self.session.data_folder / 'Settings.ini').read_text()
