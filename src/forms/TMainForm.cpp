@@ -15,7 +15,6 @@
 #include "weblinks/WebAddresses.h"
 
 #include <cstdlib>
-#include <exception>
 
 bool TMainForm::sMouseDown = false;
 bool TMainForm::sDragging = false;
@@ -208,13 +207,7 @@ void TMainForm::SetDataFolder(const std::wstring& folder) {
 void TMainForm::FormShow() {
     TRACE_FUNCTION("TMainForm::FormShow");
     mOrvexModel.SetDataFolder(mLinksFolder);
-    // A store that cannot be read is reported once the panel shows what could be read.
-    std::exception_ptr loadError;
-    try {
-        mOrvexModel.Load();
-    } catch (const Exception&) {
-        loadError = std::current_exception();
-    }
+    mOrvexModel.Load();
     ChooseBackgroundPicture();
 
     mRootView.SetBackground(&mPanelPicture);
@@ -226,8 +219,10 @@ void TMainForm::FormShow() {
         mRootView.UpdateLayout();
     }
     ApplyCultureTexts();
-    if (loadError) {
-        std::rethrow_exception(loadError);
+    // A store that could not be read is reported once the panel shows what could be read; the
+    // message goes to the application's handler, which shows it after this handler returns.
+    if (!mOrvexModel.LoadProblem().empty()) {
+        throw Exception(mOrvexModel.LoadProblem());
     }
 }
 

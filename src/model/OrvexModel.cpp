@@ -87,6 +87,7 @@ void OrvexModel::Load() {
     mGroups.clear();
     mStoreToKeep = StoreToKeep::None;
     mPreviousStoreKept = false;
+    mLoadProblem.clear();
     if (mDataFolder.empty()) {
         LOG_ERR("OrvexModel::Load", L"No Data folder set; no groups loaded");
         return;
@@ -143,11 +144,13 @@ void OrvexModel::Load() {
         store.ValueExists(GroupSection, L"GroupCount") && groupCount <= 0 && !layout.HasGroupSections();
     if (!readable) {
         mStoreToKeep = StoreToKeep::Unreadable;
+        mLoadProblem = L"Unable to read " + GetStorePath();
         LOG_ERR("OrvexModel::Load", L"The store could not be read; no groups loaded. It is copied aside before "
                                     L"any save replaces it: "
                                         << GetStorePath());
     } else if (mGroups.empty() && file.BytesRead() > 0 && !saysEmpty) {
         mStoreToKeep = StoreToKeep::NoGroups;
+        mLoadProblem = L"No groups could be read from " + GetStorePath();
         LOG_ERR("OrvexModel::Load", L"The store holds " << file.BytesRead()
                                                         << L" bytes but no groups. It is copied aside before any save "
                                                            L"replaces it: "

@@ -38,6 +38,10 @@ public:
     // shortcut file name are skipped. Time and memory follow the size of the store, never a
     // count written in it. The changed flag is not touched.
     void Load();
+    // What the user must hear of the last Load: empty when the store was read, else a message
+    // naming a store that could not be read or gave no groups (it stays as it is until a save,
+    // which first keeps a copy of it).
+    const std::wstring& LoadProblem() const { return mLoadProblem; }
     // Writes every group to the store, numbered from their current positions, and clears the
     // changed flag. The old store is replaced in one step, never lost: when writing fails it
     // stays as it was, the flag stays set and Exception "Unable to write to <path>" is thrown.
@@ -72,6 +76,7 @@ private:
     void Bind(LinkGroupModel& group);
 
     std::wstring mDataFolder;
+    std::wstring mLoadProblem;
     GroupList mGroups;
     bool mChanged = false;
     StoreToKeep mStoreToKeep = StoreToKeep::None;

@@ -212,6 +212,22 @@ class LauncherTest(PanelTestCase):
                 finally:
                     self.app.kill()
 
+    def test_a_store_that_cannot_be_read_is_reported_and_the_program_runs_on(self):
+        store = self.session.data_folder / 'Data' / 'groups.txt'
+        store.mkdir(parents=True)  # a folder where the store should be
+        self.start()
+        box = wait_for(lambda: next((w for w in self.session.visible_windows('Tilebay') if w != self.panel), None), 20,
+                       'the error box')
+        self.assertTrue(any(l['level'] == 'ERR' and 'Unable to read' in l['message']
+                            for l in self.session.log_lines()))
+        g = self.geometry(box)
+        self.session.click(g['x'] + g['width'] // 2, g['y'] + g['height'] - 17)  # its OK button
+        wait_for(lambda: len(self.session.visible_windows('Tilebay')) == 1, 20, 'the box closed')
+        self.click_button()
+        self.wait_shown()
+        self.assertTrue(store.is_dir(), 'nothing replaced the unread store')
+        self.assertEqual(self.app.close(), 0)
+
 
 class GroupsTest(PanelTestCase):
     locale = 'en_US.UTF-8'
