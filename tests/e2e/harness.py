@@ -257,6 +257,25 @@ class Session:
     def shortcut_target(self, lnk):
         return self.helper('target', self.windows_path(lnk)).strip()
 
+    def start_windows_program(self, *args):
+        """Starts another program of the prefix beside Tilebay (it takes the activation)."""
+        process = subprocess.Popen([self.wine, *map(str, args)], env=self.environment(), cwd=str(self.prefix),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return process
+
+    @staticmethod
+    def stop_windows_program(process):
+        if process.poll() is None:
+            process.kill()
+            process.wait(10)
+
+    def xdotool_prop(self, window, name):
+        """The first number of an X property of a window, or None when it is not set."""
+        out = subprocess.run(['xprop', '-id', str(window), name], env=self.environment(), capture_output=True,
+                             text=True, timeout=30).stdout
+        match = re.search(r'=\s*(\d+)', out)
+        return int(match.group(1)) if match else None
+
     def wine_command(self, *args, timeout=60):
         # Wine's own programs answer in the code page of the locale, which need not be UTF-8.
         return subprocess.run([self.wine, *args], env=self.environment(), cwd=str(self.prefix),

@@ -168,6 +168,42 @@ class LauncherTest(PanelTestCase):
         self.assertAlmostEqual(self.panel_top(), 10, delta=FRAME, msg='a pinned panel stays')
         self.assertEqual(self.app.close(), 0)
 
+    def test_pointing_at_the_button_makes_it_opaque(self):
+        self.start()
+        g = self.geometry(self.button)
+
+        def opacity():
+            out = self.session.xdotool_prop(self.button, '_NET_WM_WINDOW_OPACITY')
+            return int(out) if out is not None else None
+
+        self.assertAlmostEqual(opacity() / 0xFFFFFFFF, 180 / 255, delta=0.01)
+        self.session.xdotool('mousemove', g['x'] + 50, g['y'] + g['height'] - 4)
+        # A fully opaque window carries no opacity of its own.
+        wait_for(lambda: opacity() in (None, 0xFFFFFFFF), 10, 'an opaque button')
+        self.session.xdotool('mousemove', g['x'] + 500, g['y'] + g['height'] + 300)
+        wait_for(lambda: (o := opacity()) is not None and abs(o / 0xFFFFFFFF - 180 / 255) < 0.01, 10,
+                 'a translucent button again')
+        self.assertEqual(self.app.close(), 0)
+
+    def test_turning_to_another_program_hides_the_panel_unless_it_is_pinned(self):
+        self.start()
+        self.click_button()
+        self.wait_shown()
+        other = self.session.start_windows_program('notepad.exe')
+        self.wait_hidden()
+        self.session.stop_windows_program(other)
+
+        self.click_button()
+        self.wait_shown()
+        p = self.geometry(self.panel)
+        self.session.click(p['x'] + p['width'] - 55 + 11, p['y'] + 2 + 12)  # the pin
+        self.session.wait_for_log(r'^Auto-hide off$')
+        other = self.session.start_windows_program('notepad.exe')
+        self.session.pause(2)
+        self.assertGreaterEqual(self.panel_top(), 0, 'a pinned panel stays')
+        self.session.stop_windows_program(other)
+        self.assertEqual(self.app.close(), 0)
+
     def test_exit_from_the_panel_menu_stores_both_windows(self):
         self.start()
         self.click_button()
