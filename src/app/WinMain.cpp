@@ -12,6 +12,9 @@
 using namespace Tessel::Common::Logging;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Libraries are looked for in System32 only, never beside the program or in the working
+    // folder, where a planted library could be loaded in its place.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Destroyed when WinMain returns, after "App Ends": the panel first, then the edge
     // window, whose destruction closes the log.
     TApplication application;
