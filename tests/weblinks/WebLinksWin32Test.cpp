@@ -319,10 +319,16 @@ std::wstring StaticTexts(HWND box) {
 
 } // namespace
 
-TEST(ShowMessagePos, ShowsTheTextAtThePointAndWaitsUntilTheBoxIsClosed) {
+TEST(ShowMessagePos, ShowsTheTextAtThePointAndKeepsTheProgramsWindowsFromInputUntilClosed) {
     const DWORD thread = GetCurrentThreadId();
+    // A window of the program that must take no input while the box is open. It is not the
+    // active window (as the hidden panel is not when the prompt comes), so the box has no owner.
+    const HWND other =
+        CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
     std::atomic<bool> done{false};
     bool found = false;
+    bool otherEnabled = true;
     RECT seen{};
     std::wstring text;
     // Finds the box, notes where it is and what it says, and presses OK until the box is gone, so
@@ -335,6 +341,7 @@ TEST(ShowMessagePos, ShowsTheTextAtThePointAndWaitsUntilTheBoxIsClosed) {
                     found = true;
                     GetWindowRect(box, &seen);
                     text = StaticTexts(box);
+                    otherEnabled = IsWindowEnabled(other) != FALSE;
                 }
                 // A box that stays hidden for ten seconds is closed all the same.
                 if (found || ++hiddenRounds > 200) {
@@ -351,4 +358,7 @@ TEST(ShowMessagePos, ShowsTheTextAtThePointAndWaitsUntilTheBoxIsClosed) {
     EXPECT_EQ(seen.left, 200);
     EXPECT_EQ(seen.top, 100);
     EXPECT_EQ(text, L"Monthly tip: Please click OK to check update.");
+    EXPECT_FALSE(otherEnabled);
+    EXPECT_TRUE(IsWindowEnabled(other));
+    DestroyWindow(other);
 }
