@@ -9,9 +9,15 @@
 #include "foundation/win32/DataFolder.h"
 #include "foundation/win32/FunctionTrace.h"
 #include "foundation/win32/OsVersion.h"
+#include "foundation/win32/TodayDayNumber.h"
 #include "foundation/win32/UniqueHandle.h"
 #include "framework/Application.h"
+#include "framework/ShowMessage.h"
 #include "os/ChooseOsSpecific.h"
+#include "weblinks/AdLinkResources.h"
+#include "weblinks/AdLinks.h"
+#include "weblinks/AutoStart.h"
+#include "weblinks/WebPages.h"
 
 #include <cstdlib>
 #include <vector>
@@ -70,7 +76,9 @@ std::vector<GroupGeometry::Rect> MonitorAreas(bool workAreas) {
 
 } // namespace
 
-TEdgeForm::TEdgeForm() : mCultureManager(ReadUserLocale()) {
+TEdgeForm::TEdgeForm()
+    : mCultureManager(ReadUserLocale()), mUpdateCheck([] { return Tessel::Common::TodayDayNumber(); },
+                                                      [this] { return mUserSettings.GetFirstRunDate(); }) {
     TRACE_FUNCTION("TEdgeForm::TEdgeForm");
     SetColor(RGB(255, 255, 0));
     SetAlphaBlend(true);
@@ -100,8 +108,13 @@ TEdgeForm::TEdgeForm() : mCultureManager(ReadUserLocale()) {
         });
         Application->OnDeactivate = [this] { ApplicationEvents1Deactivate(); };
     }
+    std::wstring adSource;
+    mAdItems = LoadAdItemsFromResources(mCultureManager, nullptr, &adSource);
+    LOG_INF("TEdgeForm::TEdgeForm",
+            L"Advertised links: " << mAdItems.size() << (adSource.empty() ? L"" : L" from " + adSource));
     mSlideAnimationTimer.OnTimer = [this] { mSlideAnimationTimerTimer(); };
     mCheckWindowTopMostTimer.OnTimer = [this] { mCheckWindowTopMostTimerTimer(); };
+    mCheckUpdateTimer.OnTimer = [this] { mCheckUpdateTimerTimer(); };
 }
 
 TEdgeForm::~TEdgeForm() {
@@ -174,6 +187,7 @@ void TEdgeForm::FormShow() {
         panel.OnStickChanged = [this](bool stick) { ChangeStick(stick); };
         panel.OnExitApplication = [this] { OnRequestExitApplication(); };
         panel.SetCultureManager(&mCultureManager);
+        panel.SetAdItems(&mAdItems);
         // The hidden application window owns the panel, so the panel stays out of the taskbar's
         // way and follows the application's activation.
         SetWindowLongPtrW(panel.Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
@@ -183,9 +197,7 @@ void TEdgeForm::FormShow() {
         this, &TEdgeForm::OnUserSettingsFloatingButtonVisibleHeight);
     mUserSettings.AutoStartEnabledChanged +=
         delegate2<TEdgeForm, TEdgeForm, IUserSettings*, void*>(this, &TEdgeForm::OnAutoStartEnabledChanged);
-    if (UpdateRegistryForAutoStart) {
-        UpdateRegistryForAutoStart(mUserSettings.GetIsAutoStartEnabled());
-    }
+    UpdateRegistryForAutoStart(mUserSettings.GetIsAutoStartEnabled());
     SetFormStyle(TFormStyle::fsStayOnTop);
     if (mMainPanel != nullptr) {
         mPanelSlideWindow = std::make_unique<FormSlideWindow>(*mMainPanel);
@@ -296,12 +308,47 @@ void TEdgeForm::mSlideAnimationTimerTimer() {
     }
     if (ended) {
         mSlideAnimationTimer.SetEnabled(false);
+        if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && !mAdItems.empty() &&
+            mMainPanel != nullptr) {
+            const std::size_t link = AdLinks::LinkOfTheDay(Tessel::Common::TodayDayNumber(), mAdItems.size());
+            mMainPanel->ShowAdInLinkLabel(static_cast<int>(link));
+        }
     }
 }
 
 void TEdgeForm::mCheckWindowTopMostTimerTimer() {
     SetFormStyle(TFormStyle::fsNormal);
     SetFormStyle(TFormStyle::fsStayOnTop);
+}
+
+void TEdgeForm::mCheckUpdateTimerTimer() {
+    // Once per run, the first minute from the eleventh on that finds the panel out of view.
+    if (mUpdateCheck.MinuteTick(mSlideAnimationManager.mState == SlideAnimationManager::Hidden)) {
+        mCheckUpdateTimer.SetEnabled(false);
+        TryCheckUpdate();
+    }
+}
+
+void TEdgeForm::TryCheckUpdate() {
+    TRACE_FUNCTION("TEdgeForm::TryCheckUpdate");
+    if (!mUpdateCheck.IsPromptDay()) {
+        return;
+    }
+    LOG_INF("TEdgeForm::TryCheckUpdate", L"Monthly update prompt");
+    ShowMessagePos(mCultureManager.GetText(L"App_DoYouWantToCheckUpdate"), 200, 100);
+    OpenWebPage(UpdatePageUrl(Tessel::Common::FormatVersion(Tessel::Common::ReadProgramFileVersion())));
+}
+
+void TEdgeForm::UpdateRegistryForAutoStart(bool enabled) {
+    TRACE_FUNCTION("TEdgeForm::UpdateRegistryForAutoStart");
+    const std::wstring program = Tessel::Common::GetProgramFilePath();
+    const AutoStartChange change = UpdateAutoStartValue(enabled, program);
+    if (change == AutoStartChange::Failed) {
+        LOG_ERR("TEdgeForm::UpdateRegistryForAutoStart",
+                L"The auto-start value of " << program << L" " << Describe(change));
+    } else if (change != AutoStartChange::Unchanged) {
+        LOG_INF("TEdgeForm::UpdateRegistryForAutoStart", L"Auto-start value " << Describe(change) << L": " << program);
+    }
 }
 
 void TEdgeForm::ChangeStick(bool stick) {
@@ -324,9 +371,7 @@ void TEdgeForm::OnUserSettingsFloatingButtonVisibleHeight(IUserSettings* setting
 }
 
 void TEdgeForm::OnAutoStartEnabledChanged(IUserSettings* settings, void* /*data*/) {
-    if (UpdateRegistryForAutoStart) {
-        UpdateRegistryForAutoStart(settings->GetIsAutoStartEnabled());
-    }
+    UpdateRegistryForAutoStart(settings->GetIsAutoStartEnabled());
 }
 
 void TEdgeForm::FormCloseQuery(bool& canClose) {

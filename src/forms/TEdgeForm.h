@@ -8,6 +8,8 @@
 #include "os/WinXPSpecific.h"
 #include "settings/ConfigItems.h"
 #include "settings/UserSettings.h"
+#include "weblinks/AdItem.h"
+#include "weblinks/UpdateCheck.h"
 
 #include <functional>
 #include <string>
@@ -51,10 +53,13 @@ public:
     void OnUserSettingsFloatingButtonVisibleHeight(IUserSettings* settings, void* data);
     void OnAutoStartEnabledChanged(IUserSettings* settings, void* data);
 
-    // Brings the auto-start value in line with the setting; empty until the program can do it.
-    std::function<void(bool enabled)> UpdateRegistryForAutoStart;
+    // Writes or deletes the value under the user's Run key that starts this program at logon.
+    void UpdateRegistryForAutoStart(bool enabled);
+    // Shows the monthly update prompt and then the update page, on the days it is due.
+    void TryCheckUpdate();
 
     const SlideAnimationManager& GetSlideAnimationManager() const { return mSlideAnimationManager; }
+    const AdItems& GetAdItems() const { return mAdItems; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -79,9 +84,11 @@ private:
     void ApplicationEvents1Deactivate();
     void mSlideAnimationTimerTimer();
     void mCheckWindowTopMostTimerTimer();
+    void mCheckUpdateTimerTimer();
 
     TTimer mSlideAnimationTimer{*this, 10, false};
     TTimer mCheckWindowTopMostTimer{*this, 1000, false};
+    TTimer mCheckUpdateTimer{*this, 60000, true};
     SlideAnimationManager mSlideAnimationManager;
     POINT mMouseDownPos{0, 0};
     POINT mDragLastPos{0, 0};
@@ -94,6 +101,8 @@ private:
     // The one of the two that fits the running Windows; null before Windows XP.
     IOsSpecific* mOsSpecific = nullptr;
     CultureManager mCultureManager;
+    AdItems mAdItems;
+    UpdateCheck mUpdateCheck;
     TMainForm* mMainPanel = nullptr;
     FormSlideWindow mButtonSlideWindow{*this};
     std::unique_ptr<FormSlideWindow> mPanelSlideWindow;

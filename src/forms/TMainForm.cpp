@@ -99,6 +99,8 @@ TMainForm::TMainForm()
     }
     mLbLink.SetCaption(L"Get More Apps ...");
     mLbLink.SetVisible(false);
+    mBtnShowAdMenu.OnClick = [this] { mBtnShowAdMenuClick(); };
+    mLbLink.OnClick = [this] { mLbLinkClick(); };
     mLbBottomLeft.SetCaption(WebAddresses::SiteCaption);
     mLbProductName.SetCaption(L"Tilebay");
 
@@ -219,6 +221,8 @@ void TMainForm::FormShow() {
         mRootView.UpdateLayout();
     }
     ApplyCultureTexts();
+    BuildAdMenu();
+    HideLinkLabelOnFirstRunDay();
     // A store that could not be read is reported once the panel shows what could be read; the
     // message goes to the application's handler, which shows it after this handler returns.
     if (!mOrvexModel.LoadProblem().empty()) {

@@ -10,6 +10,7 @@
 #include "views/DragDropManager.h"
 #include "views/LinkGroupView.h"
 #include "views/OrvexView.h"
+#include "weblinks/AdItem.h"
 
 #include <array>
 #include <functional>
@@ -43,6 +44,10 @@ public:
     void SetUserSettings(IUserSettings* settings) { mUserSettings = settings; }
     void SetConfigItems(ConfigItems* items) { mConfigItems = items; }
     void SetCultureManager(ICultureManager* texts) { mTexts = texts; }
+    void SetAdItems(const AdItems* items) { mAdItems = items; }
+
+    // Shows advertised link index (modulo their number) in the link label; nothing without links.
+    void ShowAdInLinkLabel(int index);
 
     // Raised by every click on the panel; the edge window hides the panel when auto-hide is on.
     Tessel::CppLang::TesselEvent<void*, void*> RequestToHide;
@@ -98,6 +103,13 @@ private:
     void HideLinkToolTip();
     void DecorateRect(TCanvas* canvas, RECT& body);
 
+    // Advertised links.
+    void BuildAdMenu();
+    void HideLinkLabelOnFirstRunDay();
+    void mBtnShowAdMenuClick();
+    void mLbLinkClick();
+    void OnAdMenuItemClick(TMenuItem& item);
+
     // Commands.
     void mBtnStickClick();
     void mMenuItemExitApplicationClick();
@@ -108,6 +120,7 @@ private:
     IUserSettings* mUserSettings = nullptr;
     ConfigItems* mConfigItems = nullptr;
     ICultureManager* mTexts = nullptr;
+    const AdItems* mAdItems = nullptr;
     std::wstring mDataFolder;
     std::wstring mLinksFolder;
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 // Every address of the outside world the program knows, in one place. They all lie under the
 // reserved "example" domain, so nothing real is ever contacted.
 namespace WebAddresses {
@@ -12,5 +15,10 @@ inline constexpr const wchar_t* SiteCaption = L"www.tilebay.example";
 inline constexpr const wchar_t* ProductPage = L"http://www.tilebay.example/Tilebay/";
 // Where users write to.
 inline constexpr const wchar_t* SupportAddress = L"support@tilebay.example";
+
+// The partner site of the advertised links, "links.example", kept out of the program's plain
+// strings: each character is stored raised by 11 + 2 × its position (see UnscrambleHostName).
+inline constexpr std::array<std::uint16_t, 13> PartnerHostCodes{119, 118, 125, 124, 134, 67, 124,
+                                                                145, 124, 138, 143, 141, 136};
 
 } // namespace WebAddresses

@@ -109,11 +109,11 @@ class Display:
 
 
 class Program:
-    """One start of Tilebay.exe."""
+    """One start of Tilebay.exe (or of a copy of it at exe)."""
 
-    def __init__(self, session, env):
+    def __init__(self, session, env, exe=EXE):
         self.session = session
-        self.process = subprocess.Popen([session.wine, str(EXE)], env=env, cwd=str(session.prefix),
+        self.process = subprocess.Popen([session.wine, str(exe)], env=env, cwd=str(session.prefix),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     @property
@@ -226,15 +226,17 @@ class Session:
             'DISPLAY': self.display.name,
             'HOME': str(self.prefix / 'home'),
             'WINEDEBUG': '-all',
-            'WINEDLLOVERRIDES': 'mscoree,mshtml,winemenubuilder.exe=d',
+            # No Mono or Gecko installers, no menu entries, and no browser: a page the program
+            # hands to the shell finds nothing to show it.
+            'WINEDLLOVERRIDES': 'mscoree,mshtml,winemenubuilder.exe,winebrowser.exe=d',
         })
         if self.locale:
             env.update({'LC_ALL': self.locale, 'LANG': self.locale})
         env.update(extra)
         return env
 
-    def start(self, **env):
-        program = Program(self, self.environment(**env))
+    def start(self, exe=EXE, **env):
+        program = Program(self, self.environment(**env), exe)
         self.programs.append(program)
         return program
 
