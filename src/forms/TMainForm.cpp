@@ -105,6 +105,7 @@ TMainForm::TMainForm()
     mLbProductName.SetCaption(L"Tilebay");
 
     mTimerSaveChanges.OnTimer = [this] { mTimerSaveChangesTimer(); };
+    WireCommands();
 }
 
 TMainForm::~TMainForm() {

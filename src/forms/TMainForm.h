@@ -114,6 +114,31 @@ private:
     void mBtnStickClick();
     void mMenuItemExitApplicationClick();
     void mTimerSaveChangesTimer();
+    // Commands of the buttons, labels and menus (TMainFormCommands.cpp).
+    void WireCommands();
+    void mBtnAddClick();
+    void mMenuItemAddNewGroupClick();
+    void MenuItemChangeIconStyleClick(TMenuItem& item);
+    void OnGroupBackgroundMenuItemClick(TMenuItem& item);
+    void mMenuItemDeleteGroupClick();
+    void mMenuItemDeleteLinkItemClick();
+    void mMenuItemOpenFileLocationClick();
+    void mMenuItemShowToolTipClick();
+    void mMenuItemLinkItemOpenPropertiesClick();
+    void mMenuItemOptionsClick();
+    void mMenuItemAboutClick();
+    void mLbProductNameClick();
+    void mLbBottomLeftClick();
+    // Adds a new group whose view is moved by offset from where it starts.
+    void AddGroupAt(POINT offset);
+    void ShowOptions(bool aboutPage);
+    void OpenProductPage();
+    // The group view a menu was opened on, while that view still exists; null otherwise.
+    LinkGroupView* MenuGroup(const TPopupMenu& menu) const;
+    // The shortcut an item of the shortcut menu was prepared for; null when it is gone.
+    LinkItemModel* MenuLink(LinkGroupView* group, const TMenuItem& item) const;
+    // Makes sure that nothing points at a group view that is about to go.
+    void ForgetGroupView(LinkGroupView* group);
 
     // Services lent by the edge window.
     IOsSpecific* mOsSpecific = nullptr;
@@ -129,6 +154,9 @@ private:
     DragDropManager mDragState;
     OrvexView mRootView;
     std::vector<std::unique_ptr<LinkGroupView>> mGroupViews;
+    // A deleted group's view lives on (detached from everything) until the next deletion: the
+    // command runs inside a call that the view itself made (its context menu request).
+    std::vector<std::unique_ptr<LinkGroupView>> mRetiredGroupViews;
 
     // Pictures.
     std::array<Background, BackgroundCount> mBackgrounds;

@@ -4,6 +4,7 @@
 #include "framework/Canvas.h"
 #include "framework/Controls.h"
 #include "framework/HintWindow.h"
+#include "framework/StdCtrls.h"
 
 #include <windowsx.h>
 
@@ -58,6 +59,24 @@ void TForm::CreateHandle() {
     if (mFormStyle == TFormStyle::fsStayOnTop) {
         SetFormStyle(mFormStyle);
     }
+    // The native controls, in the order they were constructed: that is the order of their
+    // windows among their siblings, which the Tab key follows.
+    const std::vector<TWinControl*> controls = mWinControls;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        TWinControl* control = controls[i];
+        control->CreateHandle();
+        HWND after = HWND_TOP;
+        for (std::size_t j = i; j-- > 0;) {
+            if (controls[j]->Container() == control->Container()) {
+                after = controls[j]->Handle();
+                break;
+            }
+        }
+        SetWindowPos(control->Handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    for (TWinControl* control : controls) {
+        control->Loaded();
+    }
 }
 
 void TForm::AfterConstruction() {
@@ -79,7 +98,34 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (PreDispatch(message, wParam, lParam, result)) {
         return result;
     }
+    if (TWinControl::ReflectMessage(message, wParam, lParam, result)) {
+        return result;
+    }
     switch (message) {
+    case WM_COMMAND:
+        if (lParam == 0 && DialogCommand(LOWORD(wParam))) {
+            return 0;
+        }
+        break;
+    case DM_GETDEFID:
+        if (const TButton* button = ShownDefaultButton()) {
+            return MAKELRESULT(button->Id(), DC_HASDEFID);
+        }
+        break;
+    case WM_ACTIVATE:
+        if (!mWinControls.empty()) {
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(Handle(), focus)) {
+                    mLastFocus = focus;
+                }
+            } else if (!IsIconic(Handle())) {
+                RestoreFocus();
+            }
+            // The default would put the focus on the form itself.
+            return 0;
+        }
+        break;
     case WM_ERASEBKGND: {
         if (mDoubleBuffered) {
             // The paint fills the whole buffer; erasing the screen first would only flicker.
@@ -546,8 +592,7 @@ void TForm::SetClientSize(int width, int height) {
     GetClientRect(Handle(), &client);
     const int frameX = (window.right - window.left) - (client.right - client.left);
     const int frameY = (window.bottom - window.top) - (client.bottom - client.top);
-    SetWindowPos(Handle(), nullptr, 0, 0, width + frameX, height + frameY,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, 0, 0, width + frameX, height + frameY, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TForm::Visible() const {
@@ -611,7 +656,12 @@ void TForm::Close() {
     if (action == TCloseAction::caNone) {
         return;
     }
-    if (isMainForm) {
+    if (mModal) {
+        // The modal loop hides the form once the program's other windows are enabled again.
+        if (mModalResult == TModalResult::mrNone) {
+            mModalResult = TModalResult::mrCancel;
+        }
+    } else if (isMainForm) {
         Application->Terminate();
     } else if (action == TCloseAction::caMinimize) {
         ShowWindow(Handle(), SW_MINIMIZE);
@@ -684,4 +734,221 @@ POINT TForm::ScreenToClient(POINT point) const {
 POINT TForm::ClientToScreen(POINT point) const {
     ::ClientToScreen(Handle(), &point);
     return point;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Native controls and modal showing
+
+void TForm::AddWinControl(TWinControl* control) {
+    mWinControls.push_back(control);
+}
+
+void TForm::RemoveWinControl(TWinControl* control) {
+    mWinControls.erase(std::remove(mWinControls.begin(), mWinControls.end(), control), mWinControls.end());
+    if (mActiveControl == control) {
+        mActiveControl = nullptr;
+    }
+}
+
+void TForm::ControlFocused(TWinControl* control) {
+    mLastFocus = control->Handle();
+    UpdateDefaultButton(control);
+}
+
+void TForm::UpdateDefaultButton(TWinControl* focused) {
+    // A push button with the focus is the one Enter presses; otherwise the form's default is.
+    auto* focusedButton = dynamic_cast<TButton*>(focused);
+    for (TWinControl* control : mWinControls) {
+        if (auto* button = dynamic_cast<TButton*>(control)) {
+            button->ShowAsDefault(focusedButton != nullptr ? button == focusedButton : button->Default());
+        }
+    }
+}
+
+TButton* TForm::ShownDefaultButton() const {
+    for (TWinControl* control : mWinControls) {
+        auto* button = dynamic_cast<TButton*>(control);
+        if (button != nullptr && button->mShownDefault && button->Handle() != nullptr) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+bool TForm::DialogCommand(WORD id) {
+    // Enter or Esc without a button of that id: the default or cancel button, else the form.
+    if (id != IDOK && id != IDCANCEL) {
+        return false;
+    }
+    for (TWinControl* control : mWinControls) {
+        auto* button = dynamic_cast<TButton*>(control);
+        if (button != nullptr && (id == IDOK ? button->Default() : button->Cancel())) {
+            if (button->Enabled()) {
+                button->Click();
+            }
+            return true;
+        }
+    }
+    if (id == IDCANCEL && mModal) {
+        mModalResult = TModalResult::mrCancel;
+        return true;
+    }
+    return false;
+}
+
+void TForm::RestoreFocus() {
+    const auto usable = [this](HWND window) {
+        return window != nullptr && IsWindow(window) && IsChild(Handle(), window) && IsWindowVisible(window) &&
+               IsWindowEnabled(window);
+    };
+    HWND target = usable(mLastFocus) ? mLastFocus : nullptr;
+    if (target == nullptr && mActiveControl != nullptr && usable(mActiveControl->Handle())) {
+        target = mActiveControl->Handle();
+    }
+    if (target == nullptr) {
+        target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    }
+    if (!usable(target)) {
+        ::SetFocus(Handle());
+        return;
+    }
+    ::SetFocus(target);
+    if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+        SendMessageW(target, EM_SETSEL, 0, -1);
+    }
+}
+
+bool TForm::DialogMessage(MSG& message) {
+    if (!mModal || Handle() == nullptr || (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd))) {
+        return false;
+    }
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
+        const std::vector<TWinControl*> controls = mWinControls;
+        for (TWinControl* control : controls) {
+            if (control->Handle() != nullptr && control->PreviewKey(message)) {
+                return true;
+            }
+        }
+    }
+    if (!IsDialogMessageW(Handle(), &message)) {
+        return false;
+    }
+    // Moving the focus, the system's dialog keys may take the default look from a button; the
+    // focused push button, else the form's default, shows it.
+    if (Handle() != nullptr) {
+        UpdateDefaultButton(TWinControl::FromHandle(GetFocus()));
+    }
+    return true;
+}
+
+void TForm::CenterOnDesktop() {
+    if (Handle() == nullptr) {
+        return;
+    }
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (!GetMonitorInfoW(primary, &info)) {
+        return;
+    }
+    const RECT& area = info.rcMonitor;
+    SetBounds(area.left + ((area.right - area.left) - Width()) / 2,
+              area.top + ((area.bottom - area.top) - Height()) / 2, Width(), Height());
+}
+
+namespace {
+
+// The windows of this thread that a modal form disables: visible and enabled ones.
+std::vector<HWND> DisableThreadWindows(HWND except) {
+    struct Collect {
+        HWND except;
+        std::vector<HWND> windows;
+    } collect{except, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* c = reinterpret_cast<Collect*>(data);
+            if (window != c->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+                c->windows.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&collect));
+    for (HWND window : collect.windows) {
+        EnableWindow(window, FALSE);
+    }
+    return collect.windows;
+}
+
+} // namespace
+
+TModalResult TForm::ShowModal() {
+    if (Handle() == nullptr || Visible() || mModal) {
+        throw Exception(L"Cannot make a visible window modal");
+    }
+    const HWND previouslyActive = GetActiveWindow();
+    mModal = true;
+    mModalResult = TModalResult::mrNone;
+    const std::vector<HWND> disabled = DisableThreadWindows(Handle());
+    const int filter =
+        Application != nullptr ? Application->AddMessageFilter([this](MSG& m) { return DialogMessage(m); }) : 0;
+    struct EndModal {
+        TForm& form;
+        const std::vector<HWND>& disabled;
+        HWND previouslyActive;
+        int filter;
+        ~EndModal() {
+            if (Application != nullptr) {
+                Application->RemoveMessageFilter(filter);
+            }
+            // Enabled before the form hides, so that the activation goes back to this program
+            // instead of to another one.
+            for (HWND window : disabled) {
+                if (IsWindow(window)) {
+                    EnableWindow(window, TRUE);
+                }
+            }
+            if (previouslyActive != nullptr && IsWindow(previouslyActive) && IsWindowVisible(previouslyActive)) {
+                SetActiveWindow(previouslyActive);
+            }
+            form.mModal = false;
+            form.Hide();
+        }
+    } endModal{*this, disabled, previouslyActive, filter};
+
+    // Focus rectangles and underlined access keys show as the last input asks (they stay hidden
+    // after a mouse click until a key is used).
+    SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
+    Show();
+    if (Handle() != nullptr) {
+        SetForegroundWindow(Handle());
+        if (GetFocus() == nullptr || (GetFocus() != Handle() && !IsChild(Handle(), GetFocus()))) {
+            RestoreFocus();
+        }
+    }
+    MSG message;
+    while (mModalResult == TModalResult::mrNone) {
+        if (!Visible()) {
+            mModalResult = TModalResult::mrCancel;
+            break;
+        }
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) {
+            mModalResult = TModalResult::mrCancel;
+            break;
+        }
+        if (got == 0) {
+            // The program is ending: the loop outside must see the quit message too.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            mModalResult = TModalResult::mrCancel;
+            break;
+        }
+        if (Application != nullptr) {
+            Application->ProcessMessage(message);
+        } else if (!DialogMessage(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return mModalResult;
 }

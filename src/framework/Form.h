@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+class TButton;
 class TGraphicControl;
+class TWinControl;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -25,6 +27,8 @@ using TShiftState = unsigned;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TFormStyle { fsNormal, fsStayOnTop };
+// How a modal form was closed: not yet, by its OK button, or by anything that cancels it.
+enum class TModalResult { mrNone, mrOk, mrCancel };
 
 // What a form's window is created with; a form adjusts it in CreateParams.
 struct TCreateParams {
@@ -80,7 +84,7 @@ public:
     void SetEnabled(bool enabled);
     void BringToFront();
     // Asks the form to close: FormCloseQuery, then FormClose; closing the main form ends the
-    // application, any other form is hidden.
+    // application, a modal form ends its loop with mrCancel, any other form is hidden.
     void Close();
     void Invalidate();
 
@@ -111,6 +115,27 @@ public:
     // How long the pointer rests on a control before its hint shows, in milliseconds.
     static constexpr UINT HintPause = 500;
 
+    // Shows the form and runs a message loop of its own (through the application's, so every
+    // message filter sees its messages) until ModalResult is set or the form is closed; the
+    // program's other windows are disabled meanwhile and enabled again before the form hides.
+    // Keys work as in any Windows dialog: Tab and Shift+Tab move the focus through the native
+    // controls, Enter presses the default button, Esc the cancel button (or cancels the form),
+    // Alt and a marked letter press or focus that control. A WM_QUIT ends the loop with mrCancel
+    // and is posted again for the loop outside.
+    TModalResult ShowModal();
+    TModalResult ModalResult() const { return mModalResult; }
+    void SetModalResult(TModalResult result) { mModalResult = result; }
+    bool Modal() const { return mModal; }
+    // Puts the window's centre on the centre of the primary monitor.
+    void CenterOnDesktop();
+
+    // The native controls (TWinControl) of the form, in the order they were constructed.
+    const std::vector<TWinControl*>& WinControls() const { return mWinControls; }
+    // The control that gets the focus when the form first becomes active; without one, the first
+    // control that the Tab key reaches.
+    TWinControl* ActiveControl() const { return mActiveControl; }
+    void SetActiveControl(TWinControl* control) { mActiveControl = control; }
+
 protected:
     virtual void CreateParams(TCreateParams& params);
 
@@ -139,7 +164,9 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    friend class TButton;
     friend class TGraphicControl;
+    friend class TWinControl;
 
     void CreateHandle();
     void PaintMessage();
@@ -159,6 +186,19 @@ private:
     bool HasControl(const TGraphicControl* control) const;
     void ShowControlHint();
     void HideControlHint();
+
+    void AddWinControl(TWinControl* control);
+    void RemoveWinControl(TWinControl* control);
+    int NextControlId() { return mNextControlId++; }
+    // A native control took the focus: a push button shows as the default while it has it.
+    void ControlFocused(TWinControl* control);
+    void UpdateDefaultButton(TWinControl* focused);
+    TButton* ShownDefaultButton() const;
+    bool DialogCommand(WORD id);
+    // The modal loop's keyboard filter: dialog keys for this form and its controls.
+    bool DialogMessage(MSG& message);
+    // Gives the focus back to the control that had it, else to the first one.
+    void RestoreFocus();
 
     COLORREF mColor = GetSysColor(COLOR_BTNFACE);
     bool mAlphaBlend = false;
@@ -181,4 +221,12 @@ private:
     TTimer mHintTimer{*this, HintPause, false};
     // The hint text this form showed, while it shows.
     std::wstring mShownHint;
+
+    std::vector<TWinControl*> mWinControls;
+    TWinControl* mActiveControl = nullptr;
+    // The control that had the focus last, given it back when the form is activated again.
+    HWND mLastFocus = nullptr;
+    int mNextControlId = 100;
+    bool mModal = false;
+    TModalResult mModalResult = TModalResult::mrNone;
 };
