@@ -16,8 +16,12 @@ using Bytes = std::vector<std::uint8_t>;
 // An item of an ID list: its 16-bit size, then payload bytes.
 Bytes Item(const std::string& payload) {
     const std::size_t size = payload.size() + 2;
-    Bytes item{static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8)};
-    item.insert(item.end(), payload.begin(), payload.end());
+    Bytes item(size, 0);
+    item[0] = static_cast<std::uint8_t>(size);
+    item[1] = static_cast<std::uint8_t>(size >> 8);
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        item[i + 2] = static_cast<std::uint8_t>(payload[i]);
+    }
     return item;
 }
 
@@ -215,7 +219,8 @@ TEST(DropFiles, SoundListsPassAndBrokenOnesSayWhy) {
         {"three wide names", DropFiles(20, true, three), L""},
         {"three ANSI names", DropFiles(20, false, three), L""},
         {"names after a gap", DropFiles(24, true, three), L""},
-        {"no names", DropFiles(20, true, std::u16string(u"\0", 1)), L""},
+        {"no names", DropFiles(20, true, std::u16string(u"\0\0", 2)), L""},
+        {"no names and a single NUL", DropFiles(20, true, std::u16string(u"\0", 1)), L"does not end"},
         {"short header", Bytes(12, 0), L"too short for its header"},
         {"names inside the header", DropFiles(8, true, three), L"do not start inside"},
         {"names beyond the block", [&] {

@@ -27,21 +27,19 @@ std::uint32_t ReadU32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// Counts the names as the system's reader does: strings one after another until an empty one.
+// Counts the names as the system's reader does: past each name and its NUL, a NUL ends the list.
 std::size_t CountDropFileNames(const std::vector<std::uint8_t>& block) {
     const std::size_t unit = ReadU32(block.data() + 16) != 0 ? 2 : 1;
+    const auto isNul = [&](std::size_t at) { return block.at(at) == 0 && (unit == 1 || block.at(at + 1) == 0); };
     std::size_t at = ReadU32(block.data());
-    std::size_t names = 0;
-    for (;;) {
-        std::size_t length = 0;
-        while (block.at(at + length * unit) != 0 || (unit == 2 && block.at(at + length * unit + 1) != 0)) {
-            ++length;
+    for (std::size_t names = 1;; ++names) {
+        while (!isNul(at)) {
+            at += unit;
         }
-        if (length == 0) {
+        at += unit;
+        if (isNul(at)) {
             return names;
         }
-        ++names;
-        at += (length + 1) * unit;
     }
 }
 

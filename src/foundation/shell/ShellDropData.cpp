@@ -111,8 +111,9 @@ std::wstring CheckDropFiles(std::span<const std::uint8_t> block) {
     bool previousWasEnd = false;
     for (std::size_t at = namesAt; block.size() - at >= unit; at += unit) {
         const bool end = wide ? ReadU16(block.data() + at) == 0 : block[at] == 0;
-        // An empty name ends the list: a NUL right after a name's NUL, or at the very start.
-        if (end && (previousWasEnd || at == namesAt)) {
+        // Two NULs in a row end the list. The system's reader looks past the first name's NUL
+        // even when that name is empty, so an empty list needs both as well.
+        if (end && previousWasEnd) {
             return L"";
         }
         previousWasEnd = end;

@@ -40,8 +40,8 @@ IdListArrayItem FirstItemOfIdListArray(std::span<const std::uint8_t> block);
 
 // Checks a CF_HDROP block (a DROPFILES header, then file names each ended by a NUL, the whole list
 // ended by one more NUL) so that the system's reader can walk it safely: the names must start after
-// the 20-byte header inside the block, and the list must end inside it. Empty when it is sound,
-// else why not.
+// the 20-byte header inside the block, and two NULs in a row must end the list inside it. Empty
+// when it is sound, else why not.
 std::wstring CheckDropFiles(std::span<const std::uint8_t> block);
 
 } // namespace Tessel::Common::Shell
