@@ -131,8 +131,8 @@ std::wstring ShortcutFactory::NewShortcutPath(const std::wstring& folder, std::w
         }
         temporaries.push_back(temporary);
         const std::wstring lnk = temporary.substr(0, temporary.size() - 4) + L".lnk";
-        const HANDLE file = CreateFileW(lnk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                        nullptr);
+        const HANDLE file =
+            CreateFileW(lnk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);
             result = lnk;

@@ -157,13 +157,14 @@ TEST(IdListArray, MalformedBlocksAreRefusedWithTheReason) {
     const Bytes good = IdListArray(List({Item("p")}), {List({Item("c")})});
     auto with = [&good](std::size_t at, std::uint32_t value) {
         Bytes block = good;
-        for (int i = 0; i < 4; ++i) block[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            block[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
         return block;
     };
     Bytes noTerminator = good;
     noTerminator.resize(noTerminator.size() - 2);
     Bytes itemPastTheEnd = good;
-    itemPastTheEnd[itemPastTheEnd.size() - 5] = 0x40;  // the child item claims 64 bytes
+    itemPastTheEnd[itemPastTheEnd.size() - 5] = 0x40; // the child item claims 64 bytes
 
     const struct {
         const char* name;
@@ -199,10 +200,12 @@ Bytes DropFiles(std::uint32_t namesAt, bool wide, const std::u16string& names) {
     PutU32(block, 0);
     PutU32(block, 0);
     PutU32(block, wide ? 1 : 0);
-    while (block.size() < namesAt) block.push_back(0);
+    while (block.size() < namesAt)
+        block.push_back(0);
     for (const char16_t c : names) {
         block.push_back(static_cast<std::uint8_t>(c));
-        if (wide) block.push_back(static_cast<std::uint8_t>(c >> 8));
+        if (wide)
+            block.push_back(static_cast<std::uint8_t>(c >> 8));
     }
     return block;
 }
@@ -214,7 +217,7 @@ TEST(DropFiles, SoundListsPassAndBrokenOnesSayWhy) {
     const struct {
         const char* name;
         Bytes block;
-        std::wstring error;  // empty: sound
+        std::wstring error; // empty: sound
     } cases[] = {
         {"three wide names", DropFiles(20, true, three), L""},
         {"three ANSI names", DropFiles(20, false, three), L""},
@@ -223,18 +226,22 @@ TEST(DropFiles, SoundListsPassAndBrokenOnesSayWhy) {
         {"no names and a single NUL", DropFiles(20, true, std::u16string(u"\0", 1)), L"does not end"},
         {"short header", Bytes(12, 0), L"too short for its header"},
         {"names inside the header", DropFiles(8, true, three), L"do not start inside"},
-        {"names beyond the block", [&] {
+        {"names beyond the block",
+         [&] {
              Bytes b = DropFiles(20, true, three);
              b[0] = 0xFF;
              return b;
-         }(), L"do not start inside"},
+         }(),
+         L"do not start inside"},
         {"no closing NUL", DropFiles(20, true, std::u16string(u"C:\\a.txt\0C:\\b", 13)), L"does not end"},
         {"one NUL only", DropFiles(20, true, std::u16string(u"C:\\a.txt\0", 9)), L"does not end"},
-        {"odd byte left over", [&] {
+        {"odd byte left over",
+         [&] {
              Bytes b = DropFiles(20, true, std::u16string(u"C:\\a.txt\0", 9));
              b.push_back(0);
              return b;
-         }(), L"does not end"},
+         }(),
+         L"does not end"},
     };
     for (const auto& c : cases) {
         const std::wstring error = CheckDropFiles(c.block);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+using ::testing::UnorderedElementsAre;
 using TestSupport::DropFilesBlock;
 using TestSupport::IdListArrayBlock;
 using TestSupport::ListFolder;
@@ -24,7 +25,6 @@ using TestSupport::ShellIdListFormat;
 using TestSupport::TempFolder;
 using TestSupport::TestDataObject;
 using TestSupport::WriteFileBytes;
-using ::testing::UnorderedElementsAre;
 
 namespace {
 
@@ -173,7 +173,7 @@ TEST_F(ShortcutFactoryTest, NothingUsableWritesNothingAndSaysWhy) {
     ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop.list)));
     std::vector<std::uint8_t> noItems = IdListArrayBlock(desktop.list, {});
     std::vector<std::uint8_t> outside = IdListArrayBlock(desktop.list, {desktop.list});
-    outside[8] = 0xF0;  // the first item's offset, far past the end
+    outside[8] = 0xF0; // the first item's offset, far past the end
 
     const struct {
         const char* name;

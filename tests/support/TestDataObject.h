@@ -105,7 +105,8 @@ inline std::vector<std::uint8_t> DropFilesBlock(const std::vector<std::wstring>&
 }
 
 // A "Shell IDList Array" block: the parent folder's absolute list and the items' relative lists.
-inline std::vector<std::uint8_t> IdListArrayBlock(PCIDLIST_ABSOLUTE parent, const std::vector<PCUIDLIST_RELATIVE>& items) {
+inline std::vector<std::uint8_t> IdListArrayBlock(PCIDLIST_ABSOLUTE parent,
+                                                  const std::vector<PCUIDLIST_RELATIVE>& items) {
     std::vector<const ITEMIDLIST*> lists{parent};
     lists.insert(lists.end(), items.begin(), items.end());
     std::vector<std::uint8_t> block(sizeof(UINT) * (lists.size() + 1), 0);

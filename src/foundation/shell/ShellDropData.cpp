@@ -86,9 +86,8 @@ IdListArrayItem FirstItemOfIdListArray(std::span<const std::uint8_t> block) {
             return result;
         }
     }
-    std::optional<std::vector<std::uint8_t>> joined =
-        ConcatIdLists(block.data() + parentOffset, block.size() - parentOffset, block.data() + itemOffset,
-                      block.size() - itemOffset);
+    std::optional<std::vector<std::uint8_t>> joined = ConcatIdLists(
+        block.data() + parentOffset, block.size() - parentOffset, block.data() + itemOffset, block.size() - itemOffset);
     if (!joined) {
         result.error = L"an item ID list of the block does not end inside it";
         return result;
