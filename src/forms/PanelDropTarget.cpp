@@ -244,6 +244,7 @@ HRESULT STDMETHODCALLTYPE EdgeDropTarget::Drop(IDataObject* data, DWORD /*keySta
         }
         ImageDrop(data, point, effect);
         *effect = DROPEFFECT_LINK;
+        LOG_INF("EdgeDropTarget::Drop", L"Dropped on the button: nothing added");
         return S_OK;
     });
 }

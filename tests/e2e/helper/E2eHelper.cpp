@@ -1,6 +1,9 @@
 // What end-to-end tests need done inside the Windows world of a prefix, from outside the program:
 //   E2eHelper shortcut <lnk path> <target path>   writes a shell shortcut
 //   E2eHelper target <lnk path>                   prints the path a shortcut points at
+//   E2eHelper drag <x> <y> <file>...              shows a small window at (x, y) of the screen; a
+//       press on it starts an OLE drag of the files (all in one folder) as the shell offers them,
+//       and when the drag ends it prints "dropped <effect>" or "cancelled", and exits
 // Exit code 0 on success.
 #include <windows.h>
 #include <objbase.h>
@@ -8,8 +11,10 @@
 #include <shobjidl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -59,6 +64,135 @@ int PrintTarget(const wchar_t* lnk) {
     return 0;
 }
 
+// Ends the drag when the left button is released, and gives it up on Escape.
+class DropSource : public IDropSource {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (riid == IID_IUnknown || riid == IID_IDropSource) {
+            *object = static_cast<IDropSource*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keyState) override {
+        if (escape) {
+            return DRAGDROP_S_CANCEL;
+        }
+        return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+// The data object the shell itself gives for files of one folder: it offers "Shell IDList Array",
+// CF_HDROP and the file name formats, in the order of the files.
+HRESULT ShellDataObject(const std::vector<std::wstring>& files, IDataObject** data) {
+    std::vector<PIDLIST_ABSOLUTE> lists;
+    HRESULT result = S_OK;
+    for (const std::wstring& file : files) {
+        PIDLIST_ABSOLUTE list = nullptr;
+        result = SHParseDisplayName(file.c_str(), nullptr, &list, 0, nullptr);
+        if (FAILED(result)) {
+            break;
+        }
+        lists.push_back(list);
+    }
+    if (SUCCEEDED(result) && !lists.empty()) {
+        ComRelease<IShellFolder> folder;
+        PCUITEMID_CHILD first = nullptr;
+        result = SHBindToParent(lists[0], IID_IShellFolder, reinterpret_cast<void**>(&folder.p), &first);
+        if (SUCCEEDED(result)) {
+            std::vector<PCUITEMID_CHILD> children;
+            for (PIDLIST_ABSOLUTE list : lists) {
+                children.push_back(ILFindLastID(list));
+            }
+            result = folder.p->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
+                                             IID_IDataObject, nullptr, reinterpret_cast<void**>(data));
+        }
+    }
+    for (PIDLIST_ABSOLUTE list : lists) {
+        CoTaskMemFree(list);
+    }
+    return result;
+}
+
+struct DragState {
+    IDataObject* data = nullptr;
+    int exitCode = 6;
+};
+
+LRESULT CALLBACK DragSourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<DragState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_LBUTTONDOWN: {
+        DropSource source;
+        DWORD effect = DROPEFFECT_NONE;
+        const HRESULT result =
+            DoDragDrop(state->data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
+        if (result == DRAGDROP_S_DROP) {
+            std::printf("dropped %lu\n", effect);
+            state->exitCode = 0;
+        } else {
+            std::printf("cancelled 0x%08lx\n", static_cast<unsigned long>(result));
+            state->exitCode = 7;
+        }
+        std::fflush(stdout);
+        DestroyWindow(window);
+        return 0;
+    }
+    case WM_TIMER:
+        std::printf("no press came\n");
+        std::fflush(stdout);
+        DestroyWindow(window);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC dc = BeginPaint(window, &paint);
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+int DragFiles(int x, int y, const std::vector<std::wstring>& files) {
+    DragState state;
+    if (FAILED(ShellDataObject(files, &state.data))) {
+        std::fwprintf(stderr, L"no data object for the files\n");
+        return 2;
+    }
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DragSourceProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = L"E2eDragSource";
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"E2eDragSource", L"E2eDragSource",
+                                        WS_POPUP, x, y, 60, 60, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (window == nullptr) {
+        state.data->Release();
+        return 3;
+    }
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+    SetTimer(window, 1, 120000, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    state.data->Release();
+    return state.exitCode;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -70,8 +204,10 @@ int wmain(int argc, wchar_t** argv) {
         result = MakeShortcut(argv[2], argv[3]);
     } else if (argc == 3 && std::wcscmp(argv[1], L"target") == 0) {
         result = PrintTarget(argv[2]);
+    } else if (argc >= 5 && std::wcscmp(argv[1], L"drag") == 0) {
+        result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc));
     } else {
-        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk>\n");
+        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | drag <x> <y> <file>...\n");
     }
     OleUninitialize();
     return result;
