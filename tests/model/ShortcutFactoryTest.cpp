@@ -209,3 +209,14 @@ TEST_F(ShortcutFactoryTest, AShortcutTheShellCannotWriteIsReported) {
     EXPECT_NE(outcome.find(L"the shell wrote no shortcut to " + file), std::wstring::npos);
     EXPECT_TRUE(ListFolder(links.Path()).empty());
 }
+
+TEST_F(ShortcutFactoryTest, AFileNameLongerThanTheOldPathLimitIsReadWhole) {
+    // Longer than 260 characters: read into a buffer of that size, the name would lose its end
+    // and the shortcut would point somewhere else.
+    const std::wstring longName = L"C:\\" + std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b') + L".txt";
+    TestDataObject data;
+    data.Offer(CF_HDROP, DropFilesBlock({longName}));
+    std::wstring outcome;
+    ShortcutFactory::CreateShortcutFromDataObject(&data, links / L"zzz1.lnk", outcome);
+    EXPECT_NE(outcome.find(longName), std::wstring::npos) << std::string(outcome.begin(), outcome.end());
+}
