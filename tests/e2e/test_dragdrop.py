@@ -123,8 +123,9 @@ class DragTestCase(PanelTestCase):
             paths.append(self.session.windows_path(folder / name))
         return paths
 
-    def start_drag_source(self, files):
-        process = subprocess.Popen([self.session.wine, str(HELPER), 'drag', *map(str, SOURCE), *files],
+    def start_drag_source(self, files, items_only=False):
+        command = 'drag-items' if items_only else 'drag'
+        process = subprocess.Popen([self.session.wine, str(HELPER), command, *map(str, SOURCE), *files],
                                    env=self.session.environment(), cwd=str(self.session.prefix),
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.addCleanup(lambda: process.poll() is None and process.kill())
@@ -200,6 +201,28 @@ class ShellDropTest(DragTestCase):
                          [lnk, 'zzzA1.lnk', 'zzzA2.lnk', 'zzzA3.lnk', 'zzzA4.lnk', 'zzzA8.lnk'])
         self.assertEqual(self.session.shortcut_target(self.session.data_folder / 'Data' / lnk).lower(),
                          files[0].lower())
+        self.assertEqual(self.app.close(), 0)
+
+    def test_a_virtual_item_without_a_file_is_added_from_its_item_id_list(self):
+        self.start(groups=GROUPS)
+        self.show_and_pin()
+        # My Computer has no file. Wine's own data object for it still offers a made-up file name,
+        # so the helper offers what the shell offers on Windows: the shell item alone.
+        computer = '::{20D04FE0-3AEA-1069-A2D8-08002B30309D}'
+        source = self.start_drag_source([computer], items_only=True)
+        at = self.press((SOURCE[0] + 20, SOURCE[1] + 20))
+        at = self.move_along(at, self.client(419 + 60 + 50, 74 + 48 + 24))
+        self.release(at)
+        self.assertTrue(self.source_result(source).startswith('dropped'))
+        line = self.session.wait_for_log(r'^Added zzz[0-9A-Fa-f]+\.lnk for ', 10)
+        lnk, target = re.match(r'^Added (\S+) for (.*) at \d+,\d+$', line['message']).groups()
+        self.assertEqual(target.lower(), computer.lower())
+        groups = self.wait_store(lambda gs: self.group_with(lnk, gs), 6, f'{lnk} in the group store')
+        self.assertEqual(self.group_with(lnk, groups)['links'][-1], lnk)
+        self.assertEqual(self.session.shortcut_target(self.session.data_folder / 'Data' / lnk), '',
+                         'no file system target')
+        self.session.pause(0.5)
+        self.session.save_screenshot('virtual-item-added')
         self.assertEqual(self.app.close(), 0)
 
     def test_a_drop_on_empty_panel_space_or_on_the_button_adds_nothing(self):

@@ -4,6 +4,8 @@
 //   E2eHelper drag <x> <y> <file>...              shows a small window at (x, y) of the screen; a
 //       press on it starts an OLE drag of the files (all in one folder) as the shell offers them,
 //       and when the drag ends it prints "dropped <effect>" or "cancelled", and exits
+//   E2eHelper drag-items <x> <y> <item>...        the same with the shell items (parsing names,
+//       all under one folder) offered only as "Shell IDList Array", as for items without files
 // Exit code 0 on success.
 #include <windows.h>
 #include <objbase.h>
@@ -12,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -118,6 +121,103 @@ HRESULT ShellDataObject(const std::vector<std::wstring>& files, IDataObject** da
     return result;
 }
 
+// A data object that offers one block of one format, as global memory.
+class BlockDataObject : public IDataObject {
+public:
+    BlockDataObject(CLIPFORMAT format, std::string block) : mFormat(format), mBlock(std::move(block)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (riid == IID_IUnknown || riid == IID_IDataObject) {
+            *object = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives until the program ends, whoever still holds it.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) {
+            return DV_E_FORMATETC;
+        }
+        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, mBlock.size());
+        if (memory == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        std::memcpy(GlobalLock(memory), mBlock.data(), mBlock.size());
+        GlobalUnlock(memory);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = memory;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == mFormat && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+        FORMATETC format{mFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        if (direction != DATADIR_GET) {
+            *out = nullptr;
+            return E_NOTIMPL;
+        }
+        return SHCreateStdEnumFmtEtc(1, &format, out);
+    }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    CLIPFORMAT mFormat;
+    std::string mBlock;
+};
+
+// The items as a "Shell IDList Array" alone: the first item's parent folder, then each item
+// relative to it.
+HRESULT ShellItemsDataObject(const std::vector<std::wstring>& items, IDataObject** data) {
+    std::vector<PIDLIST_ABSOLUTE> lists;
+    HRESULT result = S_OK;
+    for (const std::wstring& item : items) {
+        PIDLIST_ABSOLUTE list = nullptr;
+        result = SHParseDisplayName(item.c_str(), nullptr, &list, 0, nullptr);
+        if (FAILED(result)) {
+            break;
+        }
+        lists.push_back(list);
+    }
+    if (SUCCEEDED(result) && !lists.empty()) {
+        PIDLIST_ABSOLUTE parent = ILClone(lists[0]);
+        ILRemoveLastID(parent);
+        std::vector<const ITEMIDLIST*> parts{parent};
+        for (PIDLIST_ABSOLUTE list : lists) {
+            parts.push_back(ILFindLastID(list));
+        }
+        std::string block(sizeof(UINT) * (parts.size() + 1), '\0');
+        const UINT count = static_cast<UINT>(lists.size());
+        std::memcpy(block.data(), &count, sizeof(count));
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const UINT offset = static_cast<UINT>(block.size());
+            std::memcpy(block.data() + sizeof(UINT) * (i + 1), &offset, sizeof(offset));
+            block.append(reinterpret_cast<const char*>(parts[i]), ILGetSize(parts[i]));
+        }
+        CoTaskMemFree(parent);
+        static BlockDataObject object(static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CFSTR_SHELLIDLIST)), block);
+        *data = &object;
+    }
+    for (PIDLIST_ABSOLUTE list : lists) {
+        CoTaskMemFree(list);
+    }
+    return result;
+}
+
 struct DragState {
     IDataObject* data = nullptr;
     int exitCode = 6;
@@ -162,9 +262,9 @@ LRESULT CALLBACK DragSourceProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-int DragFiles(int x, int y, const std::vector<std::wstring>& files) {
+int DragFiles(int x, int y, const std::vector<std::wstring>& files, bool itemsOnly) {
     DragState state;
-    if (FAILED(ShellDataObject(files, &state.data))) {
+    if (FAILED(itemsOnly ? ShellItemsDataObject(files, &state.data) : ShellDataObject(files, &state.data))) {
         std::fwprintf(stderr, L"no data object for the files\n");
         return 2;
     }
@@ -205,9 +305,12 @@ int wmain(int argc, wchar_t** argv) {
     } else if (argc == 3 && std::wcscmp(argv[1], L"target") == 0) {
         result = PrintTarget(argv[2]);
     } else if (argc >= 5 && std::wcscmp(argv[1], L"drag") == 0) {
-        result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc));
+        result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc), false);
+    } else if (argc >= 5 && std::wcscmp(argv[1], L"drag-items") == 0) {
+        result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc), true);
     } else {
-        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | drag <x> <y> <file>...\n");
+        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | drag <x> <y> <file>... | "
+                              L"drag-items <x> <y> <item>...\n");
     }
     OleUninitialize();
     return result;
