@@ -144,6 +144,20 @@ void TEdgeForm::FormCreate() {
     SetWindowLongPtrW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
     mSlideAnimationTimer.SetEnabled(false);
     SetAlphaBlendValue(TranslucentAlpha);
+    mDropTarget.OnDragEnter = [this] { ShellDragEnter(); };
+    mDropTarget.Register(mDropTargetRegistration);
+}
+
+void TEdgeForm::ShellDragEnter() {
+    if (mMainPanel == nullptr) {
+        return;
+    }
+    // Stay-on-top and back raises the panel above the window the drag came from.
+    mMainPanel->SetFormStyle(TFormStyle::fsStayOnTop);
+    mMainPanel->SetFormStyle(TFormStyle::fsNormal);
+    if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && mSlideAnimationManager.mAutoHide) {
+        mSlideAnimationTimer.SetEnabled(true);
+    }
 }
 
 void TEdgeForm::PlaceButton(bool atStoredLeft) {

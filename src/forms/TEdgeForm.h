@@ -1,6 +1,7 @@
 #pragma once
 
 #include "culture/CultureManager.h"
+#include "forms/PanelDropTarget.h"
 #include "forms/SlideAnimationManager.h"
 #include "framework/Form.h"
 #include "os/IOsSpecific.h"
@@ -85,6 +86,8 @@ private:
     void mSlideAnimationTimerTimer();
     void mCheckWindowTopMostTimerTimer();
     void mCheckUpdateTimerTimer();
+    // A drag from the shell entered the button: the panel comes up to take the drop.
+    void ShellDragEnter();
 
     TTimer mSlideAnimationTimer{*this, 10, false};
     TTimer mCheckWindowTopMostTimer{*this, 1000, false};
@@ -106,4 +109,7 @@ private:
     TMainForm* mMainPanel = nullptr;
     FormSlideWindow mButtonSlideWindow{*this};
     std::unique_ptr<FormSlideWindow> mPanelSlideWindow;
+    // The button as a target of drags from the shell; registered in FormCreate, revoked with the window.
+    EdgeDropTarget mDropTarget{*this, mOsSpecific};
+    TDropTargetRegistration mDropTargetRegistration{*this};
 };

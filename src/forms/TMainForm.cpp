@@ -197,6 +197,7 @@ void TMainForm::FormCreate() {
     const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
     SetWindowLongPtrW(Handle(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    mDropTarget.Register(mDropTargetRegistration);
 }
 
 void TMainForm::SetDataFolder(const std::wstring& folder) {

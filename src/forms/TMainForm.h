@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/PanelDropTarget.h"
 #include "foundation/lang/TesselEvent.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
@@ -195,6 +196,10 @@ private:
     TPopupMenu mPopupMenuAd;
 
     TTimer mTimerSaveChanges{*this, 5000};
+
+    // The panel as a target of drags from the shell; registered in FormCreate, revoked with the window.
+    PanelDropTarget mDropTarget{*this, mOsSpecific, mRootView, mDragState, mOrvexModel, mLinksFolder};
+    TDropTargetRegistration mDropTargetRegistration{*this};
 
     // Where the last press was, and where the add button puts its next group.
     POINT mDownPoint{0, 0};

@@ -4,6 +4,11 @@
 //   E2eHelper windows <window class>              describes the visible top-level windows of a
 //                                                 class and their controls, as JSON
 //   E2eHelper clipboard                           prints the clipboard's text, as JSON
+//   E2eHelper drag <x> <y> <file>...              shows a small window at (x, y) of the screen; a
+//       press on it starts an OLE drag of the files (all in one folder) as the shell offers them,
+//       and when the drag ends it prints "dropped <effect>" or "cancelled", and exits
+//   E2eHelper drag-items <x> <y> <item>...        the same with the shell items (parsing names,
+//       all under one folder) offered only as "Shell IDList Array", as for items without files
 // Exit code 0 on success. JSON output is ASCII: other characters are written as \uXXXX.
 #include <windows.h>
 #include <objbase.h>
@@ -11,6 +16,8 @@
 #include <shobjidl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -181,6 +188,232 @@ int PrintClipboard() {
     return 0;
 }
 
+// Ends the drag when the left button is released, and gives it up on Escape.
+class DropSource : public IDropSource {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (riid == IID_IUnknown || riid == IID_IDropSource) {
+            *object = static_cast<IDropSource*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keyState) override {
+        if (escape) {
+            return DRAGDROP_S_CANCEL;
+        }
+        return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+// The data object the shell itself gives for files of one folder: it offers "Shell IDList Array",
+// CF_HDROP and the file name formats, in the order of the files.
+HRESULT ShellDataObject(const std::vector<std::wstring>& files, IDataObject** data) {
+    std::vector<PIDLIST_ABSOLUTE> lists;
+    HRESULT result = S_OK;
+    for (const std::wstring& file : files) {
+        PIDLIST_ABSOLUTE list = nullptr;
+        result = SHParseDisplayName(file.c_str(), nullptr, &list, 0, nullptr);
+        if (FAILED(result)) {
+            break;
+        }
+        lists.push_back(list);
+    }
+    if (SUCCEEDED(result) && !lists.empty()) {
+        ComRelease<IShellFolder> folder;
+        PCUITEMID_CHILD first = nullptr;
+        result = SHBindToParent(lists[0], IID_IShellFolder, reinterpret_cast<void**>(&folder.p), &first);
+        if (SUCCEEDED(result)) {
+            std::vector<PCUITEMID_CHILD> children;
+            for (PIDLIST_ABSOLUTE list : lists) {
+                children.push_back(ILFindLastID(list));
+            }
+            result = folder.p->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
+                                             IID_IDataObject, nullptr, reinterpret_cast<void**>(data));
+        }
+    }
+    for (PIDLIST_ABSOLUTE list : lists) {
+        CoTaskMemFree(list);
+    }
+    return result;
+}
+
+// A data object that offers one block of one format, as global memory.
+class BlockDataObject : public IDataObject {
+public:
+    BlockDataObject(CLIPFORMAT format, std::string block) : mFormat(format), mBlock(std::move(block)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (riid == IID_IUnknown || riid == IID_IDataObject) {
+            *object = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives until the program ends, whoever still holds it.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) {
+            return DV_E_FORMATETC;
+        }
+        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, mBlock.size());
+        if (memory == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        std::memcpy(GlobalLock(memory), mBlock.data(), mBlock.size());
+        GlobalUnlock(memory);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = memory;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == mFormat && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+        FORMATETC format{mFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        if (direction != DATADIR_GET) {
+            *out = nullptr;
+            return E_NOTIMPL;
+        }
+        return SHCreateStdEnumFmtEtc(1, &format, out);
+    }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    CLIPFORMAT mFormat;
+    std::string mBlock;
+};
+
+// The items as a "Shell IDList Array" alone: the first item's parent folder, then each item
+// relative to it.
+HRESULT ShellItemsDataObject(const std::vector<std::wstring>& items, IDataObject** data) {
+    std::vector<PIDLIST_ABSOLUTE> lists;
+    HRESULT result = S_OK;
+    for (const std::wstring& item : items) {
+        PIDLIST_ABSOLUTE list = nullptr;
+        result = SHParseDisplayName(item.c_str(), nullptr, &list, 0, nullptr);
+        if (FAILED(result)) {
+            break;
+        }
+        lists.push_back(list);
+    }
+    if (SUCCEEDED(result) && !lists.empty()) {
+        PIDLIST_ABSOLUTE parent = ILClone(lists[0]);
+        ILRemoveLastID(parent);
+        std::vector<const ITEMIDLIST*> parts{parent};
+        for (PIDLIST_ABSOLUTE list : lists) {
+            parts.push_back(ILFindLastID(list));
+        }
+        std::string block(sizeof(UINT) * (parts.size() + 1), '\0');
+        const UINT count = static_cast<UINT>(lists.size());
+        std::memcpy(block.data(), &count, sizeof(count));
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const UINT offset = static_cast<UINT>(block.size());
+            std::memcpy(block.data() + sizeof(UINT) * (i + 1), &offset, sizeof(offset));
+            block.append(reinterpret_cast<const char*>(parts[i]), ILGetSize(parts[i]));
+        }
+        CoTaskMemFree(parent);
+        static BlockDataObject object(static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CFSTR_SHELLIDLIST)), block);
+        *data = &object;
+    }
+    for (PIDLIST_ABSOLUTE list : lists) {
+        CoTaskMemFree(list);
+    }
+    return result;
+}
+
+struct DragState {
+    IDataObject* data = nullptr;
+    int exitCode = 6;
+};
+
+LRESULT CALLBACK DragSourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<DragState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_LBUTTONDOWN: {
+        DropSource source;
+        DWORD effect = DROPEFFECT_NONE;
+        const HRESULT result =
+            DoDragDrop(state->data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
+        if (result == DRAGDROP_S_DROP) {
+            std::printf("dropped %lu\n", effect);
+            state->exitCode = 0;
+        } else {
+            std::printf("cancelled 0x%08lx\n", static_cast<unsigned long>(result));
+            state->exitCode = 7;
+        }
+        std::fflush(stdout);
+        DestroyWindow(window);
+        return 0;
+    }
+    case WM_TIMER:
+        std::printf("no press came\n");
+        std::fflush(stdout);
+        DestroyWindow(window);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC dc = BeginPaint(window, &paint);
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+int DragFiles(int x, int y, const std::vector<std::wstring>& files, bool itemsOnly) {
+    DragState state;
+    if (FAILED(itemsOnly ? ShellItemsDataObject(files, &state.data) : ShellDataObject(files, &state.data))) {
+        std::fwprintf(stderr, L"no data object for the files\n");
+        return 2;
+    }
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DragSourceProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = L"E2eDragSource";
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"E2eDragSource", L"E2eDragSource",
+                                        WS_POPUP, x, y, 60, 60, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (window == nullptr) {
+        state.data->Release();
+        return 3;
+    }
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+    SetTimer(window, 1, 120000, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    state.data->Release();
+    return state.exitCode;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -196,9 +429,13 @@ int wmain(int argc, wchar_t** argv) {
         result = PrintWindows(argv[2]);
     } else if (argc == 2 && std::wcscmp(argv[1], L"clipboard") == 0) {
         result = PrintClipboard();
+    } else if (argc >= 5 && std::wcscmp(argv[1], L"drag") == 0) {
+        result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc), false);
+    } else if (argc >= 5 && std::wcscmp(argv[1], L"drag-items") == 0) {
+        result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc), true);
     } else {
-        std::fwprintf(stderr,
-                      L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | windows <class> | clipboard\n");
+        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | windows <class> | clipboard | "
+                              L"drag <x> <y> <file>... | drag-items <x> <y> <item>...\n");
     }
     OleUninitialize();
     return result;
