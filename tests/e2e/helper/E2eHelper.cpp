@@ -1,6 +1,9 @@
 // What end-to-end tests need done inside the Windows world of a prefix, from outside the program:
 //   E2eHelper shortcut <lnk path> <target path>   writes a shell shortcut
 //   E2eHelper target <lnk path>                   prints the path a shortcut points at
+//   E2eHelper unclosable-edge-window              shows a window of the program's edge window
+//                                                 class and title that refuses to close; runs
+//                                                 until it is killed
 // Exit code 0 on success.
 #include <windows.h>
 #include <objbase.h>
@@ -59,6 +62,35 @@ int PrintTarget(const wchar_t* lnk) {
     return 0;
 }
 
+// Stands in for a Tilebay that hangs: it has the edge window's class and title, so whoever
+// looks for the program finds it, but a close message is ignored.
+LRESULT CALLBACK UnclosableProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunUnclosableEdgeWindow() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = UnclosableProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TEdgeForm";
+    if (RegisterClassW(&windowClass) == 0) {
+        return 2;
+    }
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"TEdgeForm", L"Zenpane", WS_POPUP | WS_VISIBLE, 100, 0, 80, 20,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr) {
+        return 3;
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -70,8 +102,10 @@ int wmain(int argc, wchar_t** argv) {
         result = MakeShortcut(argv[2], argv[3]);
     } else if (argc == 3 && std::wcscmp(argv[1], L"target") == 0) {
         result = PrintTarget(argv[2]);
+    } else if (argc == 2 && std::wcscmp(argv[1], L"unclosable-edge-window") == 0) {
+        result = RunUnclosableEdgeWindow();
     } else {
-        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk>\n");
+        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | unclosable-edge-window\n");
     }
     OleUninitialize();
     return result;
