@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test: packages, build folders, the virtual display.
+# Shared by scripts/run, scripts/test and scripts/package: packages, build folders, the virtual display.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_DIR=${TILEBAY_BUILD_DIR:-$ROOT/build}
@@ -6,7 +6,7 @@ HOST_BUILD_DIR=${TILEBAY_HOST_BUILD_DIR:-$ROOT/build-host}
 
 PACKAGES=(
     cmake ninja-build g++ g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev googletest
-    wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei python3
+    wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei python3 nsis
 )
 
 log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }

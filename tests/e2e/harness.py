@@ -30,6 +30,9 @@ SOURCE_DIR = Path(os.environ.get('TILEBAY_SOURCE_DIR', Path(__file__).resolve().
 BUILD_DIR = Path(os.environ.get('TILEBAY_BUILD_DIR', SOURCE_DIR / 'build'))
 EXE = Path(os.environ.get('TILEBAY_EXE', BUILD_DIR / 'Tilebay.exe'))
 HELPER = Path(os.environ.get('TILEBAY_E2E_HELPER', BUILD_DIR / 'tests' / 'e2e' / 'E2eHelper.exe'))
+# What users download, as the build makes it (packaging/): the setup program and the zip.
+SETUP = os.environ.get('TILEBAY_SETUP')
+PORTABLE = os.environ.get('TILEBAY_PORTABLE')
 WINE_SH = SOURCE_DIR / 'scripts' / 'lib' / 'wine.sh'
 TEMPLATE_PREFIX = BUILD_DIR / 'wine' / 'e2e-template'
 ARTIFACTS_DIR = BUILD_DIR / 'e2e-artifacts'
@@ -277,6 +280,17 @@ class Session:
                              text=True, timeout=30).stdout
         match = re.search(r'=\s*(\d+)', out)
         return int(match.group(1)) if match else None
+
+    def reg_query(self, key, name):
+        """The data of a registry value as reg.exe prints it, or None when there is no such value."""
+        out = self.wine_command('reg', 'query', key, '/v', name)
+        if out.returncode != 0:
+            return None
+        match = re.search(rf'^\s+{re.escape(name)}\s+REG_\w+\s+(.*?)\s*$', out.stdout, re.M)
+        return match.group(1) if match else None
+
+    def reg_key_exists(self, key):
+        return self.wine_command('reg', 'query', key).returncode == 0
 
     def wine_command(self, *args, timeout=60):
         # Wine's own programs answer in the code page of the locale, which need not be UTF-8.

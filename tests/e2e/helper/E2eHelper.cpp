@@ -9,6 +9,9 @@
 //       and when the drag ends it prints "dropped <effect>" or "cancelled", and exits
 //   E2eHelper drag-items <x> <y> <item>...        the same with the shell items (parsing names,
 //       all under one folder) offered only as "Shell IDList Array", as for items without files
+//   E2eHelper unclosable-edge-window              shows a window of the program's edge window
+//                                                 class and title that refuses to close; runs
+//                                                 until it is killed
 // Exit code 0 on success. JSON output is ASCII: other characters are written as \uXXXX.
 #include <windows.h>
 #include <objbase.h>
@@ -414,6 +417,35 @@ int DragFiles(int x, int y, const std::vector<std::wstring>& files, bool itemsOn
     return state.exitCode;
 }
 
+// Stands in for a Tilebay that hangs: it has the edge window's class and title, so whoever
+// looks for the program finds it, but a close message is ignored.
+LRESULT CALLBACK UnclosableProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunUnclosableEdgeWindow() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = UnclosableProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TEdgeForm";
+    if (RegisterClassW(&windowClass) == 0) {
+        return 2;
+    }
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"TEdgeForm", L"Zenpane", WS_POPUP | WS_VISIBLE, 100, 0, 80, 20,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr) {
+        return 3;
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -433,9 +465,11 @@ int wmain(int argc, wchar_t** argv) {
         result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc), false);
     } else if (argc >= 5 && std::wcscmp(argv[1], L"drag-items") == 0) {
         result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc), true);
+    } else if (argc == 2 && std::wcscmp(argv[1], L"unclosable-edge-window") == 0) {
+        result = RunUnclosableEdgeWindow();
     } else {
         std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | windows <class> | clipboard | "
-                              L"drag <x> <y> <file>... | drag-items <x> <y> <item>...\n");
+                              L"drag <x> <y> <file>... | drag-items <x> <y> <item>... | unclosable-edge-window\n");
     }
     OleUninitialize();
     return result;
