@@ -69,13 +69,13 @@ def verdict(ok):
 
 
 class Bench:
-    def __init__(self, sizes, smoke):
+    def __init__(self, sizes, smoke, logs_icons=None):
         self.sizes = sizes
         self.smoke = smoke
         self.rows = []
         self.details = []
         self.failures = []
-        self.logs_icons = sb.program_logs_icons()
+        self.logs_icons = sb.program_logs_icons() if logs_icons is None else logs_icons
         self.shared = None
 
     def open_session(self):
@@ -282,12 +282,12 @@ def main():
 
     started = time.monotonic()
     load = ' '.join(f'{x:.1f}' for x in os.getloadavg())
-    bench = Bench(SMOKE if args.smoke else FULL, args.smoke)
     for missing in (harness.EXE, sb.MINIMAL, BENCH_DIR / 'views_paint_bench.exe',
                     BENCH_DIR / 'group_store_bench.exe', harness.HELPER):
         if not Path(missing).is_file():
             print(f'{missing} is missing: build first', file=sys.stderr)
             return 1
+    bench = Bench(SMOKE if args.smoke else FULL, args.smoke)
     sizes = bench.sizes
     try:
         bench.run('no groups: first paint, memory', bench.empty_panel, 'First paint, no groups')
