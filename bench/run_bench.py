@@ -211,14 +211,17 @@ class Bench:
                                  BENCH_LINKS=str(s.links), BENCH_RUNS=str(s.paint_runs))
         label = f'{self.shortcuts(s.groups)} shortcuts'
         full = re.search(r'^full paint .*?median ([\d.]+) ms', out, re.M)
-        hover = re.search(r'^hover repaint .*?\((\d+x\d+) px repainted\): median ([\d.]+) ms', out, re.M)
+        # "hover repaint between two cells (WxH px repainted): median ..." or, without the area,
+        # "hover repaint of one cell: median ...".
+        hover = re.search(r'^hover repaint [^:(]*(?:\((\d+x\d+) px repainted\))?: median ([\d.]+) ms', out, re.M)
         if not full or not hover:
             raise AssertionError(f'views_paint_bench printed no medians: {out.strip()[-300:]}')
         full_ms, hover_ms = float(full[1]), float(hover[2])
         runs = f'median of {s.paint_runs}'
         self.rows.append(Row(f'Full repaint, {label} ({runs})', f'{full_ms:.2f} ms', goal='< 8 ms',
                              met=self.judge(full_ms < 8)))
-        self.rows.append(Row(f'Hover repaint, {label} ({runs}, {hover[1]} px)', f'{hover_ms:.3f} ms',
+        area = f', {hover[1]} px' if hover[1] else ''
+        self.rows.append(Row(f'Hover repaint, {label} ({runs}{area})', f'{hover_ms:.3f} ms',
                              goal='< 1 ms', met=self.judge(hover_ms < 1)))
 
     def store(self, session):
