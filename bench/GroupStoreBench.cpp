@@ -1,7 +1,8 @@
 // Loads and saves group stores of growing size and prints the times, beside the same load done
 // through GetPrivateProfileStringW key by key. Run by hand:
-//   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe
-// Each store has 50 shortcuts per group, and every shortcut file exists in the Data folder.
+//   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe [--no-profile] [GROUPS...]
+// Each store has 50 shortcuts per group, and every shortcut file exists in the Data folder; by
+// default the stores have 20, 50, 100 and 200 groups (1,000 to 10,000 shortcuts).
 
 #include "foundation/win32/DataFolder.h"
 #include "model/OrvexModel.h"
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -90,11 +92,26 @@ std::size_t LoadThroughProfileFunctions(const std::wstring& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool withProfile = !(argc > 1 && std::string(argv[1]) == "--no-profile");
+    bool withProfile = true;
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--no-profile") {
+            withProfile = false;
+        } else if (const int groups = std::atoi(arg.c_str()); groups > 0 && groups <= 10000) {
+            sizes.push_back(groups);
+        } else {
+            std::fprintf(stderr, "not a group count between 1 and 10000: %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    if (sizes.empty()) {
+        sizes = {20, 50, 100, 200};
+    }
     const std::wstring folder = MakeFolder();
     std::printf("%8s %8s %10s %10s %14s %18s\n", "groups", "links", "save ms", "load ms", "load us/link",
                 withProfile ? "profile load ms" : "");
-    for (const int groups : {25, 50, 100, 200}) {
+    for (const int groups : sizes) {
         const int links = groups * LinksPerGroup;
         EnsureShortcutFiles(folder, links);
 

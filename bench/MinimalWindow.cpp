@@ -1,11 +1,15 @@
 // The yardstick of start-up time: the least a Win32 program does to show a painted window. It
 // opens one window, paints it, and prints the local time at which the first paint was done, in
-// the form "yyyy-mm-dd hh:mm:ss.mmm", then closes.
+// the form "yyyy-mm-dd hh:mm:ss.mmm", then closes; with --stay it stays open until it is closed
+// (for its resident memory to be read).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
+
+bool gStay = false;
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
@@ -21,7 +25,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             std::printf("%04d-%02d-%02d %02d:%02d:%02d.%03d\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
                         t.wSecond, t.wMilliseconds);
             std::fflush(stdout);
-            PostMessageW(window, WM_CLOSE, 0, 0);
+            if (!gStay) {
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            }
         }
         return 0;
     }
@@ -34,7 +40,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    gStay = argc > 1 && std::strcmp(argv[1], "--stay") == 0;
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);

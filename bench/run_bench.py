@@ -1,0 +1,331 @@
+#!/usr/bin/env python3
+"""Runs every benchmark under Wine and prints one table with the goals beside the results.
+
+    python3 bench/run_bench.py [--smoke] [--out FILE] [--build TEXT]
+
+Rows: start to first paint (no groups; 2,000 shortcuts with a cold and a warm icon cache), each
+as a median beside the minimal program started in turn; the time until every icon of 2,000
+shortcuts is shown on a first start; a full and a hover repaint of 2,000 shortcuts
+(views_paint_bench); group store load and save at 1,000 and 10,000 shortcuts beside the load
+through the profile functions (group_store_bench); resident memory and GDI and USER object counts
+with 0, 2,000 and 10,000 shortcuts. --smoke runs all of it once with tiny sizes, judges no goal
+and fails only when a benchmark cannot run. --out writes the table with the date and the machine
+(scripts/bench writes bench/RESULTS.md).
+"""
+
+import argparse
+import datetime
+import os
+import re
+import statistics
+import subprocess
+import sys
+import time
+import traceback
+from dataclasses import dataclass
+from pathlib import Path
+
+import startup_bench as sb
+from startup_bench import harness
+
+BENCH_DIR = harness.BUILD_DIR / 'bench'
+
+
+@dataclass
+class Sizes:
+    rounds: int  # starts per first-paint median
+    icon_starts: int  # first starts that wait for every icon
+    groups: int  # the 2,000-shortcut layout: groups x links
+    links: int
+    big_groups: int  # the 10,000-shortcut layout
+    icons_timeout: float
+    big_timeout: float
+    paint_runs: int
+    store_groups: tuple  # group counts of 50 shortcuts
+
+
+FULL = Sizes(rounds=10, icon_starts=3, groups=50, links=40, big_groups=250, icons_timeout=120, big_timeout=300,
+             paint_runs=60, store_groups=(20, 200))
+SMOKE = Sizes(rounds=1, icon_starts=1, groups=2, links=3, big_groups=4, icons_timeout=15, big_timeout=60,
+              paint_runs=2, store_groups=(1, 2))
+
+
+@dataclass
+class Row:
+    measure: str
+    tilebay: str
+    minimal: str = ''
+    relation: str = ''
+    goal: str = '-'
+    met: str = 'n/a'
+
+
+def ms(seconds):
+    return f'{seconds * 1000:.0f} ms'
+
+
+def verdict(ok):
+    return 'met' if ok else 'not met'
+
+
+class Bench:
+    def __init__(self, sizes, smoke, logs_icons=None):
+        self.sizes = sizes
+        self.smoke = smoke
+        self.rows = []
+        self.details = []
+        self.failures = []
+        self.logs_icons = sb.program_logs_icons() if logs_icons is None else logs_icons
+        self.shared = None
+
+    def open_session(self):
+        """The prefix every part runs in: made once, so that the one-time costs of a new prefix (its
+        first program, font caches) fall on a warm-up start rather than on a measured one."""
+        if self.shared is None:
+            self.shared = sb.new_session()
+        return self.shared
+
+    def stop(self):
+        if self.shared is not None:
+            self.shared.stop()
+            self.shared = None
+
+    def judge(self, ok):
+        return 'not judged (smoke)' if self.smoke else verdict(ok)
+
+    def run(self, title, action, *row_names):
+        """Runs one benchmark; when it cannot run, its rows say so and the run goes on."""
+        print(f'== {title}', file=sys.stderr, flush=True)
+        started = time.monotonic()
+        try:
+            action()
+        except Exception as error:  # noqa: BLE001 - reported in the table and the exit status
+            traceback.print_exc()
+            self.failures.append(f'{title}: {error}')
+            for name in row_names:
+                self.rows.append(Row(name, f'failed: {str(error).splitlines()[0][:80]}', met='n/a'))
+        print(f'   {time.monotonic() - started:.0f} s', file=sys.stderr, flush=True)
+
+    def shortcuts(self, groups):
+        return f'{groups * self.sizes.links:,}'
+
+    # Start-up --------------------------------------------------------------------------------
+
+    def startup_row(self, label, minimal, tilebay):
+        ratio = tilebay / minimal
+        self.rows.append(Row(f'First paint, {label} (median of {self.sizes.rounds})', ms(tilebay), ms(minimal),
+                             f'{ratio:.2f} x', '<= 1.5 x minimal', self.judge(ratio <= 1.5)))
+
+    def memory_rows(self, label, minimal, start, goal_rss=False, goal_objects=False):
+        relation = f'+{start.rss - minimal.rss:.1f} MiB' if start.rss and minimal.rss else ''
+        row = Row(f'Resident memory, {label}', f'{start.rss:.1f} MiB' if start.rss else 'n/a',
+                  f'{minimal.rss:.1f} MiB' if minimal.rss else 'n/a', relation)
+        if goal_rss:
+            row.goal = '<= minimal + 24 MiB'
+            row.met = self.judge(start.rss - minimal.rss <= 24) if relation else 'n/a'
+        self.rows.append(row)
+        objects = Row(f'GDI / USER objects, {label}',
+                      f'{start.gdi} / {start.user}' if start.gdi is not None else start.icons_note)
+        if goal_objects:
+            objects.goal = '< 1,000 each'
+            objects.met = self.judge(start.gdi < 1000 and start.user < 1000) if start.gdi is not None else 'n/a'
+        self.rows.append(objects)
+
+    def empty_panel(self):
+        session = self.open_session()
+        sb.prepare_layout(session, 0, 0)
+        minimal, tilebay = sb.alternate(session, self.sizes.rounds, warm_up=not self.smoke)
+        self.startup_row('no groups', minimal, tilebay)
+        minimal_memory = sb.time_minimal(session, memory=True)
+        start = sb.time_tilebay(session, icons_timeout=10, memory=True, logs_icons=self.logs_icons)
+        self.memory_rows('no groups', minimal_memory, start)
+
+    def medium_panel(self):
+        s = self.sizes
+        label = f'{self.shortcuts(s.groups)} shortcuts'
+        session = self.open_session()
+        sb.prepare_layout(session, s.groups, s.links)
+        timeout = max(120.0, s.icons_timeout)
+        minimal, tilebay = sb.alternate(session, s.rounds, lambda: sb.delete_icon_cache(session), timeout,
+                                        warm_up=not self.smoke)
+        self.startup_row(f'{label}, cold icon cache', minimal, tilebay)
+
+        # First starts that wait for every icon; the last one leaves the cache the warm starts use.
+        icons, rss, minimal_rss, start = [], [], [], None
+        for _ in range(s.icon_starts):
+            minimal_rss.append(sb.time_minimal(session, memory=True).rss)
+            sb.delete_icon_cache(session)
+            start = sb.time_tilebay(session, s.icons_timeout, memory=True, paint_timeout=timeout,
+                                    logs_icons=self.logs_icons)
+            rss.append(start.rss)
+            if start.icons is not None:
+                icons.append(start.icons)
+        if icons:
+            shown = f'{ms(statistics.median(icons))} (median of {len(icons)}, {start.shortcuts} shortcuts)'
+        else:
+            shown = start.icons_note
+        self.rows.append(Row(f'Every icon shown, {label}, first start', shown))
+        start.rss = statistics.median(rss) if all(rss) else None
+        self.memory_rows(label, sb.MinimalStart(0, statistics.median(minimal_rss) if all(minimal_rss) else None),
+                         start, goal_rss=True)
+
+        minimal, tilebay = sb.alternate(session, s.rounds, paint_timeout=timeout, warm_up=not self.smoke)
+        self.startup_row(f'{label}, warm icon cache', minimal, tilebay)
+
+    def large_panel(self):
+        s = self.sizes
+        session = self.open_session()
+        sb.prepare_layout(session, s.big_groups, s.links)
+        minimal = sb.time_minimal(session, memory=True)
+        start = sb.time_tilebay(session, s.big_timeout, memory=True, paint_timeout=s.big_timeout,
+                                logs_icons=self.logs_icons)
+        label = f'{self.shortcuts(s.big_groups)} shortcuts'
+        self.memory_rows(label, minimal, start, goal_objects=True)
+        self.details.append(f'{label}: first paint after {ms(start.first_paint)}, every icon shown: '
+                            f'{ms(start.icons) if start.icons is not None else start.icons_note}')
+
+    # Programs that time themselves -----------------------------------------------------------
+
+    def bench_program(self, session, name, *args, **env):
+        # Output goes to a file, not a pipe: Wine's services that the program may start keep the
+        # handles they inherit, and a pipe would never reach its end.
+        output = session.root / f'{name}.out'
+        with open(output, 'wb') as sink:
+            code = subprocess.run([session.wine, str(BENCH_DIR / f'{name}.exe'), *map(str, args)],
+                                  env=session.environment(**env), cwd=str(session.prefix), stdout=sink,
+                                  stderr=subprocess.STDOUT, timeout=900).returncode
+        text = output.read_bytes().decode('utf-8', 'replace').replace('\r\n', '\n')
+        if code != 0:
+            raise AssertionError(f'{name} failed ({code}): {text.strip()[-300:]}')
+        self.details.append(f'{name} {" ".join(map(str, args))}'.strip() + ':\n' + text.rstrip())
+        return text
+
+    def native(self):
+        session = self.open_session()
+        self.run('views_paint_bench', lambda: self.paint(session), 'Full repaint', 'Hover repaint')
+        self.run('group_store_bench', lambda: self.store(session), 'Group store')
+
+    def paint(self, session):
+        s = self.sizes
+        out = self.bench_program(session, 'views_paint_bench', BENCH_GROUPS=str(s.groups),
+                                 BENCH_LINKS=str(s.links), BENCH_RUNS=str(s.paint_runs))
+        label = f'{self.shortcuts(s.groups)} shortcuts'
+        full = re.search(r'^full paint .*?median ([\d.]+) ms', out, re.M)
+        # "hover repaint between two cells (WxH px repainted): median ..." or, without the area,
+        # "hover repaint of one cell: median ...".
+        hover = re.search(r'^hover repaint [^:(]*(?:\((\d+x\d+) px repainted\))?: median ([\d.]+) ms', out, re.M)
+        if not full or not hover:
+            raise AssertionError(f'views_paint_bench printed no medians: {out.strip()[-300:]}')
+        full_ms, hover_ms = float(full[1]), float(hover[2])
+        runs = f'median of {s.paint_runs}'
+        self.rows.append(Row(f'Full repaint, {label} ({runs})', f'{full_ms:.2f} ms', goal='< 8 ms',
+                             met=self.judge(full_ms < 8)))
+        area = f', {hover[1]} px' if hover[1] else ''
+        self.rows.append(Row(f'Hover repaint, {label} ({runs}{area})', f'{hover_ms:.3f} ms',
+                             goal='< 1 ms', met=self.judge(hover_ms < 1)))
+
+    def store(self, session):
+        out = self.bench_program(session, 'group_store_bench', *self.sizes.store_groups)
+        rows = re.findall(r'^\s*(\d+)\s+(\d+)\s+([\d.]+)\s+([\d.]+)\s+([\d.]+)\s+(\S+)', out, re.M)
+        if len(rows) != len(self.sizes.store_groups):
+            raise AssertionError(f'group_store_bench printed {len(rows)} sizes: {out.strip()[-300:]}')
+        per_link = {}
+        for _, links, save, load, us, profile in rows:
+            per_link[int(links)] = float(us)
+        smallest, largest = min(per_link), max(per_link)
+        linear = per_link[largest] <= 1.5 * per_link[smallest]
+        for _, links, save, load, us, profile in rows:
+            n = int(links)
+            row = Row(f'Group store load, {n:,} shortcuts', f'{float(load):.1f} ms ({float(us):.1f} us each)',
+                      relation=f'profile functions: {profile} ms')
+            if n == largest:
+                row.goal = f'< 100 ms, linear from {smallest:,}'
+                row.met = self.judge(float(load) < 100 and linear)
+            self.rows.append(row)
+            self.rows.append(Row(f'Group store save, {n:,} shortcuts', f'{float(save):.1f} ms'))
+
+    # Output ----------------------------------------------------------------------------------
+
+    ORDER = ('First paint', 'Every icon', 'Full repaint', 'Hover repaint', 'Group store load', 'Group store save',
+             'Group store', 'Resident memory', 'GDI / USER')
+
+    def table(self):
+        def rank(row):
+            for i, prefix in enumerate(self.ORDER):
+                if row.measure.startswith(prefix):
+                    return i
+            return len(self.ORDER)
+        rows = sorted(self.rows, key=rank)  # stable: sizes stay in the order they were measured
+        lines = ['| Measure | Tilebay | Minimal program | Ratio / beside | Goal | Goal met |',
+                 '|---|---|---|---|---|---|']
+        for r in rows:
+            lines.append(f'| {r.measure} | {r.tilebay} | {r.minimal} | {r.relation} | {r.goal} | {r.met} |')
+        return '\n'.join(lines)
+
+
+def machine():
+    model = 'unknown CPU'
+    try:
+        for line in Path('/proc/cpuinfo').read_text().splitlines():
+            if line.startswith('model name'):
+                model = line.split(':', 1)[1].strip()
+                break
+    except OSError:
+        pass
+    wine = subprocess.run([harness._wine_binary(), '--version'], capture_output=True, text=True).stdout.strip()
+    return f'{model}, {os.cpu_count()} cores, {wine or "unknown Wine"}'
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--smoke', action='store_true', help='tiny sizes, one start each; judges no goal')
+    parser.add_argument('--out', type=Path, help='also write the table with the date and machine here')
+    parser.add_argument('--build', default=f'{harness.BUILD_DIR}', help='what build is measured, for the record')
+    args = parser.parse_args()
+
+    started = time.monotonic()
+    load = ' '.join(f'{x:.1f}' for x in os.getloadavg())
+    for missing in (harness.EXE, sb.MINIMAL, BENCH_DIR / 'views_paint_bench.exe',
+                    BENCH_DIR / 'group_store_bench.exe', harness.HELPER):
+        if not Path(missing).is_file():
+            print(f'{missing} is missing: build first', file=sys.stderr)
+            return 1
+    bench = Bench(SMOKE if args.smoke else FULL, args.smoke)
+    sizes = bench.sizes
+    try:
+        bench.run('no groups: first paint, memory', bench.empty_panel, 'First paint, no groups')
+        bench.native()
+        bench.run(f'{bench.shortcuts(sizes.groups)} shortcuts: first paint cold and warm, every icon, memory',
+                  bench.medium_panel, f'First paint, {bench.shortcuts(sizes.groups)} shortcuts')
+        bench.run(f'{bench.shortcuts(sizes.big_groups)} shortcuts: memory and objects', bench.large_panel,
+                  f'Resident memory, {bench.shortcuts(sizes.big_groups)} shortcuts')
+    finally:
+        bench.stop()
+    elapsed = time.monotonic() - started
+
+    when = datetime.datetime.now(datetime.timezone.utc).strftime('%Y-%m-%d %H:%M UTC')
+    head = [f'Date: {when}', f'Machine: {machine()}, load average {load} at the start', f'Build: {args.build}',
+            f'Run: {"smoke (tiny sizes, goals not judged)" if args.smoke else "full"}, {elapsed / 60:.1f} min']
+    if not bench.logs_icons:
+        head.append('This program does not log "All icons shown", so the icon times and the object counts are n/a.')
+    table = bench.table()
+    print('\n'.join(head) + '\n\n' + table)
+    for failure in bench.failures:
+        print(f'FAILED: {failure}', file=sys.stderr)
+    if args.out:
+        details = '\n\n'.join(bench.details)
+        args.out.write_text(
+            '# Benchmark results\n\nThe latest output of `./scripts/bench` (rerun it to refresh this file).\n\n' +
+            '\n'.join(f'- {line}' for line in head) + '\n\n' + table + '\n\n' +
+            'First paint is the time from starting the process to the end of its first paint. Resident memory '
+            'is the resident set of the Wine process (Wine itself takes most of the minimal program\'s). The '
+            'panel has its first-start size (1720 x 780); the layouts are groups of 40 shortcuts ten in a row, '
+            '170 px apart with 150 px between rows, so that the cards of the first 50 groups overlap on the '
+            'panel as on a crowded one (no panel has room for 2,000 large cells side by side) and the groups '
+            'beyond them lie below it. The shortcuts are copies of four shortcut files to four programs.\n\n'
+            '## Output of the benchmark programs\n\n```\n' + details + '\n```\n')
+    return 1 if bench.failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
