@@ -89,6 +89,7 @@ std::string Encode(const Contents& contents) {
     const std::size_t pictureCount = std::min(contents.pictures.size(), MaxPictures);
     std::string entries;
     std::uint32_t entryCount = 0;
+    const std::size_t roomForEntries = MaxFileBytes - HeaderSize - pictureCount * PictureBytes;
     for (const Entry& entry : contents.entries) {
         if (entryCount == MaxEntries) {
             break;
@@ -100,6 +101,9 @@ std::string Encode(const Contents& contents) {
         const std::string displayName = Tessel::Common::Utf16ToUtf8(entry.displayName);
         if (name.empty() || name.size() > MaxNameBytes || displayName.size() > MaxNameBytes) {
             continue;
+        }
+        if (entries.size() + EntryFixedBytes + name.size() + displayName.size() > roomForEntries) {
+            break;
         }
         PutU64(entries, entry.fileSize);
         PutU64(entries, entry.writeTime);
@@ -141,6 +145,9 @@ std::string Encode(const Contents& contents) {
 ReadResult Decode(std::string_view bytes) {
     if (bytes.size() < HeaderSize) {
         return Refused(L"shorter than its header (" + std::to_wstring(bytes.size()) + L" bytes)");
+    }
+    if (bytes.size() > MaxFileBytes) {
+        return Refused(L"larger than a cache may be (" + std::to_wstring(bytes.size()) + L" bytes)");
     }
     if (std::memcmp(bytes.data(), Magic, sizeof(Magic)) != 0) {
         return Refused(L"not an icon cache file");

@@ -32,11 +32,13 @@ inline constexpr std::size_t SmallPixelCount = SmallSize * SmallSize;
 inline constexpr std::size_t PicturePixelCount = LargePixelCount + SmallPixelCount;
 inline constexpr std::size_t HeaderSize = 40;
 
-// The bounds of a cache file: about 20 MiB of pictures and 64 Ki entries. A cache is written
-// within them (what does not fit is looked up again next time) and a file beyond them is refused.
+// The bounds of a cache file: about 20 MiB of pictures, 64 Ki entries and 64 MiB in all. A cache
+// is written within them (what does not fit is looked up again next time) and a file beyond them
+// is refused.
 inline constexpr std::size_t MaxPictures = 4096;
 inline constexpr std::size_t MaxEntries = 65536;
 inline constexpr std::size_t MaxNameBytes = 1024;
+inline constexpr std::size_t MaxFileBytes = 64u << 20;
 
 inline constexpr std::uint32_t NoPicture = 0xFFFFFFFFu;
 
@@ -61,8 +63,9 @@ struct Contents {
 };
 
 // The file's bytes for contents. What lies beyond the bounds is left out: pictures past
-// MaxPictures (and the entries that use them), entries past MaxEntries, entries whose picture
-// index names no picture, and entries whose names are empty or longer than MaxNameBytes in UTF-8.
+// MaxPictures (and the entries that use them), entries past MaxEntries or MaxFileBytes, entries
+// whose picture index names no picture, and entries whose names are empty or longer than
+// MaxNameBytes in UTF-8.
 std::string Encode(const Contents& contents);
 
 struct ReadResult {

@@ -107,6 +107,7 @@ TEST(IconCacheFile, DamagedFilesAreRefusedWhole) {
         {"cut inside the last entry", good.substr(0, good.size() - 1)},
         {"a byte more", good + "x"},
         {"random bytes", randomBytes},
+        {"larger than any cache", good + std::string(MaxFileBytes, '\0')},
         {"another kind of file", "[Group]\r\nGroupCount=1\r\n" + std::string(40, ' ')},
         {"a pixel changed", flippedPixel},
         {"a header byte changed", flippedHeader},
