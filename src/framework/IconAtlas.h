@@ -32,6 +32,8 @@ public:
         bool Empty() const { return mAtlas == nullptr; }
         explicit operator bool() const { return !Empty(); }
         bool operator==(const Ref& other) const { return mAtlas == other.mAtlas && mSlot == other.mSlot; }
+        // The icon's place in its atlas, the same for every Ref to the same pixels; -1 when empty.
+        int Slot() const { return mSlot; }
 
         // Blends the icon over dc with its top-left corner at (x, y); nothing when empty.
         void Draw(HDC dc, int x, int y) const;

@@ -33,6 +33,19 @@ G::Point FromPOINT(const POINT& p) {
     return G::Point{p.x, p.y};
 }
 
+// What a cell shows until its shortcut's icon is known: a faint rounded square where the icon
+// will be, lighter than any picture behind it, and no name.
+void PaintPlaceholder(HDC dc, int x, int y, int size) {
+    static const Tessel::Common::UniqueBrush fill(CreateSolidBrush(RGB(236, 238, 240)));
+    static const Tessel::Common::UniquePen edge(CreatePen(PS_SOLID, 1, RGB(214, 218, 222)));
+    const HGDIOBJ oldBrush = SelectObject(dc, fill.Get());
+    const HGDIOBJ oldPen = SelectObject(dc, edge.Get());
+    const int inset = size / 8;
+    RoundRect(dc, x + inset, y + inset, x + size - inset, y + size - inset, size / 4, size / 4);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+}
+
 } // namespace
 
 LinkGroupView::LinkGroupView()
@@ -57,8 +70,6 @@ void LinkGroupView::ReloadFromModel() {
     mBounds.left = settings.X();
     mBounds.top = settings.Y();
     mCells.assign(mModel->GetLinks().size(), G::Rect{});
-    mCellIcons.clear();
-    mCellIcons.resize(mCells.size());
 }
 
 RECT LinkGroupView::GetBodyRect() const {
@@ -226,7 +237,7 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
     }
     const LinkGroupSettings& settings = mModel->GetSettings();
     const auto& links = mModel->GetLinks();
-    const int count = static_cast<int>(std::min({links.size(), mCells.size(), mCellIcons.size()}));
+    const int count = static_cast<int>(std::min(links.size(), mCells.size()));
     const bool leftButton = IsLeftButtonDown && IsLeftButtonDown();
     const HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -258,20 +269,16 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
         }
 
         LinkItemModel* link = &*links[i];
-        const int size = small ? G::SmallIconSize : G::LargeIconSize;
-        const HICON icon = small ? link->GetSmallIcon() : link->GetLargeIcon();
-        CellIcon& cellIcon = mCellIcons[i];
-        if (cellIcon.source != icon) {
-            cellIcon.source = icon;
-            cellIcon.image.AssignIcon(icon, size, size);
-        }
         const int iconX = cell.left + iconOffset.x;
         const int iconY = cell.top + iconOffset.y;
-        if (!cellIcon.image.Empty()) {
-            cellIcon.image.Draw(dc, iconX, iconY);
-        } else if (icon != nullptr) {
-            DrawIconEx(dc, iconX, iconY, icon, size, size, 0, nullptr, DI_NORMAL | DI_COMPAT);
+        if (!link->HasLook()) {
+            if (OnLinkWithoutLook) {
+                OnLinkWithoutLook(link);
+            }
+            PaintPlaceholder(dc, iconX, iconY, small ? G::SmallIconSize : G::LargeIconSize);
+            continue;
         }
+        (small ? link->SmallIconRef() : link->LargeIconRef()).Draw(dc, iconX, iconY);
 
         // Names are plain text: "&" is a character, not an accelerator mark.
         if (small || settings.IsTitleVisible()) {
@@ -280,6 +287,13 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
             canvas.TextRect(text, link->DisplayName(),
                             (small ? 0 : DT_CENTER) | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE);
         }
+    }
+}
+
+void LinkGroupView::InvalidateCell(HWND window, int index) {
+    if (window != nullptr && index >= 0 && index < static_cast<int>(mCells.size())) {
+        const RECT cell = GetCellRect(index);
+        InvalidateRect(window, &cell, FALSE);
     }
 }
 
@@ -362,7 +376,9 @@ void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
             mDragDropManager->SetDragImageSize(G::LargeIconSize, G::LargeIconSize);
             mDragDropManager->SetDragPosition(p.x, p.y);
             mDragIndex = index;
-            mDragIcon = link->GetLargeIcon();
+            // An icon handle is made for the drag image only, and ends with the next drag.
+            mDragIcon =
+                link->HasLook() ? link->LargeIconRef().MakeIconHandle() : LinkItemModel::LoadIcon(link->Path(), false);
             mDragPath = link->Path();
         }
         return;
