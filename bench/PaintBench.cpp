@@ -121,10 +121,37 @@ int main() {
             times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
         }
     }
+    // A hover change repaints the two cells it touches: here one cell of a group in the middle.
+    std::vector<double> hoverTimes;
+    if (!views.empty() && views[views.size() / 2]->GetCellCount() > 0) {
+        LinkGroupView& group = *views[views.size() / 2];
+        const RECT cell = group.GetCellRect(group.GetCellCount() / 2);
+        const RECT area{cell.left - GroupGeometry::InsertionBarWidth, cell.top, cell.right, cell.bottom};
+        for (int run = 0; run < Runs + 5; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            const int saved = SaveDC(target.Dc());
+            IntersectClipRect(target.Dc(), area.left, area.top, area.right, area.bottom);
+            root.Paint(target.Dc(), &area);
+            RestoreDC(target.Dc(), saved);
+            GdiFlush();
+            const auto end = std::chrono::steady_clock::now();
+            if (run >= 5) {
+                hoverTimes.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+            }
+        }
+        std::sort(hoverTimes.begin(), hoverTimes.end());
+    }
+
     std::sort(times.begin(), times.end());
     std::printf("full paint of %d groups x %d shortcuts at %dx%d: median %.2f ms, min %.2f ms, "
                 "90th percentile %.2f ms, max %.2f ms (%d paints)\n",
                 Groups, LinksPerGroup, Width, Height, times[times.size() / 2], times.front(),
                 times[times.size() * 9 / 10], times.back(), Runs);
+    if (!hoverTimes.empty()) {
+        std::printf("hover repaint of one cell: median %.3f ms, min %.3f ms, 90th percentile %.3f ms, max %.3f ms "
+                    "(%d paints)\n",
+                    hoverTimes[hoverTimes.size() / 2], hoverTimes.front(), hoverTimes[hoverTimes.size() * 9 / 10],
+                    hoverTimes.back(), Runs);
+    }
     return 0;
 }

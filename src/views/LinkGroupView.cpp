@@ -231,7 +231,7 @@ void LinkGroupView::PaintOnDc(HDC dc, const RECT* update) {
     RestoreDC(dc, saved);
 }
 
-void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
+void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
     if (mModel == nullptr) {
         return;
     }
@@ -255,6 +255,12 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
 
     for (int i = 0; i < count; ++i) {
         const RECT cell = GetCellRect(i);
+        // Only the cells the repaint touches are drawn (with the insertion bar left of a cell).
+        const RECT reach{cell.left - G::InsertionBarWidth, cell.top, cell.right, cell.bottom};
+        RECT overlap;
+        if (update != nullptr && !IntersectRect(&overlap, &reach, update)) {
+            continue;
+        }
         RECT textCell = cell;
         if (!leftButton && mHoverIndex == i) {
             FillRect(dc, &cell, gray);
@@ -306,17 +312,39 @@ bool LinkGroupView::UpdateHover(POINT point) {
     return changed;
 }
 
+RECT LinkGroupView::HoverArea(int index) const {
+    const int count = static_cast<int>(mCells.size());
+    if (count == 0 || index < 0 || index > count) {
+        return RECT{0, 0, 0, 0};
+    }
+    // Past the last cell the insertion bar stands at the last cell's right edge.
+    RECT area = GetCellRect(std::min(index, count - 1));
+    area.left -= G::InsertionBarWidth;
+    return area;
+}
+
+void LinkGroupView::InvalidateHover(HWND window, int previous) const {
+    for (const int index : {previous, mHoverIndex}) {
+        const RECT area = HoverArea(index);
+        if (!IsRectEmpty(&area)) {
+            InvalidateIn(window, area);
+        }
+    }
+}
+
 void LinkGroupView::MouseEnter(const ViewMouseArgs* args) {
+    const int previous = mHoverIndex;
     if (UpdateHover(args->position)) {
-        InvalidateIn(args->window, mBounds);
+        InvalidateHover(args->window, previous);
     }
 }
 
 void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
+    const int previous = mHoverIndex;
     if (!UpdateHover(args->position)) {
         return;
     }
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
     if (!IsLinkIndex(mHoverIndex)) {
         return;
     }
@@ -333,16 +361,19 @@ void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
 }
 
 void LinkGroupView::MouseLeave(const ViewMouseArgs* args) {
+    const int previous = mHoverIndex;
     mHoverIndex = HoverNone;
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
     if (OnHideToolTip) {
         OnHideToolTip();
     }
 }
 
 void LinkGroupView::DragEnter(const ViewDragArgs* args) {
+    const int previous = mHoverIndex;
+    // The side may change within one cell, so the bar's cells are repainted on every move.
     UpdateHover(args->position);
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
 }
 
 void LinkGroupView::DragOver(const ViewDragArgs* args) {
@@ -350,8 +381,9 @@ void LinkGroupView::DragOver(const ViewDragArgs* args) {
 }
 
 void LinkGroupView::DragLeave(const ViewDragArgs* args) {
+    const int previous = mHoverIndex;
     mHoverIndex = HoverNone;
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
 }
 
 void LinkGroupView::BeginDrag(const ViewDragArgs* args) {

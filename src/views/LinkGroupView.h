@@ -112,6 +112,10 @@ private:
     void ResizeToContent();
     // Takes the cell and side under the point as the hovered one; true when the cell changed.
     bool UpdateHover(POINT point);
+    // The panel area that shows the hover or insertion feedback of a hover index; empty for none.
+    RECT HoverArea(int index) const;
+    // Asks for a repaint of the feedback of the previous and the current hover index only.
+    void InvalidateHover(HWND window, int previous) const;
     GroupGeometry::Rect Bounds() const;
 
     LinkGroupModel* mModel = nullptr;
