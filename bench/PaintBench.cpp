@@ -3,7 +3,7 @@
 // many paints. The goal is well under one frame at 60 Hz (16 ms).
 //
 // Run: wine build/bench/views_paint_bench.exe   (with a display: names are drawn with fonts);
-// BENCH_GROUPS=n and BENCH_LINKS=n change the panel.
+// BENCH_GROUPS=n and BENCH_LINKS=n change the panel; BENCH_TITLES=0 leaves the names out.
 
 #include "foundation/win32/UniqueHandle.h"
 #include "framework/Graphic.h"
@@ -55,6 +55,7 @@ int main() {
     };
     const int Groups = setting("BENCH_GROUPS", 50);
     const int LinksPerGroup = setting("BENCH_LINKS", 40);
+    const bool Titles = setting("BENCH_TITLES", 1) != 0;
     constexpr int Width = 1920;
     constexpr int Height = 1080;
     constexpr int Runs = 60;
@@ -89,7 +90,7 @@ int main() {
         model->GetSettings().SetX((g % 5) * 380);
         model->GetSettings().SetY((g / 5) * 100);
         model->GetSettings().SetIsLargeIcon(true);
-        model->GetSettings().SetIsTitleVisible(true);
+        model->GetSettings().SetIsTitleVisible(Titles);
         for (int k = 0; k < LinksPerGroup; ++k) {
             const std::wstring name = L"zzz" + std::to_wstring(g * 100 + k) + L".lnk";
             const std::wstring path = folder + L"\\" + name;
