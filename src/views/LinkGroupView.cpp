@@ -349,7 +349,8 @@ void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
         return;
     }
     LinkItemModel* link = &*mModel->GetLinks()[mHoverIndex];
-    if (link->IsShowingToolTip()) {
+    // A shortcut whose name has not arrived yet has no tooltip to show.
+    if (link->IsShowingToolTip() && link->HasLook()) {
         if (OnShowToolTip) {
             std::wstring text = link->DisplayName();
             const RECT cell = GetCellRect(mHoverIndex);
