@@ -6,12 +6,16 @@
 //   buffer of the update rectangle's size).
 //
 // Run: wine build/bench/views_paint_bench.exe   (with a display: names are drawn with fonts);
-// BENCH_GROUPS=n, BENCH_LINKS=n and BENCH_RUNS=n change the panel and the number of paints.
+// BENCH_GROUPS=n, BENCH_LINKS=n and BENCH_RUNS=n change the panel and the number of paints;
+// BENCH_TITLES=0 leaves the names out.
 
 #include "foundation/win32/UniqueHandle.h"
 #include "framework/Graphic.h"
+#include "framework/IconAtlas.h"
 #include "model/LinkGroupModel.h"
+#include "model/LinkItemModel.h"
 #include "views/DragDropManager.h"
+#include "views/GroupGeometry.h"
 #include "views/LinkGroupView.h"
 #include "views/OrvexView.h"
 
@@ -109,6 +113,7 @@ int main() {
     };
     const int Groups = setting("BENCH_GROUPS", 50);
     const int LinksPerGroup = setting("BENCH_LINKS", 40);
+    const bool Titles = setting("BENCH_TITLES", 1) != 0;
     constexpr int Width = 1920;
     constexpr int Height = 1080;
     const int Runs = std::max(1, setting("BENCH_RUNS", 60));
@@ -128,6 +133,14 @@ int main() {
     root.SetBackground(&panelPicture);
     root.SetBounds(RECT{0, 0, Width, Height});
 
+    // Every cell shows the shortcut's real icon and name, as on a panel whose icons have all
+    // arrived: the shell is asked once, and the icons live in shared atlases.
+    const LinkItemModel::Look look = LinkItemModel::LookUp(shortcut);
+    IconAtlas largeIcons(GroupGeometry::LargeIconSize);
+    IconAtlas smallIcons(GroupGeometry::SmallIconSize);
+    const IconAtlas::Ref largeIcon = largeIcons.Add(look.large);
+    const IconAtlas::Ref smallIcon = smallIcons.Add(look.small);
+
     std::vector<std::unique_ptr<LinkGroupModel>> models;
     std::vector<std::unique_ptr<LinkGroupView>> views;
     for (int g = 0; g < Groups; ++g) {
@@ -135,12 +148,12 @@ int main() {
         model->GetSettings().SetX((g % 5) * 380);
         model->GetSettings().SetY((g / 5) * 100);
         model->GetSettings().SetIsLargeIcon(true);
-        model->GetSettings().SetIsTitleVisible(true);
+        model->GetSettings().SetIsTitleVisible(Titles);
         for (int k = 0; k < LinksPerGroup; ++k) {
             const std::wstring name = L"zzz" + std::to_wstring(g * 100 + k) + L".lnk";
             const std::wstring path = folder + L"\\" + name;
             CopyFileW(shortcut.c_str(), path.c_str(), FALSE);
-            model->AppendLink(name, path);
+            model->AppendLink(name, path)->SetLook(largeIcon, smallIcon, look.displayName, {});
         }
         auto view = std::make_unique<LinkGroupView>();
         view->SetModel(model.get());

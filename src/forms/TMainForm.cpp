@@ -8,6 +8,7 @@
 #include "foundation/win32/FunctionTrace.h"
 #include "framework/Application.h"
 #include "framework/Canvas.h"
+#include "framework/GuiObjectCount.h"
 #include "framework/HintWindow.h"
 #include "os/IOsSpecific.h"
 #include "settings/ConfigItems.h"
@@ -15,6 +16,7 @@
 #include "weblinks/WebAddresses.h"
 
 #include <cstdlib>
+#include <unordered_map>
 
 bool TMainForm::sMouseDown = false;
 bool TMainForm::sDragging = false;
@@ -222,6 +224,7 @@ void TMainForm::FormShow() {
         mRootView.AddChild(CreateGroupView(group.get()));
         mRootView.UpdateLayout();
     }
+    StartIconLookUps();
     ApplyCultureTexts();
     BuildAdMenu();
     HideLinkLabelOnFirstRunDay();
@@ -240,6 +243,7 @@ LinkGroupView* TMainForm::CreateGroupView(LinkGroupModel* group) {
     view->OnLinkContextMenu = [this](LinkGroupView* g, int index, POINT p) { ShowLinkContextMenu(g, index, p); };
     view->OnShowToolTip = [this](LinkGroupView* g, std::wstring& text, POINT p) { ShowLinkToolTip(g, text, p); };
     view->OnHideToolTip = [this] { HideLinkToolTip(); };
+    view->OnLinkWithoutLook = [this](LinkItemModel* link) { mIcons.Request(Handle(), {link}, mIconWorker); };
     view->SetBackground(&BackgroundFor(group->GetSettings().BackgroundIndex()));
     view->SetModel(group);
     view->ReloadFromModel();
@@ -315,8 +319,94 @@ void TMainForm::FormPaint(HDC dc, const RECT& clip) {
     }
 }
 
+void TMainForm::StartIconLookUps() {
+    TRACE_FUNCTION("TMainForm::StartIconLookUps");
+    if (!mDataFolder.empty()) {
+        mIcons.LoadCache(Tessel::Common::JoinPath(mDataFolder, L"IconCache.bin"));
+    }
+    const auto stamps = ShortcutIcons::StampsOf(mLinksFolder);
+    // Groups on the panel's face first, then the rest, each in its order.
+    std::vector<LinkItemModel*> shown;
+    std::vector<LinkItemModel*> hidden;
+    const RECT client = ClientRect();
+    for (const auto& view : mGroupViews) {
+        const RECT bounds = view->GetPaintBounds();
+        RECT overlap;
+        const bool onFace = IntersectRect(&overlap, &bounds, &client) != FALSE;
+        for (const auto& link : view->GetModel()->GetLinks()) {
+            const auto stamp = stamps.find(link->FileName());
+            if (stamp != stamps.end() && mIcons.ApplyCached(*link, stamp->second)) {
+                continue;
+            }
+            (onFace ? shown : hidden).push_back(&*link);
+        }
+    }
+    shown.insert(shown.end(), hidden.begin(), hidden.end());
+    if (shown.empty()) {
+        // Every icon came from the cache: the panel is complete once painted.
+        PostMessageW(Handle(), ShortcutIcons::ResultsMessage, 0, 0);
+    }
+    mIcons.Request(Handle(), shown, mIconWorker);
+}
+
+void TMainForm::TakeIconResults() {
+    std::vector<ShortcutIcons::Result> results = mIcons.TakeResults();
+    if (!results.empty()) {
+        std::unordered_map<std::wstring, ShortcutIcons::Result*> byName;
+        for (ShortcutIcons::Result& result : results) {
+            byName[result.fileName] = &result;
+        }
+        for (const auto& view : mGroupViews) {
+            const auto& links = view->GetModel()->GetLinks();
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                LinkItemModel& link = *links[i];
+                if (link.HasLook()) {
+                    continue;
+                }
+                const auto found = byName.find(link.FileName());
+                if (found == byName.end()) {
+                    continue;
+                }
+                const ShortcutIcons::Result& r = *found->second;
+                link.SetLook(r.large, r.small, r.displayName, r.stamp);
+                view->InvalidateCell(Handle(), static_cast<int>(i));
+            }
+        }
+    }
+    if (mIcons.Finished()) {
+        SaveIconCache();
+        if (!mAllIconsShown) {
+            // Paints what is waiting now, so that the line below follows the last icon's paint.
+            UpdateWindow(Handle());
+            mAllIconsShown = true;
+            const GuiObjectCounts counts = CountGuiObjects();
+            LOG_INF("TMainForm::TakeIconResults", L"All icons shown: " << AllLinks().size()
+                                                                       << L" shortcuts, GDI objects " << counts.gdi
+                                                                       << L", USER objects " << counts.user);
+        }
+    }
+}
+
+std::vector<const LinkItemModel*> TMainForm::AllLinks() const {
+    std::vector<const LinkItemModel*> links;
+    for (const auto& group : mOrvexModel.GetGroups()) {
+        for (const auto& link : group->GetLinks()) {
+            links.push_back(&*link);
+        }
+    }
+    return links;
+}
+
+void TMainForm::SaveIconCache() {
+    mIcons.SaveCacheIfChanged(AllLinks());
+}
+
 bool TMainForm::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+    case ShortcutIcons::ResultsMessage:
+        Guarded([this] { TakeIconResults(); });
+        result = 0;
+        return true;
     case WM_ERASEBKGND:
         // The root view paints every pixel.
         result = 1;
@@ -433,6 +523,7 @@ void TMainForm::FormContextPopup(POINT mousePos, bool& /*handled*/) {
 
 void TMainForm::FormDestroy() {
     TRACE_FUNCTION("TMainForm::FormDestroy");
+    SaveIconCache();
 }
 
 void TMainForm::InvalidateElement(IElementView* view, bool /*flag*/) {

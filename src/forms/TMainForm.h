@@ -8,6 +8,7 @@
 #include "framework/ImageList.h"
 #include "framework/Menus.h"
 #include "model/OrvexModel.h"
+#include "model/ShortcutIcons.h"
 #include "views/DragDropManager.h"
 #include "views/LinkGroupView.h"
 #include "views/OrvexView.h"
@@ -104,6 +105,12 @@ private:
     void HideLinkToolTip();
     void DecorateRect(TCanvas* canvas, RECT& body);
 
+    // Icons and names: from the cache at once, the rest from the worker thread.
+    void StartIconLookUps();
+    void TakeIconResults();
+    std::vector<const LinkItemModel*> AllLinks() const;
+    void SaveIconCache();
+
     // Advertised links.
     void BuildAdMenu();
     void HideLinkLabelOnFirstRunDay();
@@ -150,6 +157,8 @@ private:
     std::wstring mDataFolder;
     std::wstring mLinksFolder;
 
+    // The shortcuts' icons and names; declared before the model, whose items hold its icons.
+    ShortcutIcons mIcons;
     // Model and views. The group views belong to the panel; the root only points at them.
     OrvexModel mOrvexModel;
     DragDropManager mDragState;
@@ -205,6 +214,9 @@ private:
     POINT mDownPoint{0, 0};
     POINT mCascade{20, 20};
     bool mPaintedOnce = false;
+    bool mAllIconsShown = false;
+    // Looks up icons and names for the panel; stopped with the window.
+    TWorkerThread mIconWorker{*this};
 
     // The mouse state of the one panel of the process.
     static bool sMouseDown;

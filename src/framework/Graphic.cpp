@@ -145,24 +145,22 @@ void TAlphaImage::SetSize(int width, int height) {
     mHeight = height;
 }
 
-bool TAlphaImage::AssignIcon(HICON icon, int width, int height) {
-    SetSize(width, height);
-    if (icon == nullptr || mPixels == nullptr) {
-        SetSize(0, 0);
-        return false;
+std::vector<std::uint32_t> IconPixels(HICON icon, int width, int height) {
+    if (icon == nullptr || width <= 0 || height <= 0) {
+        return {};
     }
     // The icon drawn once on black and once on white: where the two agree the icon is opaque,
     // and their difference gives the transparency of every pixel, whatever kind the icon is.
     TBitmap onBlack(width, height, RGB(0, 0, 0));
     TBitmap onWhite(width, height, RGB(255, 255, 255));
     for (TBitmap* canvas : {&onBlack, &onWhite}) {
-        if (!DrawIconEx(canvas->Dc(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) {
-            SetSize(0, 0);
-            return false;
+        if (canvas->Pixels() == nullptr || !DrawIconEx(canvas->Dc(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) {
+            return {};
         }
     }
     GdiFlush();
     const std::size_t count = static_cast<std::size_t>(width) * height;
+    std::vector<std::uint32_t> pixels(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t black = onBlack.Pixels()[i];
         const std::uint32_t white = onWhite.Pixels()[i];
@@ -170,8 +168,22 @@ bool TAlphaImage::AssignIcon(HICON icon, int width, int height) {
         const int diff = static_cast<int>((white >> 8) & 0xFF) - static_cast<int>((black >> 8) & 0xFF);
         const std::uint32_t alpha = static_cast<std::uint32_t>(255 - std::clamp(diff, 0, 255));
         const auto channel = [&](int shift) { return std::min<std::uint32_t>((black >> shift) & 0xFF, alpha); };
-        mPixels[i] = (alpha << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+        pixels[i] = (alpha << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
     }
+    return pixels;
+}
+
+bool TAlphaImage::AssignIcon(HICON icon, int width, int height) {
+    const std::vector<std::uint32_t> pixels = IconPixels(icon, width, height);
+    if (pixels.empty()) {
+        SetSize(0, 0);
+        return false;
+    }
+    SetSize(width, height);
+    if (mPixels == nullptr) {
+        return false;
+    }
+    std::copy(pixels.begin(), pixels.end(), mPixels);
     return true;
 }
 

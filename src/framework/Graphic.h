@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Tessel::Common::Image {
 struct RgbaPicture;
@@ -70,6 +71,11 @@ constexpr std::uint32_t PixelOf(COLORREF color) {
     return (static_cast<std::uint32_t>(GetRValue(color)) << 16) | (static_cast<std::uint32_t>(GetGValue(color)) << 8) |
            GetBValue(color);
 }
+
+// An icon drawn at width x height as premultiplied 0xAARRGGBB pixels, row by row from the top: its
+// alpha channel when it has one, else its mask. Empty when the icon cannot be drawn. Safe on any
+// thread: it makes and ends its own drawing surfaces.
+std::vector<std::uint32_t> IconPixels(HICON icon, int width, int height);
 
 // A 32-bit picture with its own transparency (premultiplied alpha), drawn by blending it over
 // what is below. Icons are turned into one once, because blending a ready image is much

@@ -88,6 +88,9 @@ void TWindow::EndResources() noexcept {
     if (mDropTarget != nullptr) {
         mDropTarget->Revoke();
     }
+    for (TWorkerThread* worker : mWorkers) {
+        worker->Stop();
+    }
 }
 
 LRESULT CALLBACK TWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -210,5 +213,27 @@ void TDropTargetRegistration::Revoke() noexcept {
     }
     if (mOwner.mDropTarget == this) {
         mOwner.mDropTarget = nullptr;
+    }
+}
+
+TWorkerThread::TWorkerThread(TWindow& owner) : mOwner(owner) {
+    mOwner.mWorkers.push_back(this);
+}
+
+TWorkerThread::~TWorkerThread() {
+    Stop();
+    auto& workers = mOwner.mWorkers;
+    workers.erase(std::remove(workers.begin(), workers.end(), this), workers.end());
+}
+
+void TWorkerThread::Start(std::function<void(std::stop_token)> work) {
+    Stop();
+    mThread = std::jthread([work = std::move(work)](std::stop_token stop) { work(stop); });
+}
+
+void TWorkerThread::Stop() noexcept {
+    if (mThread.joinable()) {
+        mThread.request_stop();
+        mThread.join();
     }
 }

@@ -2,6 +2,8 @@
 
 #include "foundation/logging/Log.h"
 #include "foundation/win32/DataFolder.h"
+#include "framework/Graphic.h"
+#include "model/IconCacheFile.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -143,11 +145,52 @@ UniqueIcon LinkItemModel::LoadShortcutIcon(const std::wstring& lnkPath, bool sma
     return ShellIcon(lnkPath.c_str(), 0, small);
 }
 
+void LinkItemModel::SetLook(IconAtlas::Ref large, IconAtlas::Ref small, std::wstring displayName, FileStamp stamp) {
+    mLargeRef = std::move(large);
+    mSmallRef = std::move(small);
+    mDisplayName = std::move(displayName);
+    mLookStamp = stamp;
+    mHasLook = true;
+}
+
+LinkItemModel::Look LinkItemModel::LookUp(const std::wstring& lnkPath) {
+    Look look;
+    // The cells and the icon cache hold icons of exactly these sizes.
+    for (const bool small : {false, true}) {
+        const int size = small ? IconCacheFile::SmallSize : IconCacheFile::LargeSize;
+        const UniqueIcon icon = LoadShortcutIcon(lnkPath, small);
+        (small ? look.small : look.large) = IconPixels(icon.Get(), size, size);
+    }
+    look.displayName = DisplayNameOf(lnkPath);
+    return look;
+}
+
+std::wstring LinkItemModel::LookKey(const std::wstring& lnkPath) {
+    ComPtr<IShellLinkW> link;
+    if (FAILED(OpenShellLink(lnkPath, link))) {
+        return {};
+    }
+    wchar_t target[MAX_PATH] = {};
+    if (link->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY) != S_OK || target[0] == L'\0') {
+        return {};
+    }
+    wchar_t location[MAX_PATH] = {};
+    int index = 0;
+    if (FAILED(link->GetIconLocation(location, MAX_PATH, &index))) {
+        return {};
+    }
+    return std::wstring(location) + L'\n' + std::to_wstring(index) + L'\n' + target;
+}
+
 void LinkItemModel::ReadDisplayName() {
+    mDisplayName = DisplayNameOf(mPath);
+}
+
+std::wstring LinkItemModel::DisplayNameOf(const std::wstring& lnkPath) {
     std::wstring name;
     bool isFolder = false;
     PIDLIST_ABSOLUTE list = nullptr;
-    if (SUCCEEDED(GetTargetIdList(mPath, &list)) && list != nullptr) {
+    if (SUCCEEDED(GetTargetIdList(lnkPath, &list)) && list != nullptr) {
         SHFILEINFOW info{};
         if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info),
                            SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ATTRIBUTES)) {
@@ -156,8 +199,8 @@ void LinkItemModel::ReadDisplayName() {
         }
         CoTaskMemFree(list);
     }
-    const std::wstring target = GetTargetPath(mPath);
-    mDisplayName = TrimDisplayName(name, target, isFolder || Tessel::Common::DirectoryExists(target));
+    const std::wstring target = GetTargetPath(lnkPath);
+    return TrimDisplayName(name, target, isFolder || Tessel::Common::DirectoryExists(target));
 }
 
 std::wstring LinkItemModel::TrimDisplayName(const std::wstring& shellName, const std::wstring& targetPath,

@@ -1,19 +1,37 @@
 #pragma once
 
 #include "foundation/win32/UniqueHandle.h"
+#include "framework/IconAtlas.h"
 
 #include <windows.h>
 
 #include <shtypes.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // One shortcut of a group: a shell shortcut (.lnk) file in the Data folder. The program never
 // reads that file itself; it asks the shell for its icon and display name and hands the file to
 // the shell to run it, show its properties or reveal its target. Used on the UI thread, where
-// COM is initialised.
+// COM is initialised; the static look-ups also serve a worker thread that initialised COM.
 class LinkItemModel {
 public:
+    // What the shell shows for a shortcut: both icons as premultiplied 0xAARRGGBB pixels (empty
+    // when the shell has none) and the display name.
+    struct Look {
+        std::vector<std::uint32_t> large;
+        std::vector<std::uint32_t> small;
+        std::wstring displayName;
+    };
+    // The shortcut file's size and last-write time when its look was taken; a file that changed
+    // since no longer matches a stored look.
+    struct FileStamp {
+        std::uint64_t size = 0;
+        std::uint64_t writeTime = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+
     LinkItemModel(std::wstring fileName, std::wstring path);
     virtual ~LinkItemModel();
     LinkItemModel(const LinkItemModel&) = delete;
@@ -28,6 +46,27 @@ public:
     const std::wstring& DisplayName() const { return mDisplayName; }
     bool IsShowingToolTip() const { return mIsShowingToolTip; }
     void SetIsShowingToolTip(bool isShowingToolTip) { mIsShowingToolTip = isShowingToolTip; }
+
+    // The icons and name the panel paints, given once they are known (from the icon cache or a
+    // look-up on the worker thread). Until then the cell shows a placeholder and the name is
+    // empty.
+    void SetLook(IconAtlas::Ref large, IconAtlas::Ref small, std::wstring displayName, FileStamp stamp);
+    bool HasLook() const { return mHasLook; }
+    const IconAtlas::Ref& LargeIconRef() const { return mLargeRef; }
+    const IconAtlas::Ref& SmallIconRef() const { return mSmallRef; }
+    const FileStamp& LookStamp() const { return mLookStamp; }
+
+    // What the shell shows for the shortcut file at lnkPath, taken the way GetLargeIcon,
+    // GetSmallIcon and DisplayName take it.
+    static Look LookUp(const std::wstring& lnkPath);
+    // What decides a shortcut's look besides the shell itself: the icon location it names and
+    // its target path. Shortcuts with the same non-empty key look the same; empty when the
+    // shortcut cannot be read or has no target path.
+    static std::wstring LookKey(const std::wstring& lnkPath);
+    // The shortcut's large (or small) icon, a new handle the caller owns.
+    static Tessel::Common::UniqueIcon LoadIcon(const std::wstring& lnkPath, bool small) {
+        return LoadShortcutIcon(lnkPath, small);
+    }
 
     // The shell's icon of the shortcut file (without the shortcut arrow), built on first request
     // and owned by the item; null when the shell has none. Building an icon also (re)reads the
@@ -64,6 +103,7 @@ private:
     // The shortcut's icon of the size: the one it names for itself, else its target's.
     static Tessel::Common::UniqueIcon LoadShortcutIcon(const std::wstring& lnkPath, bool small);
     void ReadDisplayName();
+    static std::wstring DisplayNameOf(const std::wstring& lnkPath);
 
     std::wstring mFileName;
     std::wstring mPath;
@@ -73,4 +113,8 @@ private:
     Tessel::Common::UniqueIcon mSmallIcon;
     bool mLargeIconBuilt = false;
     bool mSmallIconBuilt = false;
+    IconAtlas::Ref mLargeRef;
+    IconAtlas::Ref mSmallRef;
+    FileStamp mLookStamp;
+    bool mHasLook = false;
 };

@@ -33,6 +33,19 @@ G::Point FromPOINT(const POINT& p) {
     return G::Point{p.x, p.y};
 }
 
+// What a cell shows until its shortcut's icon is known: a faint rounded square where the icon
+// will be, lighter than any picture behind it, and no name.
+void PaintPlaceholder(HDC dc, int x, int y, int size) {
+    static const Tessel::Common::UniqueBrush fill(CreateSolidBrush(RGB(236, 238, 240)));
+    static const Tessel::Common::UniquePen edge(CreatePen(PS_SOLID, 1, RGB(214, 218, 222)));
+    const HGDIOBJ oldBrush = SelectObject(dc, fill.Get());
+    const HGDIOBJ oldPen = SelectObject(dc, edge.Get());
+    const int inset = size / 8;
+    RoundRect(dc, x + inset, y + inset, x + size - inset, y + size - inset, size / 4, size / 4);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+}
+
 } // namespace
 
 LinkGroupView::LinkGroupView()
@@ -57,8 +70,6 @@ void LinkGroupView::ReloadFromModel() {
     mBounds.left = settings.X();
     mBounds.top = settings.Y();
     mCells.assign(mModel->GetLinks().size(), G::Rect{});
-    mCellIcons.clear();
-    mCellIcons.resize(mCells.size());
 }
 
 RECT LinkGroupView::GetBodyRect() const {
@@ -220,13 +231,13 @@ void LinkGroupView::PaintOnDc(HDC dc, const RECT* update) {
     RestoreDC(dc, saved);
 }
 
-void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
+void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
     if (mModel == nullptr) {
         return;
     }
     const LinkGroupSettings& settings = mModel->GetSettings();
     const auto& links = mModel->GetLinks();
-    const int count = static_cast<int>(std::min({links.size(), mCells.size(), mCellIcons.size()}));
+    const int count = static_cast<int>(std::min(links.size(), mCells.size()));
     const bool leftButton = IsLeftButtonDown && IsLeftButtonDown();
     const HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -244,6 +255,12 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
 
     for (int i = 0; i < count; ++i) {
         const RECT cell = GetCellRect(i);
+        // Only the cells the repaint touches are drawn (with the insertion bar left of a cell).
+        const RECT reach{cell.left - G::InsertionBarWidth, cell.top, cell.right, cell.bottom};
+        RECT overlap;
+        if (update != nullptr && !IntersectRect(&overlap, &reach, update)) {
+            continue;
+        }
         RECT textCell = cell;
         if (!leftButton && mHoverIndex == i) {
             FillRect(dc, &cell, gray);
@@ -258,20 +275,16 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
         }
 
         LinkItemModel* link = &*links[i];
-        const int size = small ? G::SmallIconSize : G::LargeIconSize;
-        const HICON icon = small ? link->GetSmallIcon() : link->GetLargeIcon();
-        CellIcon& cellIcon = mCellIcons[i];
-        if (cellIcon.source != icon) {
-            cellIcon.source = icon;
-            cellIcon.image.AssignIcon(icon, size, size);
-        }
         const int iconX = cell.left + iconOffset.x;
         const int iconY = cell.top + iconOffset.y;
-        if (!cellIcon.image.Empty()) {
-            cellIcon.image.Draw(dc, iconX, iconY);
-        } else if (icon != nullptr) {
-            DrawIconEx(dc, iconX, iconY, icon, size, size, 0, nullptr, DI_NORMAL | DI_COMPAT);
+        if (!link->HasLook()) {
+            if (OnLinkWithoutLook) {
+                OnLinkWithoutLook(link);
+            }
+            PaintPlaceholder(dc, iconX, iconY, small ? G::SmallIconSize : G::LargeIconSize);
+            continue;
         }
+        (small ? link->SmallIconRef() : link->LargeIconRef()).Draw(dc, iconX, iconY);
 
         // Names are plain text: "&" is a character, not an accelerator mark.
         if (small || settings.IsTitleVisible()) {
@@ -280,6 +293,13 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* /*update*/) {
             canvas.TextRect(text, link->DisplayName(),
                             (small ? 0 : DT_CENTER) | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE);
         }
+    }
+}
+
+void LinkGroupView::InvalidateCell(HWND window, int index) {
+    if (window != nullptr && index >= 0 && index < static_cast<int>(mCells.size())) {
+        const RECT cell = GetCellRect(index);
+        InvalidateRect(window, &cell, FALSE);
     }
 }
 
@@ -292,22 +312,45 @@ bool LinkGroupView::UpdateHover(POINT point) {
     return changed;
 }
 
+RECT LinkGroupView::HoverArea(int index) const {
+    const int count = static_cast<int>(mCells.size());
+    if (count == 0 || index < 0 || index > count) {
+        return RECT{0, 0, 0, 0};
+    }
+    // Past the last cell the insertion bar stands at the last cell's right edge.
+    RECT area = GetCellRect(std::min(index, count - 1));
+    area.left -= G::InsertionBarWidth;
+    return area;
+}
+
+void LinkGroupView::InvalidateHover(HWND window, int previous) const {
+    for (const int index : {previous, mHoverIndex}) {
+        const RECT area = HoverArea(index);
+        if (!IsRectEmpty(&area)) {
+            InvalidateIn(window, area);
+        }
+    }
+}
+
 void LinkGroupView::MouseEnter(const ViewMouseArgs* args) {
+    const int previous = mHoverIndex;
     if (UpdateHover(args->position)) {
-        InvalidateIn(args->window, mBounds);
+        InvalidateHover(args->window, previous);
     }
 }
 
 void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
+    const int previous = mHoverIndex;
     if (!UpdateHover(args->position)) {
         return;
     }
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
     if (!IsLinkIndex(mHoverIndex)) {
         return;
     }
     LinkItemModel* link = &*mModel->GetLinks()[mHoverIndex];
-    if (link->IsShowingToolTip()) {
+    // A shortcut whose name has not arrived yet has no tooltip to show.
+    if (link->IsShowingToolTip() && link->HasLook()) {
         if (OnShowToolTip) {
             std::wstring text = link->DisplayName();
             const RECT cell = GetCellRect(mHoverIndex);
@@ -319,16 +362,19 @@ void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
 }
 
 void LinkGroupView::MouseLeave(const ViewMouseArgs* args) {
+    const int previous = mHoverIndex;
     mHoverIndex = HoverNone;
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
     if (OnHideToolTip) {
         OnHideToolTip();
     }
 }
 
 void LinkGroupView::DragEnter(const ViewDragArgs* args) {
+    const int previous = mHoverIndex;
+    // The side may change within one cell, so the bar's cells are repainted on every move.
     UpdateHover(args->position);
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
 }
 
 void LinkGroupView::DragOver(const ViewDragArgs* args) {
@@ -336,8 +382,9 @@ void LinkGroupView::DragOver(const ViewDragArgs* args) {
 }
 
 void LinkGroupView::DragLeave(const ViewDragArgs* args) {
+    const int previous = mHoverIndex;
     mHoverIndex = HoverNone;
-    InvalidateIn(args->window, mBounds);
+    InvalidateHover(args->window, previous);
 }
 
 void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
@@ -362,7 +409,9 @@ void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
             mDragDropManager->SetDragImageSize(G::LargeIconSize, G::LargeIconSize);
             mDragDropManager->SetDragPosition(p.x, p.y);
             mDragIndex = index;
-            mDragIcon = link->GetLargeIcon();
+            // An icon handle is made for the drag image only, and ends with the next drag.
+            mDragIcon =
+                link->HasLook() ? link->LargeIconRef().MakeIconHandle() : LinkItemModel::LoadIcon(link->Path(), false);
             mDragPath = link->Path();
         }
         return;

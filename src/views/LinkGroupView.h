@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/win32/UniqueHandle.h"
 #include "framework/Graphic.h"
 #include "views/ElementViewBase.h"
 #include "views/GroupGeometry.h"
@@ -11,6 +12,7 @@
 #include <vector>
 
 class LinkGroupModel;
+class LinkItemModel;
 class TCanvas;
 
 // One group of shortcuts on the panel: a rounded card with a grid of equal cells, one per
@@ -35,6 +37,8 @@ public:
     std::function<void(LinkGroupView* group, POINT point)> OnGroupContextMenu;
     std::function<void(LinkGroupView* group, std::wstring& text, POINT point)> OnShowToolTip;
     std::function<void()> OnHideToolTip;
+    // Called while painting a shortcut whose icon and name are not known yet.
+    std::function<void(LinkItemModel* link)> OnLinkWithoutLook;
     // Whether the left mouse button is down; the system's key state unless a test replaces it.
     std::function<bool()> IsLeftButtonDown;
     // Runs the shortcut at index through the shell, unless a test replaces it.
@@ -67,6 +71,8 @@ public:
     void RefreshFromModel();
 
     void PaintContents(HDC dc, const RECT* update);
+    // Asks for a repaint of the cells whose shortcut was given its look since the last paint.
+    void InvalidateCell(HWND window, int index);
 
     RECT GetPaintBounds() override;
     bool GetClipRegion(HRGN region) override;
@@ -93,7 +99,7 @@ public:
     int GetHoverSide() const { return mHoverSide; }
     int GetDragMode() const { return mDragMode; }
     int GetDragIndex() const { return mDragIndex; }
-    HICON GetDragIcon() const { return mDragIcon; }
+    HICON GetDragIcon() const { return mDragIcon.Get(); }
     const std::wstring& GetDragPath() const { return mDragPath; }
     int GetColumns() const { return mColumns; }
     int GetCellWidth() const { return mCellSize.width; }
@@ -106,6 +112,10 @@ private:
     void ResizeToContent();
     // Takes the cell and side under the point as the hovered one; true when the cell changed.
     bool UpdateHover(POINT point);
+    // The panel area that shows the hover or insertion feedback of a hover index; empty for none.
+    RECT HoverArea(int index) const;
+    // Asks for a repaint of the feedback of the previous and the current hover index only.
+    void InvalidateHover(HWND window, int previous) const;
     GroupGeometry::Rect Bounds() const;
 
     LinkGroupModel* mModel = nullptr;
@@ -113,7 +123,7 @@ private:
     RECT mDragStartBounds{0, 0, 0, 0};
     POINT mDragStartPoint{0, 0};
     int mDragMode = DragModeNoneOrLink;
-    HICON mDragIcon = nullptr;
+    Tessel::Common::UniqueIcon mDragIcon;
     std::wstring mDragPath;
     int mDragIndex = -1;
     int mHoverIndex = HoverNone;
@@ -121,11 +131,5 @@ private:
     int mColumns = 0;
     // Each cell relative to the top-left of the cell area, laid out by LayoutCells.
     std::vector<GroupGeometry::Rect> mCells;
-    // Each cell's icon made ready for blending, remade when the shortcut gives another icon.
-    struct CellIcon {
-        HICON source = nullptr;
-        TAlphaImage image;
-    };
-    std::vector<CellIcon> mCellIcons;
     GroupGeometry::CellSize mCellSize = GroupGeometry::LargeCell;
 };

@@ -7,6 +7,8 @@
 
 #include <cwchar>
 #include <regex>
+#include <thread>
+#include <vector>
 
 using namespace Tessel::Common::Logging;
 using TestSupport::LogCapture;
@@ -113,4 +115,27 @@ TEST(CloseLoggers, WritesItsMarkerLastThenDestroysEveryAppender) {
     ASSERT_NE(closeAt, std::wstring::npos);
     EXPECT_LT(endsAt, closeAt);
     EXPECT_EQ(closeAt + std::wcslen(L"~TEdgeForm::TEdgeForm() # ") + std::wcslen(CloseLoggersMarker) + 1, received.size());
+}
+
+TEST(LogLine, LinesOfSeveralThreadsStayWhole) {
+    LogCapture capture;
+    constexpr int Threads = 4;
+    constexpr int LinesEach = 300;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < Threads; ++t) {
+        writers.emplace_back([t] {
+            for (int i = 0; i < LinesEach; ++i) {
+                LOG_INF("Worker", L"thread " << t << L" line " << i << L" end");
+            }
+        });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
+    const auto messages = capture.Messages();
+    ASSERT_EQ(messages.size(), static_cast<std::size_t>(Threads * LinesEach));
+    const std::wregex whole(LR"(thread \d line \d+ end)");
+    for (const auto& message : messages) {
+        EXPECT_TRUE(std::regex_match(message, whole)) << std::string(message.begin(), message.end());
+    }
 }

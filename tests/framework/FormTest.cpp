@@ -321,6 +321,14 @@ protected:
         mWindow = Handle();
         registered = SUCCEEDED(mRegistration.Register(&mDropTarget));
         mTimerId = mTimer.Id();
+        // Posts to the window for as long as it runs, as a worker with results would.
+        mWorker.Start([this](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                PostMessageW(mWindow, WM_NULL, 0, 0);
+                Sleep(1);
+            }
+            mJournal.push_back(IsWindow(mWindow) ? "worker stopped" : "worker stopped after the window went");
+        });
     }
     void FormDestroy() override { mJournal.push_back("FormDestroy"); }
     bool PreDispatch(UINT message, WPARAM, LPARAM, LRESULT&) override {
@@ -339,6 +347,7 @@ private:
     TTimer mTimer{*this, 10000};
     JournalDropTarget mDropTarget;
     TDropTargetRegistration mRegistration{*this};
+    TWorkerThread mWorker{*this};
 };
 
 } // namespace
@@ -356,7 +365,7 @@ TEST(TForm, DestructionEndsTheWindowsResourcesInOrderWhileTheFormIsWhole) {
     form->Destroy();
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(form->Handle(), nullptr);
-    EXPECT_THAT(journal, ElementsAre("FormDestroy", "WM_DESTROY (timer was running)", "revoked"));
+    EXPECT_THAT(journal, ElementsAre("FormDestroy", "WM_DESTROY (timer was running)", "revoked", "worker stopped"));
     form.reset();
     PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
     RunWithWatchdog(application);

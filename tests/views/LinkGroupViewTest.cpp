@@ -2,7 +2,11 @@
 
 #include "support/PaintSurface.h"
 
+#include "foundation/win32/UniqueHandle.h"
+#include "framework/IconAtlas.h"
+#include "model/LinkItemModel.h"
 #include "views/DragDropManager.h"
+#include "views/GroupGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +15,12 @@ using TestSupport::IconStyle;
 using TestSupport::PaintSurface;
 
 namespace {
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
 } // namespace
 
 TEST(LinkGroupViewLayout, EmptyGroupIsOneRowHighAndFiveColumnsWideByDefault) {
@@ -22,9 +30,12 @@ TEST(LinkGroupViewLayout, EmptyGroupIsOneRowHighAndFiveColumnsWideByDefault) {
         int width, height;
     };
     const Case cases[] = {
-        {IconStyle::Large, 5, 338, 95},          {IconStyle::LargeWithText, 5, 388, 127},
-        {IconStyle::Small, 5, 638, 71},          {IconStyle::Large, 0, 338, 95},
-        {IconStyle::Large, -3, 338, 95},         {IconStyle::Large, 2, 158, 95},
+        {IconStyle::Large, 5, 338, 95},
+        {IconStyle::LargeWithText, 5, 388, 127},
+        {IconStyle::Small, 5, 638, 71},
+        {IconStyle::Large, 0, 338, 95},
+        {IconStyle::Large, -3, 338, 95},
+        {IconStyle::Large, 2, 158, 95},
         {IconStyle::Large, 2000000000, 100 * 60 + 38, 95},
     };
     for (const Case& c : cases) {
@@ -64,11 +75,11 @@ TEST(LinkGroupViewLayout, PointGivesShortcutAndSideOrBodySpaceOrNothing) {
     const Case cases[] = {
         {group.InCell(0, 0), 0, 0},
         {group.InCell(2, 1), 2, 1},
-        {POINT{cell2.left + 29, cell2.top}, 2, 0},         // last pixel of the left half
-        {POINT{cell2.left + 30, cell2.top}, 2, 1},         // first pixel of the right half
-        {POINT{cell2.right + 5, cell2.top + 5}, 3, 1},     // body space after the last cell
-        {POINT{body.left + 1, body.top + 1}, 3, 1},        // body space above the cells
-        {POINT{body.left - 2, body.top + 20}, -1, 7},      // the frame margin: side untouched
+        {POINT{cell2.left + 29, cell2.top}, 2, 0},     // last pixel of the left half
+        {POINT{cell2.left + 30, cell2.top}, 2, 1},     // first pixel of the right half
+        {POINT{cell2.right + 5, cell2.top + 5}, 3, 1}, // body space after the last cell
+        {POINT{body.left + 1, body.top + 1}, 3, 1},    // body space above the cells
+        {POINT{body.left - 2, body.top + 20}, -1, 7},  // the frame margin: side untouched
     };
     for (const Case& c : cases) {
         int side = 7;
@@ -79,7 +90,7 @@ TEST(LinkGroupViewLayout, PointGivesShortcutAndSideOrBodySpaceOrNothing) {
 
 TEST(LinkGroupViewEditing, DropInsertsAtTheSideOfTheCellOrAppends) {
     struct Case {
-        int cell;  // -1: body space after the cells, -2: the margin
+        int cell; // -1: body space after the cells, -2: the margin
         int side;
         std::wstring order;
     };
@@ -89,7 +100,7 @@ TEST(LinkGroupViewEditing, DropInsertsAtTheSideOfTheCellOrAppends) {
     for (const Case& c : cases) {
         GroupFixture group(3);
         const RECT body = group.view.GetBodyRect();
-        const POINT point = c.cell >= 0 ? group.InCell(c.cell, c.side)
+        const POINT point = c.cell >= 0    ? group.InCell(c.cell, c.side)
                             : c.cell == -1 ? POINT{body.right - 3, body.bottom - 3}
                                            : POINT{body.left - 3, body.top + 20};
         int repaints = 0;
@@ -110,12 +121,9 @@ TEST(LinkGroupViewEditing, MoveTakesTheShortcutToTheSideOfTheTargetCell) {
         std::wstring order;
     };
     const Case cases[] = {
-        {3, 4, 0, L"0 1 2 3 4 5"},  // target 4 = from + 1: nothing moves
-        {3, 3, 1, L"0 1 2 3 4 5"},  // target 4 again
-        {3, 4, 1, L"0 1 2 4 3 5"},
-        {0, 5, 1, L"1 2 3 4 5 0"},
-        {5, 0, 0, L"5 0 1 2 3 4"},
-        {1, 3, 0, L"0 2 1 3 4 5"},
+        {3, 4, 0, L"0 1 2 3 4 5"}, // target 4 = from + 1: nothing moves
+        {3, 3, 1, L"0 1 2 3 4 5"}, // target 4 again
+        {3, 4, 1, L"0 1 2 4 3 5"}, {0, 5, 1, L"1 2 3 4 5 0"}, {5, 0, 0, L"5 0 1 2 3 4"}, {1, 3, 0, L"0 2 1 3 4 5"},
     };
     for (const Case& c : cases) {
         GroupFixture group(6);
@@ -219,7 +227,8 @@ TEST(LinkGroupViewInput, ClickRunsOnlyAHoveredShortcut) {
     group.view.MouseMove(&bodySpace);
     EXPECT_EQ(group.view.GetHoverIndex(), 3);
     group.view.Click(&bodySpace);
-    ASSERT_TRUE(group.ran.empty()) << "ran shortcut " << group.ran.front() << " while no shortcut was under the pointer";
+    ASSERT_TRUE(group.ran.empty()) << "ran shortcut " << group.ran.front()
+                                   << " while no shortcut was under the pointer";
     const ViewMouseArgs onSecond{nullptr, group.InCell(1, 1)};
     group.view.MouseMove(&onSecond);
     group.view.Click(&onSecond);
@@ -233,13 +242,16 @@ TEST(LinkGroupViewInput, ClickRunsOnlyAHoveredShortcut) {
 
 TEST(LinkGroupViewInput, TooltipShowsForShortcutsThatWantItAndHidesForOthers) {
     GroupFixture group(3, IconStyle::Large, 5, 100, 200);
+    // Shortcut 2's name has not arrived yet.
+    group.model.GetLinks()[0]->SetLook({}, {}, L"zero", {});
+    group.model.GetLinks()[1]->SetLook({}, {}, L"one", {});
     group.model.GetLinks()[1]->SetIsShowingToolTip(false);
     std::vector<std::wstring> events;
     group.view.OnShowToolTip = [&](LinkGroupView*, std::wstring&, POINT p) {
         events.push_back(L"show " + std::to_wstring(p.x) + L"," + std::to_wstring(p.y));
     };
     group.view.OnHideToolTip = [&] { events.push_back(L"hide"); };
-    for (int cell : {0, 0, 1}) {
+    for (int cell : {0, 0, 1, 2}) {
         const ViewMouseArgs move{nullptr, group.InCell(cell, 0)};
         group.view.MouseMove(&move);
     }
@@ -247,13 +259,16 @@ TEST(LinkGroupViewInput, TooltipShowsForShortcutsThatWantItAndHidesForOthers) {
     const ViewMouseArgs bodySpace{nullptr, POINT{body.right - 3, body.bottom - 3}};
     group.view.MouseMove(&bodySpace);
     const int firstCellLeft = body.left + 14;
-    EXPECT_EQ(events, (std::vector<std::wstring>{L"show " + std::to_wstring(firstCellLeft) + L",165", L"hide"}));
+    EXPECT_EQ(events,
+              (std::vector<std::wstring>{L"show " + std::to_wstring(firstCellLeft) + L",165", L"hide", L"hide"}));
 }
 
 TEST(LinkGroupViewInput, ContextMenuOnAShortcutOrOnTheGroup) {
     GroupFixture group(2);
     std::vector<std::string> calls;
-    group.view.OnLinkContextMenu = [&](LinkGroupView*, int index, POINT) { calls.push_back("link " + std::to_string(index)); };
+    group.view.OnLinkContextMenu = [&](LinkGroupView*, int index, POINT) {
+        calls.push_back("link " + std::to_string(index));
+    };
     group.view.OnGroupContextMenu = [&](LinkGroupView*, POINT) { calls.push_back("group"); };
     group.view.ShowContextMenu(group.InCell(1, 1));
     const RECT body = group.view.GetBodyRect();
@@ -362,4 +377,70 @@ TEST_F(LinkGroupViewPaint, ClipRegionIsTheRoundedBodyAndTheBottomEdge) {
     EXPECT_FALSE(PtInRegion(region.Get(), body.left, body.top));
     EXPECT_TRUE(PtInRegion(region.Get(), body.left + 6, body.bottom + 1));
     EXPECT_FALSE(PtInRegion(region.Get(), body.left + 6, body.bottom + 2));
+}
+
+// A cell draws its shortcut's icon from the shared atlas once the icon has arrived, a quiet
+// placeholder until then (and asks for the look), and nothing over its background when the
+// shell had no icon for it.
+TEST_F(LinkGroupViewPaint, CellsShowTheirIconFromTheAtlasOrAPlaceholderUntilItArrives) {
+    constexpr std::uint32_t Red = 0xFF0000;
+    IconAtlas atlas(GroupGeometry::LargeIconSize);
+    const IconAtlas::Ref red =
+        atlas.Add(std::vector<std::uint32_t>(GroupGeometry::LargeIconSize * GroupGeometry::LargeIconSize, 0xFFFF0000u));
+    ASSERT_TRUE(red);
+    const auto& links = group.model.GetLinks();
+    links[0]->SetLook(red, {}, L"red", {});
+    links[2]->SetLook({}, {}, L"no icon", {});
+    std::vector<LinkItemModel*> asked;
+    group.view.OnLinkWithoutLook = [&](LinkItemModel* link) { asked.push_back(link); };
+    Paint();
+
+    const GroupGeometry::Point offset = GroupGeometry::IconOffset(GroupGeometry::LargeCell, true, false);
+    const auto iconMiddle = [&](int index) {
+        const RECT cell = group.view.GetCellRect(index);
+        return POINT{cell.left + offset.x + GroupGeometry::LargeIconSize / 2,
+                     cell.top + offset.y + GroupGeometry::LargeIconSize / 2};
+    };
+    EXPECT_EQ(surface.Pixel(iconMiddle(0).x, iconMiddle(0).y), Red);
+    const std::uint32_t placeholder = surface.Pixel(iconMiddle(1).x, iconMiddle(1).y);
+    EXPECT_NE(placeholder, Green) << "a placeholder stands where the icon will be";
+    EXPECT_NE(placeholder, Red);
+    EXPECT_EQ(surface.Pixel(iconMiddle(2).x, iconMiddle(2).y), Green);
+    EXPECT_EQ(asked, std::vector<LinkItemModel*>{&*links[1]});
+    // The items give their icons back while the atlas is still there.
+    links[0]->SetLook({}, {}, L"", {});
+}
+
+// Moving the pointer from cell to cell asks for a repaint of the cells it left and entered
+// only, not of the whole group.
+TEST(LinkGroupViewInput, HoverRepaintsOnlyTheCellsItTouches) {
+    GroupFixture group(6, IconStyle::Large, 3, 10, 10);
+    const HWND window =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const auto invalidCells = [&] {
+        Tessel::Common::UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+        GetUpdateRgn(window, region.Get(), FALSE);
+        std::vector<int> cells;
+        for (int i = 0; i < group.view.GetCellCount(); ++i) {
+            const RECT cell = group.view.GetCellRect(i);
+            if (PtInRegion(region.Get(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2)) {
+                cells.push_back(i);
+            }
+        }
+        ValidateRect(window, nullptr);
+        return cells;
+    };
+    ValidateRect(window, nullptr);
+    const ViewMouseArgs onFirst{window, group.InCell(0, 0)};
+    group.view.MouseMove(&onFirst);
+    EXPECT_EQ(invalidCells(), std::vector<int>{0});
+    const ViewMouseArgs onFifth{window, group.InCell(4, 1)};
+    group.view.MouseMove(&onFifth);
+    EXPECT_EQ(invalidCells(), (std::vector<int>{0, 4}));
+    group.view.MouseMove(&onFifth);
+    EXPECT_EQ(invalidCells(), std::vector<int>{}) << "no change, no repaint";
+    group.view.MouseLeave(&onFifth);
+    EXPECT_EQ(invalidCells(), std::vector<int>{4});
+    DestroyWindow(window);
 }

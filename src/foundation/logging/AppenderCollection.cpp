@@ -9,14 +9,19 @@ AppenderCollection& AppenderCollection::Instance() {
 
 void AppenderCollection::Add(std::unique_ptr<IAppender> appender) {
     if (appender) {
+        const std::lock_guard lock(mWriteLock);
         mAppenders.push_back(std::move(appender));
     }
 }
 
 void AppenderCollection::DestroyAll() {
     // Take the list first: an appender's destructor must not see itself still listed.
-    auto appenders = std::move(mAppenders);
-    mAppenders.clear();
+    std::vector<std::unique_ptr<IAppender>> appenders;
+    {
+        const std::lock_guard lock(mWriteLock);
+        appenders = std::move(mAppenders);
+        mAppenders.clear();
+    }
     appenders.clear();
 }
 

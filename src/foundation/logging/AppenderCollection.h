@@ -3,6 +3,7 @@
 #include "foundation/logging/IAppender.h"
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace Tessel::Common::Logging {
@@ -19,10 +20,14 @@ public:
     void DestroyAll();
 
     bool IsEmpty() const { return mAppenders.empty(); }
+    // Held while a line is written and while appenders come and go, so that lines written by
+    // several threads never mix.
+    std::mutex& WriteLock() { return mWriteLock; }
     auto begin() const { return mAppenders.begin(); }
     auto end() const { return mAppenders.end(); }
 
 private:
+    std::mutex mWriteLock;
     std::vector<std::unique_ptr<IAppender>> mAppenders;
 };
 

@@ -12,13 +12,15 @@
 #include "foundation/logging/LogLine.h"
 
 #include <concepts>
+#include <mutex>
 #include <ostream>
 #include <string>
 
 namespace Tessel::Common::Logging {
 
 // Writes one line to every appender, in collection order. Each appender gets its own
-// complete copy, with the time read anew; the line ends with a line feed and a flush.
+// complete copy, with the time read anew; the line ends with a line feed and a flush. Lines of
+// several threads follow one another whole.
 template <typename WriteMessage>
     requires std::invocable<WriteMessage&, std::wostream&>
 void WriteLogLine(int level, const char* function, WriteMessage&& writeMessage) {
@@ -26,7 +28,9 @@ void WriteLogLine(int level, const char* function, WriteMessage&& writeMessage) 
     if (!IsLogLevelEnabled(level) || tag == nullptr) {
         return;
     }
-    for (const auto& appender : AppenderCollection::Instance()) {
+    AppenderCollection& appenders = AppenderCollection::Instance();
+    const std::lock_guard lock(appenders.WriteLock());
+    for (const auto& appender : appenders) {
         std::wostream& stream = appender->GetStream();
         WriteLogLinePrefix(stream, CurrentThreadNumber(), CurrentLogTimestamp(), tag, function);
         writeMessage(stream);

@@ -1,0 +1,155 @@
+#include "support/TempFolder.h"
+
+#include "framework/Graphic.h"
+#include "framework/Window.h"
+#include "model/LinkItemModel.h"
+#include "model/ShortcutIcons.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <wrl/client.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+using TestSupport::TempFolder;
+
+namespace {
+
+// A window that receives the worker's results.
+class ResultWindow : public TWindow {
+public:
+    ResultWindow() {
+        RegisterWindowClass(L"ShortcutIconsTestWindow");
+        CreateWindowHandle(0, L"ShortcutIconsTestWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr);
+    }
+};
+
+class ShortcutIconsTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    void TearDown() override { OleUninitialize(); }
+
+    std::wstring MakeShortcut(const std::wstring& name, const std::wstring& target) {
+        ComPtr<IShellLinkW> link;
+        EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))));
+        link->SetPath(target.c_str());
+        ComPtr<IPersistFile> file;
+        EXPECT_TRUE(SUCCEEDED(link.As(&file)));
+        const std::wstring path = folder / name;
+        EXPECT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE)));
+        return path;
+    }
+
+    static std::wstring Windows(const std::wstring& name) {
+        wchar_t windows[MAX_PATH] = {};
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        return std::wstring(windows) + L"\\" + name;
+    }
+
+    // Runs the look-ups of items and takes their results as the panel does, until all are in.
+    std::vector<ShortcutIcons::Result> LookUpAll(ShortcutIcons& icons, const std::vector<LinkItemModel*>& items) {
+        ResultWindow window;
+        TWorkerThread worker(window);
+        icons.Request(window.Handle(), items, worker);
+        std::vector<ShortcutIcons::Result> results;
+        const DWORD until = GetTickCount() + 30000;
+        while (!icons.Finished() && GetTickCount() < until) {
+            MSG message{};
+            if (PeekMessageW(&message, window.Handle(), ShortcutIcons::ResultsMessage, ShortcutIcons::ResultsMessage,
+                             PM_REMOVE)) {
+                for (ShortcutIcons::Result& result : icons.TakeResults()) {
+                    results.push_back(std::move(result));
+                }
+            } else {
+                Sleep(5);
+            }
+        }
+        EXPECT_TRUE(icons.Finished()) << "every look arrived in time";
+        return results;
+    }
+
+    TempFolder folder;
+};
+
+} // namespace
+
+// The worker thread finds the same icons and names as the item's own look-up on the UI thread,
+// each result tells which shortcut file it is for, and shortcuts to one program share pictures.
+TEST_F(ShortcutIconsTest, TheWorkerFindsWhatTheItemItselfFinds) {
+    const std::vector<std::pair<std::wstring, std::wstring>> shortcuts = {
+        {L"zzz1.lnk", Windows(L"notepad.exe")},
+        {L"zzz2.lnk", Windows(L"regedit.exe")},
+        {L"zzz3.lnk", Windows(L"notepad.exe")},
+        {L"zzz4.lnk", Windows(L"system32")},
+    };
+    std::vector<std::unique_ptr<LinkItemModel>> items;
+    std::vector<LinkItemModel*> asked;
+    for (const auto& [name, target] : shortcuts) {
+        items.push_back(std::make_unique<LinkItemModel>(name, MakeShortcut(name, target)));
+        asked.push_back(items.back().get());
+    }
+    ShortcutIcons icons;
+    const std::vector<ShortcutIcons::Result> results = LookUpAll(icons, asked);
+    ASSERT_EQ(results.size(), items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "shortcut " << i);
+        LinkItemModel& item = *items[i];
+        EXPECT_EQ(results[i].fileName, item.FileName());
+        ASSERT_TRUE(results[i].large && results[i].small);
+        EXPECT_EQ(results[i].large.Pixels(), IconPixels(item.GetLargeIcon(), 32, 32));
+        EXPECT_EQ(results[i].small.Pixels(), IconPixels(item.GetSmallIcon(), 16, 16));
+        EXPECT_EQ(results[i].displayName, item.DisplayName());
+        EXPECT_FALSE(results[i].displayName.empty());
+        EXPECT_NE(results[i].stamp.size, 0u);
+    }
+    EXPECT_EQ(results[0].large, results[2].large) << "the same program's icon is kept once";
+    EXPECT_FALSE(results[0].large == results[1].large);
+    EXPECT_FALSE(icons.LargeAtlas().IconCount() > 3);
+}
+
+// What the cache file holds is given back only to a shortcut file that has not changed since.
+TEST_F(ShortcutIconsTest, TheCacheServesUnchangedShortcutFilesOnly) {
+    const std::wstring cachePath = folder / L"IconCache.bin";
+    // The items hold icons of the first ShortcutIcons, which therefore outlives them.
+    ShortcutIcons writer;
+    LinkItemModel item(L"zzz1.lnk", MakeShortcut(L"zzz1.lnk", Windows(L"notepad.exe")));
+    LinkItemModel other(L"zzz2.lnk", MakeShortcut(L"zzz2.lnk", Windows(L"regedit.exe")));
+    writer.LoadCache(cachePath);
+    for (ShortcutIcons::Result& r : LookUpAll(writer, {&item, &other})) {
+        (r.fileName == item.FileName() ? item : other).SetLook(r.large, r.small, r.displayName, r.stamp);
+    }
+    ASSERT_TRUE(writer.SaveCacheIfChanged({&item, &other}));
+    const auto stamps = ShortcutIcons::StampsOf(folder.Path());
+    ASSERT_EQ(stamps.count(L"zzz1.lnk"), 1u);
+    EXPECT_EQ(stamps.at(L"zzz1.lnk"), item.LookStamp());
+
+    ShortcutIcons icons;
+    icons.LoadCache(cachePath);
+    LinkItemModel again(L"zzz1.lnk", item.Path());
+    ASSERT_TRUE(icons.ApplyCached(again, stamps.at(L"zzz1.lnk")));
+    EXPECT_EQ(again.DisplayName(), item.DisplayName());
+    EXPECT_EQ(again.LargeIconRef().Pixels(), item.LargeIconRef().Pixels());
+    EXPECT_EQ(again.SmallIconRef().Pixels(), item.SmallIconRef().Pixels());
+
+    const struct {
+        const char* what;
+        std::wstring fileName;
+        LinkItemModel::FileStamp stamp;
+    } misses[] = {
+        {"written since", L"zzz1.lnk", {stamps.at(L"zzz1.lnk").size, stamps.at(L"zzz1.lnk").writeTime + 1}},
+        {"another size", L"zzz1.lnk", {stamps.at(L"zzz1.lnk").size + 1, stamps.at(L"zzz1.lnk").writeTime}},
+        {"never looked up", L"zzz9.lnk", stamps.at(L"zzz1.lnk")},
+    };
+    for (const auto& miss : misses) {
+        LinkItemModel changed(miss.fileName, item.Path());
+        EXPECT_FALSE(icons.ApplyCached(changed, miss.stamp)) << miss.what;
+        EXPECT_FALSE(changed.HasLook()) << miss.what;
+    }
+}
