@@ -73,6 +73,14 @@ wine_prefix_clone() {
     rm -f "$dest/.tilebay-ready.lock"
 }
 
+# Starts the wineserver of prefix $1 unless it runs, and keeps it for a minute after its last
+# program ends. A program that starts while the server of its prefix is exiting (by default three
+# seconds after the last one ended) fails at once with "recvmsg: Connection reset by peer"; a
+# server that lingers takes that race out of programs started one after another.
+wine_server_keep() {
+    WINEPREFIX="$1" "$(wine_server)" -p 60 >/dev/null 2>&1 || true
+}
+
 # Stops the wineserver of prefix $1 and every Windows process in it.
 wine_prefix_stop() {
     WINEPREFIX="$1" "$(wine_server)" -k >/dev/null 2>&1 || true

@@ -5,21 +5,22 @@ namespace {
 // The default user-interface font of the system, as dialogs and menus use it; asked once,
 // since canvases are made for every paint.
 const LOGFONTW& DefaultFont() {
-    static const LOGFONTW font = [] {
-        LOGFONTW result = {};
-        NONCLIENTMETRICSW metrics = {};
-        metrics.cbSize = sizeof(metrics);
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-            result = metrics.lfMessageFont;
-        } else {
-            GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(result), &result);
-        }
-        return result;
-    }();
+    static const LOGFONTW font = SystemMessageFont();
     return font;
 }
 
 } // namespace
+
+LOGFONTW SystemMessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        return metrics.lfMessageFont;
+    }
+    LOGFONTW font{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    return font;
+}
 
 TCanvas::TCanvas(HDC dc) : mDc(dc), mSavedState(SaveDC(dc)), mFont(DefaultFont()) {}
 

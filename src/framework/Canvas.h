@@ -19,6 +19,10 @@ enum TTextFormatFlag : unsigned {
     tfNoPrefix = DT_NOPREFIX,
 };
 
+// The system's message font, which dialogs and menus use; the default GUI font when the system
+// does not tell.
+LOGFONTW SystemMessageFont();
+
 // Drawing on a device context it borrows, with a font, a brush and a pen that are made when
 // first needed. Everything it selected into the context is put back when it goes away.
 class TCanvas {

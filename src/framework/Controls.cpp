@@ -12,18 +12,6 @@ using Tessel::Common::ScopedWindowDc;
 
 namespace {
 
-LOGFONTW MessageFont() {
-    LOGFONTW result = {};
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        result = metrics.lfMessageFont;
-    } else {
-        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(result), &result);
-    }
-    return result;
-}
-
 constexpr UINT LabelFormat = DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP;
 
 // The looks of a flat button, as straight 0xAARRGGBB colours of the rounded shape's inside and
@@ -107,7 +95,7 @@ void TGraphicControl::Click() {
 // ---------------------------------------------------------------------------------------------
 // TLabel
 
-TLabel::TLabel(TForm& parent) : TGraphicControl(parent), mLogFont(MessageFont()) {
+TLabel::TLabel(TForm& parent) : TGraphicControl(parent), mLogFont(SystemMessageFont()) {
     UpdateSize();
 }
 

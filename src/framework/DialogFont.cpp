@@ -1,5 +1,6 @@
 #include "framework/DialogFont.h"
 
+#include "framework/Canvas.h"
 #include <cmath>
 
 using Tessel::Common::ScopedSelectObject;
@@ -12,24 +13,13 @@ constexpr wchar_t DesignFace[] = L"Tahoma";
 // Tahoma 8 points at 96 dots per inch: characters 11 pixels high.
 constexpr int DesignCharacterHeight = 11;
 
-LOGFONTW MessageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        return metrics.lfMessageFont;
-    }
-    LOGFONTW font{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
-    return font;
-}
-
 int Scale(int value, LONG to, LONG from) {
     return from > 0 ? MulDiv(value, to, from) : value;
 }
 
 } // namespace
 
-TDialogFont::TDialogFont() : mLogFont(MessageFont()) {
+TDialogFont::TDialogFont() : mLogFont(SystemMessageFont()) {
     mFont.Reset(CreateFontIndirectW(&mLogFont));
     mUnits = BaseUnits(mFont ? mFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     LOGFONTW design{};

@@ -151,6 +151,7 @@ class Session:
         self.prefix = self.root / 'prefix'
         try:
             _wine_sh('wine_prefix_clone', TEMPLATE_PREFIX, self.prefix)
+            _wine_sh('wine_server_keep', self.prefix)
             (self.prefix / 'home').mkdir(exist_ok=True)
             self.display = Display(screens)
         except BaseException:

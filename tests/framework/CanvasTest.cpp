@@ -114,8 +114,8 @@ TEST(TAlphaImage, IconKeepsItsTransparencyWhenBlended) {
     TBitmap color(32, 32, RGB(255, 0, 0));
     std::vector<unsigned char> maskBits(32 * 4, 0);
     for (int y = 0; y < 32; ++y) {
-        maskBits[y * 4] = 0xFF;      // columns 0..7 transparent
-        maskBits[y * 4 + 1] = 0xFF;  // columns 8..15 transparent
+        maskBits[y * 4] = 0xFF;     // columns 0..7 transparent
+        maskBits[y * 4 + 1] = 0xFF; // columns 8..15 transparent
     }
     Tessel::Common::UniqueBitmap mask(CreateBitmap(32, 32, 1, 1, maskBits.data()));
     // The icon is made from an unselected copy: the bitmap itself stays selected in its own context.

@@ -1,8 +1,10 @@
-#include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/Application.h"
 #include "support/LogCapture.h"
 
 #include <ole2.h>
+
+#include "support/CollectExceptions.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -90,9 +92,9 @@ TEST(TApplication, ClosingTheMainFormEndsTheLoopAndFormsGoNewestFirst) {
         RunWithWatchdog(application);
         journal.push_back("loop ended");
     }
-    EXPECT_THAT(journal, ElementsAre("main.create", "panel.create", "main.show", "main.closequery", "main.close",
-                                     "loop ended", "panel.destroy", "panel.destructor", "main.destroy",
-                                     "main.destructor"));
+    EXPECT_THAT(journal,
+                ElementsAre("main.create", "panel.create", "main.show", "main.closequery", "main.close", "loop ended",
+                            "panel.destroy", "panel.destructor", "main.destroy", "main.destructor"));
 }
 
 TEST(TApplication, RefusedCloseKeepsTheApplicationRunning) {
@@ -132,13 +134,7 @@ TEST(TApplication, ExceptionInAHandlerIsHandedOnAndTheLoopGoesOn) {
     TApplication application;
     application.Initialize();
     std::vector<std::string> caught;
-    application.OnException = [&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& ex) {
-            caught.push_back(ex.what());
-        }
-    };
+    TestSupport::CollectExceptions(application, caught);
     JournalForm* main = application.CreateForm<JournalForm>(journal, "main");
     PostMessageW(main->Handle(), WM_TEST_THROW, 0, 0);
     PostMessageW(main->Handle(), WM_TEST_THROW, 0, 0);
@@ -382,8 +378,7 @@ void HookActivation(TApplication& application) {
 }
 
 // Dispatches messages until done() or the time is up; false when the time ran out.
-template <typename Done>
-bool PumpUntil(TApplication& application, Done done, DWORD milliseconds) {
+template <typename Done> bool PumpUntil(TApplication& application, Done done, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     MSG message;
     while (!done()) {
@@ -405,20 +400,15 @@ TEST(TApplication, ActivationMessagesRaiseTheActivationEvents) {
     TApplication application;
     application.Initialize();
     std::vector<std::string> caught;
-    application.OnException = [&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& ex) {
-            caught.push_back(ex.what());
-        }
-    };
+    TestSupport::CollectExceptions(application, caught);
     HookActivation(application);
     application.OnActivate = [&] { journal.push_back("activate"); };
     application.OnDeactivate = [&] { journal.push_back("deactivate"); };
     SendMessageW(application.Handle(), WM_ACTIVATEAPP, FALSE, 0);
     SendMessageW(application.Handle(), WM_ACTIVATEAPP, TRUE, 0);
     EXPECT_TRUE(journal.empty()) << "raised from the posted messages, not inside the system's";
-    ASSERT_TRUE(PumpUntil(application, [&] { return journal.size() == 2; }, 3000));
+    ASSERT_TRUE(PumpUntil(
+        application, [&] { return journal.size() == 2; }, 3000));
     EXPECT_THAT(journal, ElementsAre("deactivate", "activate"));
 
     application.OnDeactivate = [] { throw std::runtime_error("deactivate failed"); };
@@ -445,7 +435,8 @@ TEST(TApplication, AnotherProgramTakingTheForegroundDeactivatesTheApplication) {
             return GetForegroundWindow() == main->Handle();
         },
         5000));
-    PumpUntil(application, [] { return false; }, 200);
+    PumpUntil(
+        application, [] { return false; }, 200);
     journal.clear();
 
     // Another process's window comes up and takes the foreground.
@@ -455,7 +446,8 @@ TEST(TApplication, AnotherProgramTakingTheForegroundDeactivatesTheApplication) {
     PROCESS_INFORMATION process = {};
     ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
     WaitForInputIdle(process.hProcess, 10000);
-    const bool deactivated = PumpUntil(application, [&] { return !journal.empty(); }, 10000);
+    const bool deactivated = PumpUntil(
+        application, [&] { return !journal.empty(); }, 10000);
     const HWND other = GetForegroundWindow();
     TerminateProcess(process.hProcess, 0);
     WaitForSingleObject(process.hProcess, 10000);

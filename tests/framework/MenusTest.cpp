@@ -5,6 +5,8 @@
 #include "framework/Graphic.h"
 #include "framework/Menus.h"
 
+#include "support/CollectExceptions.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -177,13 +179,7 @@ TEST(TMenuItem, OwnsItsChildrenAndAFailingClickGoesToTheApplication) {
     TApplication application;
     application.Initialize();
     std::vector<std::string> caught;
-    application.OnException = [&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& ex) {
-            caught.push_back(ex.what());
-        }
-    };
+    TestSupport::CollectExceptions(application, caught);
     TMenuItem root;
     TMenuItem& parent = root.Add(L"Parent");
     TMenuItem& child = parent.Add(L"Child");

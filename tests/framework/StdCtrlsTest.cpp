@@ -3,6 +3,8 @@
 #include "framework/Dialogs.h"
 #include "framework/Form.h"
 
+#include "support/CollectExceptions.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -259,13 +261,7 @@ TEST_F(ModalFormTest, EscapeClosingAndQuittingCancel) {
 
 TEST_F(ModalFormTest, AButtonWhoseHandlerFailsLeavesTheFormOpen) {
     std::vector<std::string> caught;
-    application.OnException = [&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& ex) {
-            caught.push_back(ex.what());
-        }
-    };
+    TestSupport::CollectExceptions(application, caught);
     DialogForm dialog;
     dialog.AfterConstruction();
     dialog.failOk = true;
