@@ -294,9 +294,18 @@ class Session:
         return self.wine_command('reg', 'query', key).returncode == 0
 
     def wine_command(self, *args, timeout=60):
-        # Wine's own programs answer in the code page of the locale, which need not be UTF-8.
-        return subprocess.run([self.wine, *args], env=self.environment(), cwd=str(self.prefix),
-                              capture_output=True, text=True, errors='replace', timeout=timeout)
+        # The output goes to files, not pipes: Wine's service processes, which the first program
+        # of a prefix starts, inherit the program's output handles and live on with the kept
+        # server, so a pipe would not close when the program ends.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            done = subprocess.run([self.wine, *args], env=self.environment(), cwd=str(self.prefix),
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            # Wine's own programs answer in the code page of the locale, which need not be UTF-8.
+            return subprocess.CompletedProcess(done.args, done.returncode,
+                                               out.read().decode('utf-8', errors='replace'),
+                                               err.read().decode('utf-8', errors='replace'))
 
     # Windows and input -----------------------------------------------------------------------
 
