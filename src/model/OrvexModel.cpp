@@ -92,6 +92,9 @@ void OrvexModel::Load() {
         LOG_ERR("OrvexModel::Load", L"No Data folder set; no groups loaded");
         return;
     }
+    // A save or copy cut short by a crash leaves its temporary file; the store and its copies are
+    // whole either way.
+    Tessel::Common::RemoveLeftoverTemporaryFiles(GetStorePath(), {L".bak", L".unreadable"});
     IniFile file(GetStorePath());
     const bool readable = file.Load();
     const IniDocument& store = file.Document();

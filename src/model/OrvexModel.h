@@ -36,7 +36,8 @@ public:
     // Replaces the groups by those of the group store. A missing store gives no groups; missing
     // keys take their defaults; entries whose shortcut file is missing or whose name is not a
     // shortcut file name are skipped. Time and memory follow the size of the store, never a
-    // count written in it. The changed flag is not touched.
+    // count written in it. The changed flag is not touched. Temporary files that a save or copy
+    // cut short by a crash left beside the store are removed.
     void Load();
     // What the user must hear of the last Load: empty when the store was read, else a message
     // naming a store that could not be read or gave no groups (it stays as it is until a save,

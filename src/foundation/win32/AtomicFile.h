@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,12 @@ UniqueFileHandle OpenFileForReading(const std::wstring& path, DWORD& error);
 // when that name is taken; an earlier copy is never written over. True when the copy was made
 // (copy then holds its path) and when there is no file at path (copy then is empty).
 [[nodiscard]] bool KeepCopyBeside(const std::wstring& path, const std::wstring& suffix, std::wstring& copy);
+
+// Removes what interrupted writes left beside the file at path: path + ".tmp" and, for each
+// suffix, path + suffix + ".tmp" and path + suffix + <number> + ".tmp" (the temporary files of
+// ReplaceFileAtomically, CopyFileAtomically and KeepCopyBeside). The files they were to become
+// are whole either way, so nothing is lost. Folders and other names are left alone. Each removal
+// is logged; returns how many files were removed.
+int RemoveLeftoverTemporaryFiles(const std::wstring& path, std::initializer_list<std::wstring_view> suffixes);
 
 } // namespace Tessel::Common
