@@ -61,6 +61,7 @@ public:
 
     const SlideAnimationManager& GetSlideAnimationManager() const { return mSlideAnimationManager; }
     const AdItems& GetAdItems() const { return mAdItems; }
+    UserSettings& GetUserSettings() { return mUserSettings; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
