@@ -81,6 +81,8 @@ protected:
 private:
     // Hangs the button from the top edge of the screen: only the visible height shows.
     void PlaceButton(bool atStoredLeft);
+    // The stored visible height of the button, taken into reach (and logged when it was not).
+    static int VisibleHeight(IUserSettings& settings);
     // Puts the panel where the settings say, made usable on the screens there are.
     void PlacePanel();
     void ApplicationEvents1Deactivate();
