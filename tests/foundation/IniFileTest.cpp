@@ -238,6 +238,17 @@ TEST(AtomicFile, FailureLeavesTheOldFileWholeAndReportsTheError) {
     // A folder that is gone.
     EXPECT_FALSE(ReplaceFileAtomically(folder / L"gone\\groups.txt", "new", &error));
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+
+    // A file the user made read-only.
+    const std::wstring readOnly = folder / L"Settings.ini";
+    WriteFileBytes(readOnly, "kept");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(ReplaceFileAtomically(readOnly, "new", &error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadFileBytes(readOnly), "kept");
+    EXPECT_NE(log.Text().find(L"read-only file failed for " + readOnly), std::wstring::npos) << log.Text();
+    EXPECT_EQ(GetFileAttributesW((readOnly + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(AtomicFile, FileHeldByAnotherProgramForAMomentIsReplacedOnceItIsFree) {

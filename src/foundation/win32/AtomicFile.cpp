@@ -101,6 +101,12 @@ bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWO
         return false;
     };
 
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        // A read-only file is the user's wish to keep it as it is. Checked here, because a rename
+        // over it is refused by some systems and allowed by others.
+        return fail(L"Replacing the read-only file", ERROR_ACCESS_DENIED, false);
+    }
     UniqueFileHandle file(
         CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {

@@ -15,8 +15,9 @@ namespace Tessel::Common {
 // The bytes go to path + ".tmp" in the same folder first, are flushed to disk, and that file
 // then takes the place of the old one in a single rename. A rename refused because another
 // program holds the file for a moment (an indexer, a virus scanner) is tried again for about a
-// second. On failure the old file is untouched, the temporary file is gone, the log says which
-// step failed, and error (when given) receives the system's error code.
+// second. A read-only file is not replaced (ERROR_ACCESS_DENIED). On failure the old file is
+// untouched, the temporary file is gone, the log says which step failed, and error (when given)
+// receives the system's error code.
 [[nodiscard]] bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWORD* error = nullptr);
 
 // Opens a file for reading while letting others read, write and rename it. A file another
