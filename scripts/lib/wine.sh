@@ -77,8 +77,13 @@ wine_prefix_clone() {
 # program ends. A program that starts while the server of its prefix is exiting (by default three
 # seconds after the last one ended) fails at once with "recvmsg: Connection reset by peer"; a
 # server that lingers takes that race out of programs started one after another.
+#
+# Wine's services, which the first program of a server starts, inherit that program's output
+# handles and live as long as the server: a caller reading a program's output through a pipe
+# would wait for them. A first program with no output starts them here.
 wine_server_keep() {
     WINEPREFIX="$1" "$(wine_server)" -p 60 >/dev/null 2>&1 || true
+    WINEPREFIX="$1" WINEDEBUG=-all "$(wine_binary)" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # Stops the wineserver of prefix $1 and every Windows process in it.

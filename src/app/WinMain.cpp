@@ -1,40 +1,7 @@
-#include "app/InstanceGuard.h"
-#include "app/OutermostHandler.h"
-#include "app/StartupDiagnostics.h"
-#include "forms/TEdgeForm.h"
-#include "forms/TMainForm.h"
-#include "foundation/logging/Log.h"
-#include "foundation/win32/InitializeLogging.h"
-#include "framework/Application.h"
+#include "app/RunTilebay.h"
 
 #include <windows.h>
 
-using namespace Tessel::Common::Logging;
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // Libraries are looked for in System32 only, never beside the program or in the working
-    // folder, where a planted library could be loaded in its place.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // Destroyed when WinMain returns, after "App Ends": the panel first, then the edge
-    // window, whose destruction closes the log.
-    TApplication application;
-    RunWithOutermostHandler(
-        [&] {
-            InitializeLogging();
-            LOG_INF("WinMain", AppStartsMarker);
-            LogProductInfo();
-            LogRuntimeEnvironmentInfo();
-            if (IsAnotherInstanceRunning()) {
-                LOG_INF("WinMain", AlreadyRunningMarker);
-                return;
-            }
-            application.Initialize();
-            application.MainFormOnTaskBar = true;
-            TEdgeForm* edge = application.CreateForm<TEdgeForm>();
-            edge->SetMainPanel(application.CreateForm<TMainForm>());
-            application.Run();
-        },
-        [&](const Exception& e) { application.ShowException(e); });
-    LOG_INF("WinMain", AppEndsMarker);
-    return 0;
+    return RunTilebay();
 }

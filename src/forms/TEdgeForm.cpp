@@ -167,7 +167,17 @@ void TEdgeForm::PlaceButton(bool atStoredLeft) {
         mUserSettings.GetStartButtonPos(left, y);
         left = WindowPlacement::UsableButtonLeft(left, Width(), MonitorAreas(false));
     }
-    SetBounds(left, mUserSettings.GetFloatingButtonVisibleHeight() - Height(), Width(), Height());
+    SetBounds(left, VisibleHeight(mUserSettings) - Height(), Width(), Height());
+}
+
+int TEdgeForm::VisibleHeight(IUserSettings& settings) {
+    const int stored = settings.GetFloatingButtonVisibleHeight();
+    const int usable = WindowPlacement::UsableButtonVisibleHeight(stored);
+    if (usable != stored) {
+        LOG_INF("TEdgeForm::VisibleHeight", L"The stored visible height of the button " << stored
+                                                << L" is out of reach; the button hangs " << usable << L" px in");
+    }
+    return usable;
 }
 
 void TEdgeForm::PlacePanel() {
@@ -381,7 +391,7 @@ void TEdgeForm::OnSlaveRequestToHide(void* /*sender*/, void* /*data*/) {
 }
 
 void TEdgeForm::OnUserSettingsFloatingButtonVisibleHeight(IUserSettings* settings, void* /*data*/) {
-    SetTop(settings->GetFloatingButtonVisibleHeight() - Height());
+    SetTop(VisibleHeight(*settings) - Height());
 }
 
 void TEdgeForm::OnAutoStartEnabledChanged(IUserSettings* settings, void* /*data*/) {

@@ -61,6 +61,7 @@ public:
 
     const SlideAnimationManager& GetSlideAnimationManager() const { return mSlideAnimationManager; }
     const AdItems& GetAdItems() const { return mAdItems; }
+    UserSettings& GetUserSettings() { return mUserSettings; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -80,6 +81,8 @@ protected:
 private:
     // Hangs the button from the top edge of the screen: only the visible height shows.
     void PlaceButton(bool atStoredLeft);
+    // The stored visible height of the button, taken into reach (and logged when it was not).
+    static int VisibleHeight(IUserSettings& settings);
     // Puts the panel where the settings say, made usable on the screens there are.
     void PlacePanel();
     void ApplicationEvents1Deactivate();

@@ -48,4 +48,8 @@ int UsableButtonLeft(int left, int width, const std::vector<Rect>& monitors) {
     return std::clamp(left, low, std::max(low, high - width));
 }
 
+int UsableButtonVisibleHeight(int stored) {
+    return std::clamp(stored, MinButtonVisibleHeight, MaxButtonVisibleHeight);
+}
+
 } // namespace WindowPlacement

@@ -26,4 +26,10 @@ Rect UsablePanel(Rect stored, const std::vector<Rect>& workAreas);
 // The button's left edge kept on the screens (monitors: their whole areas).
 int UsableButtonLeft(int left, int width, const std::vector<Rect>& monitors);
 
+// How far the button hangs into the screen, as the Options dialog lets the user choose it; a
+// stored value outside is taken to the nearest end, so that the button is always in reach.
+constexpr int MinButtonVisibleHeight = 1;
+constexpr int MaxButtonVisibleHeight = 500;
+int UsableButtonVisibleHeight(int stored);
+
 } // namespace WindowPlacement

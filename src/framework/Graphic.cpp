@@ -1,6 +1,7 @@
 #include "framework/Graphic.h"
 
 #include "foundation/image/PngDecoder.h"
+#include "foundation/logging/Log.h"
 
 #include <algorithm>
 
@@ -22,6 +23,35 @@ HBITMAP CreateTopDownDib(int width, int height, std::uint32_t** pixels) {
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     *pixels = bitmap ? static_cast<std::uint32_t*>(bits) : nullptr;
     return bitmap;
+}
+
+// The size a bitmap file's header declares: "BM", then an OS/2 core header (16-bit sizes) or a
+// Windows info header (32-bit sizes, a negative height for top-down rows). False when the file
+// cannot be read or has no such header.
+bool ReadBitmapFileSize(const std::wstring& path, long long& width, long long& height) {
+    const Tessel::Common::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unsigned char header[26] = {};
+    DWORD read = 0;
+    if (!file || !ReadFile(file.Get(), header, sizeof(header), &read, nullptr) || read < 22 || header[0] != 'B' ||
+        header[1] != 'M') {
+        return false;
+    }
+    const auto u16 = [&](int at) { return static_cast<std::uint32_t>(header[at] | header[at + 1] << 8); };
+    const auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+    const std::uint32_t infoSize = u32(14);
+    if (infoSize == 12) {
+        width = u16(18);
+        height = u16(20);
+        return true;
+    }
+    if (infoSize < 40 || read < 26) {
+        return false;
+    }
+    width = static_cast<std::int32_t>(u32(18));
+    height = static_cast<std::int32_t>(u32(22));
+    height = height < 0 ? -height : height;
+    return true;
 }
 
 std::wstring ResourceName(const wchar_t* name) {
@@ -96,6 +126,18 @@ bool TBitmap::Assign(HBITMAP source) {
 }
 
 bool TBitmap::LoadFromFile(const std::wstring& path) {
+    long long width = 0;
+    long long height = 0;
+    if (!ReadBitmapFileSize(path, width, height)) {
+        LOG_ERR("TBitmap::LoadFromFile", L"Not a bitmap file: " << path);
+        return false;
+    }
+    if (width <= 0 || height <= 0 || width > MaxFileSide || height > MaxFileSide || width * height > MaxFilePixels) {
+        LOG_ERR("TBitmap::LoadFromFile", L"Picture of " << width << L" x " << height << L" pixels refused, beyond "
+                                                        << MaxFileSide << L" pixels a side or " << MaxFilePixels
+                                                        << L" in all: " << path);
+        return false;
+    }
     UniqueBitmap loaded(static_cast<HBITMAP>(
         LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     return loaded && Assign(loaded.Get());

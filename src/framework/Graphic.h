@@ -30,6 +30,11 @@ public:
 // keeps its pixels in this one form, so drawing and reading pixels back work the same way.
 class TBitmap : public TGraphic {
 public:
+    // Beyond any screen a picture is drawn on (8K is 7680 x 4320); keeps a hostile file from
+    // taking gigabytes.
+    static constexpr int MaxFileSide = 16384;
+    static constexpr long long MaxFilePixels = 40'000'000;
+
     TBitmap() = default;
     TBitmap(int width, int height, COLORREF fill = RGB(0, 0, 0));
 
@@ -40,7 +45,9 @@ public:
     // Makes an empty bitmap of the given size, filled with one colour.
     void SetSize(int width, int height, COLORREF fill = RGB(0, 0, 0));
     // Takes over the picture of a bitmap file or a bitmap resource; false (and the bitmap left
-    // as it was) when it cannot be read.
+    // as it was) when it cannot be read. A file is refused, with a log line, before anything is
+    // allocated for it when its header does not give a size within MaxFileSide and
+    // MaxFilePixels.
     bool LoadFromFile(const std::wstring& path);
     bool LoadFromResource(HINSTANCE module, const wchar_t* name);
     // Takes over any bitmap, converting it to this bitmap's form.

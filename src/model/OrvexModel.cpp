@@ -92,17 +92,24 @@ void OrvexModel::Load() {
         LOG_ERR("OrvexModel::Load", L"No Data folder set; no groups loaded");
         return;
     }
+    // A save or copy cut short by a crash leaves its temporary file; the store and its copies are
+    // whole either way.
+    Tessel::Common::RemoveLeftoverTemporaryFiles(GetStorePath(), {L".bak", L".unreadable"});
     IniFile file(GetStorePath());
     const bool readable = file.Load();
     const IniDocument& store = file.Document();
     const GroupStoreLayout layout(store);
 
     const int groupCount = store.ReadInteger(GroupSection, L"GroupCount", 0);
-    const std::vector<std::size_t> groups = layout.Groups(groupCount, MaxGroupsWithoutSection);
+    std::vector<std::size_t> groups = layout.Groups(groupCount, MaxGroupsWithoutSection);
     if (groupCount > 0 && groups.size() < static_cast<std::size_t>(groupCount)) {
         LOG_ERR("OrvexModel::Load", L"GroupCount " << groupCount << L" but only " << groups.size()
                                                    << L" groups are created: groups without a section of their own "
                                                    << L"are limited to " << MaxGroupsWithoutSection);
+    }
+    const std::size_t groupsInStore = groups.size();
+    if (groups.size() > MaxGroups) {
+        groups.resize(MaxGroups);
     }
 
     for (const std::size_t g : groups) {
@@ -148,6 +155,13 @@ void OrvexModel::Load() {
         LOG_ERR("OrvexModel::Load", L"The store could not be read; no groups loaded. It is copied aside before "
                                     L"any save replaces it: "
                                         << GetStorePath());
+    } else if (groupsInStore > MaxGroups) {
+        mStoreToKeep = StoreToKeep::TooManyGroups;
+        mLoadProblem = L"Only the first " + std::to_wstring(MaxGroups) + L" groups could be read from " + GetStorePath();
+        LOG_ERR("OrvexModel::Load", L"The store holds " << groupsInStore << L" groups; only the first " << MaxGroups
+                                                        << L" are loaded. It is copied aside before any save "
+                                                           L"replaces it: "
+                                                        << GetStorePath());
     } else if (mGroups.empty() && file.BytesRead() > 0 && !saysEmpty) {
         mStoreToKeep = StoreToKeep::NoGroups;
         mLoadProblem = L"No groups could be read from " + GetStorePath();
@@ -165,11 +179,11 @@ bool OrvexModel::KeepStoreToReplace() {
     if (mStoreToKeep != StoreToKeep::None) {
         if (!Tessel::Common::KeepCopyBeside(path, L".unreadable", copy)) {
             LOG_ERR("OrvexModel::KeepStoreToReplace",
-                    L"The store that loaded no groups could not be copied aside; it is not replaced: " << path);
+                    L"The store that was not wholly loaded could not be copied aside; it is not replaced: " << path);
             return false;
         }
         if (!copy.empty()) {
-            LOG_INF("OrvexModel::KeepStoreToReplace", L"The store that loaded no groups is kept as " << copy);
+            LOG_INF("OrvexModel::KeepStoreToReplace", L"The store that was not wholly loaded is kept as " << copy);
         }
         mStoreToKeep = StoreToKeep::None;
     }

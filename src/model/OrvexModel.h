@@ -23,6 +23,10 @@ public:
     // Groups a store may ask for without a section of their own, whatever numbers its sections
     // have; more are not created. Groups with a section are all loaded.
     static constexpr int MaxGroupsWithoutSection = 1000;
+    // Groups loaded at most, with or without a section: far more than a panel can show, few
+    // enough that the panel comes up at once. A store with more is loaded up to this many and
+    // copied aside before any save replaces it.
+    static constexpr std::size_t MaxGroups = 2000;
 
     OrvexModel() = default;
     virtual ~OrvexModel();
@@ -36,11 +40,12 @@ public:
     // Replaces the groups by those of the group store. A missing store gives no groups; missing
     // keys take their defaults; entries whose shortcut file is missing or whose name is not a
     // shortcut file name are skipped. Time and memory follow the size of the store, never a
-    // count written in it. The changed flag is not touched.
+    // count written in it. The changed flag is not touched. Temporary files that a save or copy
+    // cut short by a crash left beside the store are removed.
     void Load();
     // What the user must hear of the last Load: empty when the store was read, else a message
-    // naming a store that could not be read or gave no groups (it stays as it is until a save,
-    // which first keeps a copy of it).
+    // naming a store that could not be read, gave no groups or held more than MaxGroups (it
+    // stays as it is until a save, which first keeps a copy of it).
     const std::wstring& LoadProblem() const { return mLoadProblem; }
     // Writes every group to the store, numbered from their current positions, and clears the
     // changed flag. The old store is replaced in one step, never lost: when writing fails it
@@ -66,7 +71,7 @@ public:
     bool IsChanged() const { return mChanged; }
 
 private:
-    enum class StoreToKeep { None, Unreadable, NoGroups };
+    enum class StoreToKeep { None, Unreadable, NoGroups, TooManyGroups };
 
     // Keeps copies of the store a save is about to replace: a store that gave nothing is copied
     // aside for good, and the first save keeps the previous store as the backup. False when the

@@ -103,6 +103,10 @@ UserSettings::FileToKeep UserSettings::Examine(const IniFile& file, bool readabl
 }
 
 void UserSettings::Load() {
+    if (!mDataFolder.empty()) {
+        // A save or copy cut short by a crash leaves its temporary file; the file is whole either way.
+        Tessel::Common::RemoveLeftoverTemporaryFiles(GetFilePath(), {L".unreadable"});
+    }
     mIniFile = std::make_unique<IniFile>(GetFilePath());
     const bool readable = mIniFile->Load();
     mFileToKeep = Examine(*mIniFile, readable);

@@ -34,7 +34,8 @@ public:
     void SetIsAutoStartEnabled(bool enabled) override { mIsAutoStartEnabled = enabled; }
     // Reads the file (a missing one gives the defaults; one held by another program is tried
     // again for about a second) and, on the first run, stores today as the first-run date unless
-    // the file is there but gave nothing. Raises no event.
+    // the file is there but gave nothing. Raises no event. Temporary files that a save cut short
+    // by a crash left beside the file are removed.
     void Load() override;
     // Writes every value and item; throws Exception "Unable to write to <file>" when the file
     // cannot be written, and then raises no event. Does nothing before Load.

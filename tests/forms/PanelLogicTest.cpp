@@ -147,4 +147,10 @@ TEST(WindowPlacement, TheButtonStaysOnTheScreens) {
     EXPECT_EQ(P::UsableButtonLeft(3150, 100, TwoScreens), 3100);
     EXPECT_EQ(P::UsableButtonLeft(-5000, 100, TwoScreens), 0);
     EXPECT_EQ(P::UsableButtonLeft(2147483647, 100, OneScreen), 1820);
+    // How far it hangs in: what the Options dialog offers, else the nearest end of that.
+    const int heights[][2] = {{10, 10}, {1, 1}, {500, 500}, {0, 1}, {-1, 1}, {501, 500},
+                              {2000000000, 500}, {-2147483647 - 1, 1}, {2147483647, 500}};
+    for (const auto& [stored, usable] : heights) {
+        EXPECT_EQ(P::UsableButtonVisibleHeight(stored), usable) << stored;
+    }
 }

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -237,6 +238,17 @@ TEST(AtomicFile, FailureLeavesTheOldFileWholeAndReportsTheError) {
     // A folder that is gone.
     EXPECT_FALSE(ReplaceFileAtomically(folder / L"gone\\groups.txt", "new", &error));
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+
+    // A file the user made read-only.
+    const std::wstring readOnly = folder / L"Settings.ini";
+    WriteFileBytes(readOnly, "kept");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(ReplaceFileAtomically(readOnly, "new", &error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadFileBytes(readOnly), "kept");
+    EXPECT_NE(log.Text().find(L"read-only file failed for " + readOnly), std::wstring::npos) << log.Text();
+    EXPECT_EQ(GetFileAttributesW((readOnly + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(AtomicFile, FileHeldByAnotherProgramForAMomentIsReplacedOnceItIsFree) {
@@ -320,6 +332,35 @@ TEST(AtomicFile, KeptCopiesNeverWriteOverAnEarlierOne) {
     EXPECT_FALSE(Tessel::Common::KeepCopyBeside(path, L".unreadable", copy));
     CloseHandle(held);
     EXPECT_EQ(TestSupport::ListFolder(folder.Path()).size(), 4u) << "no temporary file left";
+}
+
+TEST(AtomicFile, LeftoversOfWritesCutShortAreRemovedAndNothingElse) {
+    TempFolder folder;
+    const std::wstring path = folder / L"groups.txt";
+    WriteFileBytes(path, "store");
+    const std::vector<std::wstring> leftovers = {L"groups.txt.tmp", L"GROUPS.TXT.BAK.TMP", L"groups.txt.unreadable.tmp",
+                                                 L"groups.txt.unreadable12.tmp", L"groups.txt.bak2.tmp"};
+    const std::vector<std::wstring> others = {
+        L"groups.txt",         L"groups.txt.bak",        L"groups.txt.old.tmp",
+        L"groups.txt.tmp.txt", L"groups.txt.unreadable", L"groups.txt.unreadablex.tmp",
+        L"xgroups.txt.tmp"};
+    for (const auto& name : leftovers)
+        WriteFileBytes(folder / name, "half a file");
+    for (const auto& name : others)
+        WriteFileBytes(folder / name, "not ours to remove");
+    CreateDirectoryW((folder / L"groups.txt.unreadable1.tmp").c_str(), nullptr);
+    TestSupport::LogCapture log;
+
+    EXPECT_EQ(Tessel::Common::RemoveLeftoverTemporaryFiles(path, {L".bak", L".unreadable"}), 5);
+    std::vector<std::wstring> expected = others;
+    expected.push_back(L"groups.txt.unreadable1.tmp");
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::wstring> left = TestSupport::ListFolder(folder.Path());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, expected);
+    EXPECT_NE(log.Text().find(L"groups.txt.unreadable12.tmp, left by a write that was cut short"), std::wstring::npos)
+        << log.Text();
+    EXPECT_EQ(Tessel::Common::RemoveLeftoverTemporaryFiles(folder / L"none.ini", {}), 0);
 }
 
 TEST(IniFile, SaveThatFailsThrowsTheWriteErrorWithThePath) {

@@ -1,10 +1,13 @@
+#include "support/LogCapture.h"
 #include "support/PaintSurface.h"
+#include "support/TempFolder.h"
 
 #include "framework/Canvas.h"
 #include "framework/Graphic.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using TestSupport::PaintSurface;
@@ -52,6 +55,98 @@ TEST(TBitmap, AssignCopiesAnyBitmapAndKeepsItsSize) {
     EXPECT_FALSE(empty.Assign(nullptr));
     EXPECT_FALSE(empty.LoadFromFile(L"C:\\no such folder\\Back.bmp"));
     EXPECT_TRUE(empty.Empty());
+}
+
+namespace {
+
+void PutLittleEndian(std::string& bytes, std::size_t at, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+        bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+}
+
+// A 24-bit bitmap file with a Windows info header (or, for core, an OS/2 core header); the rows
+// are there only when withPixels is set, each pixel red.
+std::string BitmapFile(std::int32_t width, std::int32_t height, bool withPixels, bool core = false) {
+    const std::uint32_t infoSize = core ? 12 : 40;
+    const std::size_t rowSize = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    const std::size_t rows = static_cast<std::size_t>(height < 0 ? -height : height);
+    std::string bytes(14 + infoSize, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutLittleEndian(bytes, 10, 14 + infoSize, 4);
+    PutLittleEndian(bytes, 14, infoSize, 4);
+    if (core) {
+        PutLittleEndian(bytes, 18, static_cast<std::uint32_t>(width), 2);
+        PutLittleEndian(bytes, 20, static_cast<std::uint32_t>(height), 2);
+        PutLittleEndian(bytes, 22, 1, 2);
+        PutLittleEndian(bytes, 24, 24, 2);
+    } else {
+        PutLittleEndian(bytes, 18, static_cast<std::uint32_t>(width), 4);
+        PutLittleEndian(bytes, 22, static_cast<std::uint32_t>(height), 4);
+        PutLittleEndian(bytes, 26, 1, 2);
+        PutLittleEndian(bytes, 28, 24, 2);
+    }
+    if (withPixels) {
+        std::string row(rowSize, '\0');
+        for (int x = 0; x < width; ++x) {
+            row[x * 3 + 2] = static_cast<char>(0xFF);
+        }
+        for (std::size_t y = 0; y < rows; ++y) {
+            bytes += row;
+        }
+    }
+    PutLittleEndian(bytes, 2, static_cast<std::uint32_t>(bytes.size()), 4);
+    return bytes;
+}
+
+} // namespace
+
+TEST(TBitmap, LoadsBitmapFilesWithinTheSizeBoundAndRefusesOthersBeforeReadingThem) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int width; // 0: refused
+        int height;
+        const wchar_t* logged;
+        // Wine's loader gives black rows for top-down files; there only the size is checked.
+        bool checkPixels = true;
+    };
+    const Case cases[] = {
+        {"small, bottom-up", BitmapFile(3, 2, true), 3, 2, nullptr},
+        {"small, top-down", BitmapFile(3, -2, true), 3, 2, nullptr, false},
+        {"core header", BitmapFile(2, 2, true, true), 2, 2, nullptr},
+        {"widest allowed", BitmapFile(TBitmap::MaxFileSide, 1, true), TBitmap::MaxFileSide, 1, nullptr},
+        {"too wide", BitmapFile(TBitmap::MaxFileSide + 1, 1, true), 0, 0, L"16385 x 1 pixels refused"},
+        {"30000 x 30000", BitmapFile(30000, 30000, false), 0, 0, L"30000 x 30000 pixels refused"},
+        {"too tall, top-down", BitmapFile(1, -30000, false), 0, 0, L"1 x 30000 pixels refused"},
+        {"too many pixels", BitmapFile(8000, 6000, false), 0, 0, L"8000 x 6000 pixels refused"},
+        {"core header at most", BitmapFile(65535, 65535, false, true), 0, 0, L"65535 x 65535 pixels refused"},
+        {"no pixels", BitmapFile(0, 5, false), 0, 0, L"0 x 5 pixels refused"},
+        {"not a bitmap", std::string("GIF89a not a bitmap at all, not at all"), 0, 0, L"Not a bitmap file"},
+        {"cut short", BitmapFile(3, 2, true).substr(0, 20), 0, 0, L"Not a bitmap file"},
+    };
+    TestSupport::TempFolder folder;
+    const std::wstring path = folder / L"Back.bmp";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestSupport::WriteFileBytes(path, c.bytes);
+        TestSupport::LogCapture log;
+        TBitmap picture(1, 1, RGB(0, 255, 0));
+        const bool loaded = picture.LoadFromFile(path);
+        EXPECT_EQ(loaded, c.width > 0);
+        if (loaded) {
+            EXPECT_EQ(picture.Width(), c.width);
+            EXPECT_EQ(picture.Height(), c.height);
+            if (c.checkPixels) {
+                EXPECT_EQ(picture.Pixel(c.width - 1, c.height - 1), Red);
+            }
+        } else {
+            EXPECT_EQ(picture.Width(), 1) << "a refused file leaves the bitmap as it was";
+            EXPECT_EQ(picture.Pixel(0, 0), 0x00FF00u);
+            EXPECT_NE(log.Text().find(c.logged), std::wstring::npos) << log.Text();
+        }
+    }
 }
 
 TEST(TCanvas, ClearBrushTextHasNoBackgroundAndSolidBrushFills) {

@@ -50,6 +50,29 @@ bool RenameInPlace(const std::wstring& temporary, const std::wstring& target, bo
     return false;
 }
 
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                        static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Whether rest (a name less the file's name and ".tmp") is one of the suffixes, or a suffix with
+// the number of a further copy.
+bool IsTemporarySuffix(std::wstring_view rest, std::initializer_list<std::wstring_view> suffixes) {
+    if (rest.empty()) {
+        return true;
+    }
+    for (const std::wstring_view suffix : suffixes) {
+        if (rest.size() < suffix.size() || !EqualsIgnoringCase(rest.substr(0, suffix.size()), suffix)) {
+            continue;
+        }
+        const std::wstring_view number = rest.substr(suffix.size());
+        if (std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 UniqueFileHandle OpenFileForReading(const std::wstring& path, DWORD& error) {
@@ -78,6 +101,12 @@ bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWO
         return false;
     };
 
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        // A read-only file is the user's wish to keep it as it is. Checked here, because a rename
+        // over it is refused by some systems and allowed by others.
+        return fail(L"Replacing the read-only file", ERROR_ACCESS_DENIED, false);
+    }
     UniqueFileHandle file(
         CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -184,6 +213,38 @@ bool KeepCopyBeside(const std::wstring& path, const std::wstring& suffix, std::w
     }
     LOG_ERR("KeepCopyBeside", L"No free name for another copy of " << path << L" as " << path + suffix << L"<n>");
     return false;
+}
+
+int RemoveLeftoverTemporaryFiles(const std::wstring& path, std::initializer_list<std::wstring_view> suffixes) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    const std::wstring_view name = std::wstring_view(path).substr(folder.size());
+    constexpr std::wstring_view Extension = L".tmp";
+    WIN32_FIND_DATAW found{};
+    const UniqueFindHandle search(FindFirstFileW((path + L"*" + std::wstring(Extension)).c_str(), &found));
+    if (!search) {
+        return 0;
+    }
+    int removed = 0;
+    do {
+        const std::wstring_view each = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || each.size() < name.size() + Extension.size() ||
+            !EqualsIgnoringCase(each.substr(0, name.size()), name) ||
+            !EqualsIgnoringCase(each.substr(each.size() - Extension.size()), Extension) ||
+            !IsTemporarySuffix(each.substr(name.size(), each.size() - name.size() - Extension.size()), suffixes)) {
+            continue;
+        }
+        const std::wstring leftover = folder + std::wstring(each);
+        if (DeleteFileW(leftover.c_str())) {
+            ++removed;
+            LOG_INF("RemoveLeftoverTemporaryFiles", L"Removed " << leftover << L", left by a write that was cut short");
+        } else {
+            LOG_ERR("RemoveLeftoverTemporaryFiles", L"Cannot remove " << leftover
+                                                                      << L", left by a write that was cut short (error "
+                                                                      << GetLastError() << L")");
+        }
+    } while (FindNextFileW(search.Get(), &found));
+    return removed;
 }
 
 } // namespace Tessel::Common

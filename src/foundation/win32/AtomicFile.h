@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,9 @@ namespace Tessel::Common {
 // The bytes go to path + ".tmp" in the same folder first, are flushed to disk, and that file
 // then takes the place of the old one in a single rename. A rename refused because another
 // program holds the file for a moment (an indexer, a virus scanner) is tried again for about a
-// second. On failure the old file is untouched, the temporary file is gone, the log says which
-// step failed, and error (when given) receives the system's error code.
+// second. A read-only file is not replaced (ERROR_ACCESS_DENIED). On failure the old file is
+// untouched, the temporary file is gone, the log says which step failed, and error (when given)
+// receives the system's error code.
 [[nodiscard]] bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWORD* error = nullptr);
 
 // Opens a file for reading while letting others read, write and rename it. A file another
@@ -35,5 +37,12 @@ UniqueFileHandle OpenFileForReading(const std::wstring& path, DWORD& error);
 // when that name is taken; an earlier copy is never written over. True when the copy was made
 // (copy then holds its path) and when there is no file at path (copy then is empty).
 [[nodiscard]] bool KeepCopyBeside(const std::wstring& path, const std::wstring& suffix, std::wstring& copy);
+
+// Removes what interrupted writes left beside the file at path: path + ".tmp" and, for each
+// suffix, path + suffix + ".tmp" and path + suffix + <number> + ".tmp" (the temporary files of
+// ReplaceFileAtomically, CopyFileAtomically and KeepCopyBeside). The files they were to become
+// are whole either way, so nothing is lost. Folders and other names are left alone. Each removal
+// is logged; returns how many files were removed.
+int RemoveLeftoverTemporaryFiles(const std::wstring& path, std::initializer_list<std::wstring_view> suffixes);
 
 } // namespace Tessel::Common

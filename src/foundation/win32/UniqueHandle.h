@@ -59,6 +59,13 @@ struct KernelHandleTraits {
 struct FileHandleTraits : KernelHandleTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
 };
+// A file search of FindFirstFileW, INVALID_HANDLE_VALUE when there is none.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static bool Free(HANDLE h) { return FindClose(h) != FALSE; }
+};
 template <typename H> struct GdiObjectTraits {
     using Handle = H;
     static H Invalid() { return nullptr; }
@@ -80,6 +87,7 @@ struct IconTraits {
 
 using UniqueHandle = UniqueHandleOf<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandleOf<FileHandleTraits>;
+using UniqueFindHandle = UniqueHandleOf<FindHandleTraits>;
 using UniqueBrush = UniqueHandleOf<GdiObjectTraits<HBRUSH>>;
 using UniquePen = UniqueHandleOf<GdiObjectTraits<HPEN>>;
 using UniqueFont = UniqueHandleOf<GdiObjectTraits<HFONT>>;

@@ -12,6 +12,8 @@
 //   E2eHelper unclosable-edge-window              shows a window of the program's edge window
 //                                                 class and title that refuses to close; runs
 //                                                 until it is killed
+//   E2eHelper hold <path>                         opens the file with no sharing at all, prints
+//                                                 "held" and keeps it open until it is killed
 // Exit code 0 on success. JSON output is ASCII: other characters are written as \uXXXX.
 #include <windows.h>
 #include <objbase.h>
@@ -446,6 +448,21 @@ int RunUnclosableEdgeWindow() {
     return 0;
 }
 
+// Stands in for another program that has the user's file open exclusively.
+int HoldFile(const wchar_t* path) {
+    const HANDLE file =
+        CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::fwprintf(stderr, L"cannot open %ls: error %lu\n", path, GetLastError());
+        return 2;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(INFINITE);
+    CloseHandle(file);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -467,9 +484,12 @@ int wmain(int argc, wchar_t** argv) {
         result = DragFiles(_wtoi(argv[2]), _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc), true);
     } else if (argc == 2 && std::wcscmp(argv[1], L"unclosable-edge-window") == 0) {
         result = RunUnclosableEdgeWindow();
+    } else if (argc == 3 && std::wcscmp(argv[1], L"hold") == 0) {
+        result = HoldFile(argv[2]);
     } else {
         std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | windows <class> | clipboard | "
-                              L"drag <x> <y> <file>... | drag-items <x> <y> <item>... | unclosable-edge-window\n");
+                              L"drag <x> <y> <file>... | drag-items <x> <y> <item>... | unclosable-edge-window | "
+                              L"hold <path>\n");
     }
     OleUninitialize();
     return result;
