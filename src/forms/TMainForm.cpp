@@ -79,8 +79,10 @@ TMainForm::TMainForm()
                     {L"Orange", L"gradient_orange_light", {}}}} {
     TRACE_FUNCTION("TMainForm::TMainForm");
     SetColor(PanelColor);
-    // Painted off screen and copied in one go: the picture, the cards and the band never flicker.
-    SetDoubleBuffered(true);
+    // The root view keeps the panel's picture rendered off screen and copies it to the window in
+    // one step; a second buffer would copy the whole panel twice more. Only the thin band and its
+    // buttons are drawn over it on the window.
+    SetDoubleBuffered(false);
     mDragState.SetDragType("");
     LoadDecorationPictures();
     BuildMenus();

@@ -238,16 +238,13 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
     const LinkGroupSettings& settings = mModel->GetSettings();
     const auto& links = mModel->GetLinks();
     const int count = static_cast<int>(std::min(links.size(), mCells.size()));
-    const bool leftButton = IsLeftButtonDown && IsLeftButtonDown();
+    const int feedback = FeedbackState();
+    const bool leftButton = feedback != 0;
+    const bool linkDrag = feedback == 2;
     const HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     const bool small = !settings.IsLargeIcon();
     const G::Point iconOffset = G::IconOffset(mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible());
-    bool linkDrag = false;
-    if (leftButton && mDragDropManager != nullptr && mDragDropManager->IsDragging()) {
-        const std::string type = mDragDropManager->GetDragType();
-        linkDrag = type == DragTypeLinkItem || type == DragTypeShellItem;
-    }
 
     TCanvas canvas(dc);
     canvas.SetBrushStyle(TBrushStyle::bsClear);
@@ -297,9 +294,31 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
 }
 
 void LinkGroupView::InvalidateCell(HWND window, int index) {
-    if (window != nullptr && index >= 0 && index < static_cast<int>(mCells.size())) {
-        const RECT cell = GetCellRect(index);
-        InvalidateRect(window, &cell, FALSE);
+    if (index >= 0 && index < static_cast<int>(mCells.size())) {
+        InvalidateIn(window, GetCellRect(index));
+    }
+}
+
+int LinkGroupView::FeedbackState() const {
+    const bool leftButton = IsLeftButtonDown && IsLeftButtonDown();
+    if (!leftButton) {
+        return 0;
+    }
+    const bool linkDrag = mDragDropManager != nullptr && mDragDropManager->IsDragging() &&
+                          (mDragDropManager->GetDragType() == DragTypeLinkItem ||
+                           mDragDropManager->GetDragType() == DragTypeShellItem);
+    return linkDrag ? 2 : 1;
+}
+
+void LinkGroupView::CheckFeedbackState() {
+    const int state = FeedbackState();
+    if (state == mFeedbackState) {
+        return;
+    }
+    mFeedbackState = state;
+    const RECT area = HoverArea(mHoverIndex);
+    if (!IsRectEmpty(&area)) {
+        InvalidateIn(nullptr, area);
     }
 }
 
