@@ -352,10 +352,8 @@ void LinkGroupView::InvalidateHover(HWND window, int previous) const {
 }
 
 void LinkGroupView::MouseEnter(const ViewMouseArgs* args) {
-    const int previous = mHoverIndex;
-    if (UpdateHover(args->position)) {
-        InvalidateHover(args->window, previous);
-    }
+    // Entering straight onto a cell is a move onto it: its feedback and its tooltip show.
+    MouseMove(args);
 }
 
 void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
