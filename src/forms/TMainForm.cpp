@@ -468,6 +468,8 @@ void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
         IElementView* front = mRootView.BringToFront(mDownPoint.x, mDownPoint.y);
         if (auto* group = dynamic_cast<LinkGroupView*>(front)) {
             mOrvexModel.MoveGroupToEnd(group->GetModel());
+            // Now over the groups it overlaps, also when a shortcut of it is dragged.
+            InvalidateElement(group, false);
         }
         const ViewDragArgs start{mDownPoint, Handle()};
         mRootView.BeginDrag(&start);
