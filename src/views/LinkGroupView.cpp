@@ -304,9 +304,9 @@ int LinkGroupView::FeedbackState() const {
     if (!leftButton) {
         return 0;
     }
-    const bool linkDrag = mDragDropManager != nullptr && mDragDropManager->IsDragging() &&
-                          (mDragDropManager->GetDragType() == DragTypeLinkItem ||
-                           mDragDropManager->GetDragType() == DragTypeShellItem);
+    const bool linkDrag =
+        mDragDropManager != nullptr && mDragDropManager->IsDragging() &&
+        (mDragDropManager->GetDragType() == DragTypeLinkItem || mDragDropManager->GetDragType() == DragTypeShellItem);
     return linkDrag ? 2 : 1;
 }
 

@@ -290,8 +290,9 @@ void OrvexView::RefreshPicture(HDC surface) {
         // (icons arriving in bulk) in one pass over their bounding box, clipped to the region.
         std::vector<char> data(GetRegionData(mStale.Get(), 0, nullptr));
         const auto* region = reinterpret_cast<const RGNDATA*>(data.data());
-        if (!data.empty() && GetRegionData(mStale.Get(), static_cast<DWORD>(data.size()),
-                                           reinterpret_cast<RGNDATA*>(data.data())) != 0 &&
+        if (!data.empty() &&
+            GetRegionData(mStale.Get(), static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data())) !=
+                0 &&
             region->rdh.nCount <= MaxSeparateParts) {
             const auto* rects = reinterpret_cast<const RECT*>(region->Buffer);
             parts.assign(rects, rects + region->rdh.nCount);

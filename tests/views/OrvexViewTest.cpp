@@ -441,9 +441,11 @@ TEST_F(OrvexViewPicture, EveryChangeToAGroupShowsInTheNextPaint) {
              const ViewDragArgs over{t.c->InCell(1, 1), nullptr};
              t.panel->root.DragTo(&over);
          }},
-        {"a group is removed",
-         [](OrvexViewPicture& t) { t.panel->root.RemoveChild(&t.b->view); }},
-        {"the panel shrinks", [](OrvexViewPicture& t) { t.panel->root.SetBounds(RECT{0, 0, Width - 80, Height - 60}); }},
+        {"a group is removed", [](OrvexViewPicture& t) { t.panel->root.RemoveChild(&t.b->view); }},
+        {"the panel shrinks",
+         [](OrvexViewPicture& t) {
+             t.panel->root.SetBounds(RECT{0, 0, Width - 80, Height - 60});
+         }},
         {"the hint of an empty panel changes",
          [](OrvexViewPicture& t) {
              t.panel->root.SetHintText(L"Click + for a group");
