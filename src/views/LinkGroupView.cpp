@@ -238,7 +238,9 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
     const LinkGroupSettings& settings = mModel->GetSettings();
     const auto& links = mModel->GetLinks();
     const int count = static_cast<int>(std::min(links.size(), mCells.size()));
-    const int feedback = FeedbackState();
+    // Feedback is drawn on the hovered cell only: without one the button's state is not asked.
+    const RECT hoverArea = HoverArea(mHoverIndex);
+    const int feedback = IsRectEmpty(&hoverArea) ? 0 : FeedbackState();
     const bool leftButton = feedback != 0;
     const bool linkDrag = feedback == 2;
     const HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
@@ -311,13 +313,15 @@ int LinkGroupView::FeedbackState() const {
 }
 
 void LinkGroupView::CheckFeedbackState() {
-    const int state = FeedbackState();
-    if (state == mFeedbackState) {
+    // Without a hovered cell nothing shows the state (and asking for the button's state costs a
+    // call to the system per group); a cell that gets the hover is repainted anyway.
+    const RECT area = HoverArea(mHoverIndex);
+    if (IsRectEmpty(&area)) {
         return;
     }
-    mFeedbackState = state;
-    const RECT area = HoverArea(mHoverIndex);
-    if (!IsRectEmpty(&area)) {
+    const int state = FeedbackState();
+    if (state != mFeedbackState) {
+        mFeedbackState = state;
         InvalidateIn(nullptr, area);
     }
 }
