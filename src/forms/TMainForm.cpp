@@ -79,8 +79,10 @@ TMainForm::TMainForm()
                     {L"Orange", L"gradient_orange_light", {}}}} {
     TRACE_FUNCTION("TMainForm::TMainForm");
     SetColor(PanelColor);
-    // Painted off screen and copied in one go: the picture, the cards and the band never flicker.
-    SetDoubleBuffered(true);
+    // The root view keeps the panel's picture rendered off screen and copies it to the window in
+    // one step; a second buffer would copy the whole panel twice more. Only the thin band and its
+    // buttons are drawn over it on the window.
+    SetDoubleBuffered(false);
     mDragState.SetDragType("");
     LoadDecorationPictures();
     BuildMenus();
@@ -466,6 +468,8 @@ void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
         IElementView* front = mRootView.BringToFront(mDownPoint.x, mDownPoint.y);
         if (auto* group = dynamic_cast<LinkGroupView*>(front)) {
             mOrvexModel.MoveGroupToEnd(group->GetModel());
+            // Now over the groups it overlaps, also when a shortcut of it is dragged.
+            InvalidateElement(group, false);
         }
         const ViewDragArgs start{mDownPoint, Handle()};
         mRootView.BeginDrag(&start);

@@ -27,14 +27,21 @@ public:
     virtual void PaintOnDc(HDC /*dc*/, const RECT* /*update*/) {}
 
 protected:
-    // Marks a rectangle of the window for repainting, without erasing; nothing without a window.
-    static void InvalidateIn(HWND window, const RECT& rect) {
-        if (window != nullptr) {
+    // Marks a rectangle whose look changed for repainting, without erasing: through the keeper
+    // of the panel's picture when there is one, else straight in the window (if any).
+    void InvalidateIn(HWND window, const RECT& rect) const {
+        if (OnInvalidateRect) {
+            OnInvalidateRect(window, rect);
+        } else if (window != nullptr) {
             InvalidateRect(window, &rect, FALSE);
         }
     }
-    // Asks the window for a repaint; a view that no window has taken yet has nothing to repaint.
+    // Marks the view's paint bounds stale in the panel's picture and asks the window for a
+    // repaint; a view that no window has taken yet has nothing to repaint.
     void RequestRepaint() {
+        if (OnInvalidateRect) {
+            OnInvalidateRect(nullptr, GetPaintBounds());
+        }
         if (OnInvalidate) {
             OnInvalidate(this, false);
         }

@@ -28,6 +28,10 @@ public:
 
     // Asks the window to repaint the view (its paint bounds); the flag is always false.
     std::function<void(IElementView* view, bool flag)> OnInvalidate;
+    // Takes a rectangle whose look changed (the window may be null); set by the view that keeps
+    // the panel's picture, which marks it stale and asks the window to repaint it. Without it the
+    // view asks the window directly.
+    std::function<void(HWND window, const RECT& rect)> OnInvalidateRect;
 
     virtual void LayoutContent() = 0;
     virtual RECT GetBounds() = 0;

@@ -238,16 +238,15 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
     const LinkGroupSettings& settings = mModel->GetSettings();
     const auto& links = mModel->GetLinks();
     const int count = static_cast<int>(std::min(links.size(), mCells.size()));
-    const bool leftButton = IsLeftButtonDown && IsLeftButtonDown();
+    // Feedback is drawn on the hovered cell only: without one the button's state is not asked.
+    const RECT hoverArea = HoverArea(mHoverIndex);
+    const int feedback = IsRectEmpty(&hoverArea) ? 0 : FeedbackState();
+    const bool leftButton = feedback != 0;
+    const bool linkDrag = feedback == 2;
     const HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     const bool small = !settings.IsLargeIcon();
     const G::Point iconOffset = G::IconOffset(mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible());
-    bool linkDrag = false;
-    if (leftButton && mDragDropManager != nullptr && mDragDropManager->IsDragging()) {
-        const std::string type = mDragDropManager->GetDragType();
-        linkDrag = type == DragTypeLinkItem || type == DragTypeShellItem;
-    }
 
     TCanvas canvas(dc);
     canvas.SetBrushStyle(TBrushStyle::bsClear);
@@ -297,9 +296,33 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
 }
 
 void LinkGroupView::InvalidateCell(HWND window, int index) {
-    if (window != nullptr && index >= 0 && index < static_cast<int>(mCells.size())) {
-        const RECT cell = GetCellRect(index);
-        InvalidateRect(window, &cell, FALSE);
+    if (index >= 0 && index < static_cast<int>(mCells.size())) {
+        InvalidateIn(window, GetCellRect(index));
+    }
+}
+
+int LinkGroupView::FeedbackState() const {
+    const bool leftButton = IsLeftButtonDown && IsLeftButtonDown();
+    if (!leftButton) {
+        return 0;
+    }
+    const bool linkDrag =
+        mDragDropManager != nullptr && mDragDropManager->IsDragging() &&
+        (mDragDropManager->GetDragType() == DragTypeLinkItem || mDragDropManager->GetDragType() == DragTypeShellItem);
+    return linkDrag ? 2 : 1;
+}
+
+void LinkGroupView::CheckFeedbackState() {
+    // Without a hovered cell nothing shows the state (and asking for the button's state costs a
+    // call to the system per group); a cell that gets the hover is repainted anyway.
+    const RECT area = HoverArea(mHoverIndex);
+    if (IsRectEmpty(&area)) {
+        return;
+    }
+    const int state = FeedbackState();
+    if (state != mFeedbackState) {
+        mFeedbackState = state;
+        InvalidateIn(nullptr, area);
     }
 }
 
@@ -333,10 +356,8 @@ void LinkGroupView::InvalidateHover(HWND window, int previous) const {
 }
 
 void LinkGroupView::MouseEnter(const ViewMouseArgs* args) {
-    const int previous = mHoverIndex;
-    if (UpdateHover(args->position)) {
-        InvalidateHover(args->window, previous);
-    }
+    // Entering straight onto a cell is a move onto it: its feedback and its tooltip show.
+    MouseMove(args);
 }
 
 void LinkGroupView::MouseMove(const ViewMouseArgs* args) {

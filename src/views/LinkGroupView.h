@@ -73,6 +73,9 @@ public:
     void PaintContents(HDC dc, const RECT* update);
     // Asks for a repaint of the cells whose shortcut was given its look since the last paint.
     void InvalidateCell(HWND window, int index);
+    // The hover and insertion feedback is drawn for the state of the mouse button and the drag;
+    // when that state changed since the last check, the hovered cell's feedback is marked stale.
+    void CheckFeedbackState();
 
     RECT GetPaintBounds() override;
     bool GetClipRegion(HRGN region) override;
@@ -117,6 +120,8 @@ private:
     // Asks for a repaint of the feedback of the previous and the current hover index only.
     void InvalidateHover(HWND window, int previous) const;
     GroupGeometry::Rect Bounds() const;
+    // 0 with the left button up, 1 with it down, 2 while a shortcut is dragged with it.
+    int FeedbackState() const;
 
     LinkGroupModel* mModel = nullptr;
     const TGraphic* mBackground = nullptr;
@@ -128,6 +133,7 @@ private:
     int mDragIndex = -1;
     int mHoverIndex = HoverNone;
     int mHoverSide = 0;
+    int mFeedbackState = 0;
     int mColumns = 0;
     // Each cell relative to the top-left of the cell area, laid out by LayoutCells.
     std::vector<GroupGeometry::Rect> mCells;

@@ -17,7 +17,49 @@ LinkGroupView* DragSourceGroup(IDragDropManager* drag) {
 
 void OrvexView::SetBackground(const TGraphic* background) {
     mBackground = background;
-    mBackgroundValid = false;
+    InvalidateAll();
+}
+
+void OrvexView::SetHintText(const std::wstring& text) {
+    if (text != mHintText) {
+        mHintText = text;
+        InvalidateAll();
+    }
+}
+
+void OrvexView::AddChild(IElementView* child) {
+    mChildren.push_back(child);
+    child->OnInvalidateRect = [this](HWND window, const RECT& rect) { Invalidate(window, rect); };
+    MarkStale(child->GetPaintBounds());
+}
+
+void OrvexView::Invalidate(HWND window, const RECT& rect) {
+    MarkStale(rect);
+    if (window != nullptr) {
+        InvalidateRect(window, &rect, FALSE);
+    }
+}
+
+void OrvexView::InvalidateAll() {
+    mAllStale = true;
+}
+
+void OrvexView::MarkStale(const RECT& rect) {
+    if (mAllStale || IsRectEmpty(&rect)) {
+        return;
+    }
+    if (!mStale) {
+        mStale.Reset(CreateRectRgnIndirect(&rect));
+        if (!mStale) {
+            mAllStale = true;
+        }
+        return;
+    }
+    Tessel::Common::UniqueRegion added(CreateRectRgnIndirect(&rect));
+    if (!added || CombineRgn(mStale.Get(), mStale.Get(), added.Get(), RGN_OR) == ERROR) {
+        // Without a region nothing is known about what is stale: all of it is.
+        mAllStale = true;
+    }
 }
 
 IElementView* OrvexView::HitTest(int x, int y) {
@@ -89,6 +131,7 @@ void OrvexView::LayoutContent() {
     for (IElementView* child : mChildren) {
         child->LayoutContent();
     }
+    InvalidateAll();
 }
 
 void OrvexView::UpdateLayout() {
@@ -97,11 +140,19 @@ void OrvexView::UpdateLayout() {
         child->SetBounds(child->GetPreferredBounds());
         child->LayoutContent();
     }
+    InvalidateAll();
 }
 
 void OrvexView::SetBounds(const RECT& bounds) {
+    const SIZE before = mPicture.GetSize();
     ElementViewBase::SetBounds(bounds);
-    mBackgroundCache.SetSize(bounds.right - bounds.left, bounds.bottom - bounds.top);
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    mPicture.SetSize(width, height);
+    // The background is stretched or centred for the size: a new size is a new picture.
+    if (width != before.cx || height != before.cy) {
+        InvalidateAll();
+    }
 }
 
 IElementView* OrvexView::BringToFront(int x, int y) {
@@ -110,6 +161,8 @@ IElementView* OrvexView::BringToFront(int x, int y) {
             IElementView* child = *it;
             mChildren.erase(std::next(it).base());
             mChildren.push_back(child);
+            // Now on top of the groups it overlaps.
+            MarkStale(child->GetPaintBounds());
             return child;
         }
     }
@@ -120,6 +173,7 @@ void OrvexView::RemoveChild(IElementView* child) {
     const auto it = std::find(mChildren.begin(), mChildren.end(), child);
     if (it != mChildren.end()) {
         mChildren.erase(it);
+        child->OnInvalidateRect = nullptr;
     }
     // The window destroys the view next: it must never hear of the pointer again.
     if (mHoverChild == child) {
@@ -141,9 +195,9 @@ bool OrvexView::DragTo(const ViewDragArgs* args) {
     const std::string type = mDragDropManager->GetDragType();
     if (type == DragTypeLinkGroup) {
         LinkGroupView* source = DragSourceGroup(mDragDropManager);
-        InvalidateIn(args->window, source->GetPaintBounds());
+        Invalidate(args->window, source->GetPaintBounds());
         source->DragTo(args);
-        InvalidateIn(args->window, source->GetPaintBounds());
+        Invalidate(args->window, source->GetPaintBounds());
     } else if (type == DragTypeLinkItem) {
         InvalidateIn(args->window, DragImageRect());
         mDragDropManager->SetDragPosition(args->position.x, args->position.y);
@@ -169,9 +223,9 @@ void OrvexView::EndDrag(const ViewDragArgs* args) {
     const std::string type = mDragDropManager->GetDragType();
     if (type == DragTypeLinkGroup) {
         LinkGroupView* source = DragSourceGroup(mDragDropManager);
-        InvalidateIn(args->window, source->GetPaintBounds());
+        Invalidate(args->window, source->GetPaintBounds());
         source->EndDrag(args);
-        InvalidateIn(args->window, source->GetPaintBounds());
+        Invalidate(args->window, source->GetPaintBounds());
         if (args->window != nullptr) {
             UpdateWindow(args->window);
         }
@@ -194,26 +248,94 @@ void OrvexView::EndDrag(const ViewDragArgs* args) {
 
 void OrvexView::PaintOnDc(HDC dc, const RECT* update) {
     TRACE_FUNCTION("OrvexView::PaintOnDc");
-    const auto [width, height] = mBackgroundCache.GetSize();
-    if (!mBackgroundValid || mBackgroundCache.IsDirty()) {
-        const HDC cacheDc = mBackgroundCache.GetDrawingDC(dc);
-        if (mBackground != nullptr && !mBackground->Empty()) {
-            TCanvas canvas(cacheDc);
-            if (mBackground->Width() < width || mBackground->Height() < height) {
-                canvas.StretchDraw(RECT{0, 0, width, height}, *mBackground);
-            } else {
-                canvas.Draw((width - mBackground->Width()) / 2, (height - mBackground->Height()) / 2, *mBackground);
-            }
-        }
-        mBackgroundValid = true;
+    const auto [width, height] = mPicture.GetSize();
+    RECT area{0, 0, width, height};
+    if (update != nullptr && !IntersectRect(&area, &area, update)) {
+        PaintDragImage(dc);
+        return;
     }
-    BitBlt(dc, 0, 0, width, height, mBackgroundCache.GetDrawingDC(dc), 0, 0, SRCCOPY);
+    if (mPicture.IsDirty()) {
+        mAllStale = true;
+    }
+    const HDC surface = mPicture.GetDrawingDC(dc);
+    if (surface == nullptr) {
+        // No memory for the picture: everything is drawn straight, as it would be rendered.
+        mAllStale = true;
+        Compose(dc, area);
+        PaintDragImage(dc);
+        return;
+    }
     for (IElementView* child : mChildren) {
-        child->Paint(dc, update);
+        if (auto* group = dynamic_cast<LinkGroupView*>(child)) {
+            group->CheckFeedbackState();
+        }
+    }
+    RefreshPicture(surface);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, surface, area.left, area.top,
+           SRCCOPY);
+    PaintDragImage(dc);
+}
+
+void OrvexView::RefreshPicture(HDC surface) {
+    const auto [width, height] = mPicture.GetSize();
+    std::vector<RECT> parts;
+    RECT box{0, 0, width, height};
+    if (mAllStale) {
+        parts.push_back(box);
+    } else if (mStale) {
+        if (GetRgnBox(mStale.Get(), &box) == NULLREGION) {
+            return;
+        }
+        // A few parts (a hover, an icon, a moved group) are rendered one by one; many at once
+        // (icons arriving in bulk) in one pass over their bounding box, clipped to the region.
+        std::vector<char> data(GetRegionData(mStale.Get(), 0, nullptr));
+        const auto* region = reinterpret_cast<const RGNDATA*>(data.data());
+        if (!data.empty() &&
+            GetRegionData(mStale.Get(), static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data())) !=
+                0 &&
+            region->rdh.nCount <= MaxSeparateParts) {
+            const auto* rects = reinterpret_cast<const RECT*>(region->Buffer);
+            parts.assign(rects, rects + region->rdh.nCount);
+        } else {
+            parts.push_back(box);
+        }
+    } else {
+        return;
+    }
+    for (const RECT& part : parts) {
+        const int saved = SaveDC(surface);
+        if (mAllStale || parts.size() > 1 || !mStale) {
+            IntersectClipRect(surface, part.left, part.top, part.right, part.bottom);
+        } else {
+            ExtSelectClipRgn(surface, mStale.Get(), RGN_AND);
+        }
+        Compose(surface, part);
+        RestoreDC(surface, saved);
+    }
+    mAllStale = false;
+    mStale.Reset();
+}
+
+void OrvexView::Compose(HDC dc, const RECT& area) {
+    const auto [width, height] = mPicture.GetSize();
+    if (mBackground != nullptr && !mBackground->Empty()) {
+        TCanvas canvas(dc);
+        if (mBackground->Width() < width || mBackground->Height() < height) {
+            canvas.StretchDraw(RECT{0, 0, width, height}, *mBackground);
+        } else {
+            canvas.Draw((width - mBackground->Width()) / 2, (height - mBackground->Height()) / 2, *mBackground);
+        }
+    }
+    for (IElementView* child : mChildren) {
+        child->Paint(dc, &area);
     }
     if (mChildren.empty()) {
         PaintWhenNoGroupFound(dc);
     }
+}
+
+void OrvexView::PaintDragImage(HDC dc) {
+    // The dragged shortcut floats above the picture and is never part of it.
     if (mDragDropManager != nullptr && mDragDropManager->IsDragging() &&
         mDragDropManager->GetDragType() == DragTypeLinkItem) {
         const HICON icon = DragSourceGroup(mDragDropManager)->GetDragIcon();

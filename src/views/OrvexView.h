@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/win32/UniqueHandle.h"
 #include "os/BitmapCache.h"
 #include "views/ElementViewBase.h"
 
@@ -15,17 +16,19 @@ class TGraphic;
 class OrvexView : public ElementViewBase {
 public:
     static constexpr int HintRise = 60;
+    // Up to this many stale rectangles are rendered one by one; more in one clipped pass.
+    static constexpr unsigned MaxSeparateParts = 16;
 
     // Opens the panel menu.
     std::function<void(OrvexView* root, POINT point)> OnContextMenu;
 
     // The panel picture; owned by the window, which sets it before the first paint.
     void SetBackground(const TGraphic* background);
-    void SetHintText(const std::wstring& text) { mHintText = text; }
+    void SetHintText(const std::wstring& text);
     const std::wstring& GetHintText() const { return mHintText; }
 
     // The group views in painting order (the last is on top); owned by the window.
-    void AddChild(IElementView* child) { mChildren.push_back(child); }
+    void AddChild(IElementView* child);
     const std::vector<IElementView*>& GetChildren() const { return mChildren; }
     IElementView* GetHoverChild() const { return mHoverChild; }
 
@@ -49,7 +52,14 @@ public:
     void EndDrag(const ViewDragArgs* args) override;
     void DropLink(std::wstring path, POINT position) override;
     void ShowContextMenu(POINT position) override;
+    // The panel's picture (background, groups, hint) is kept rendered; a paint copies it and
+    // renders anew only what was marked stale. Every change to what a part of the panel shows
+    // must pass through here or through a child's invalidation.
     void PaintOnDc(HDC dc, const RECT* update) override;
+    // Marks a rectangle of the picture stale and asks the window (if any) to repaint it.
+    void Invalidate(HWND window, const RECT& rect);
+    // Marks the whole picture stale, e.g. after the groups were laid out again.
+    void InvalidateAll();
 
 private:
     IElementView* ChildAt(POINT position);
@@ -58,11 +68,18 @@ private:
     bool ChangeHoverChild(IElementView* child, const std::function<void(IElementView*)>& leave,
                           const std::function<void(IElementView*)>& enter);
     RECT DragImageRect();
+    void MarkStale(const RECT& rect);
+    // Renders the stale part of the picture into its surface.
+    void RefreshPicture(HDC surface);
+    // Draws the background, the groups and the hint of an empty panel, clipped to the area.
+    void Compose(HDC dc, const RECT& area);
+    void PaintDragImage(HDC dc);
 
     const TGraphic* mBackground = nullptr;
     std::vector<IElementView*> mChildren;
-    BitmapCache mBackgroundCache;
-    bool mBackgroundValid = false;
+    BitmapCache mPicture;
+    bool mAllStale = true;
+    Tessel::Common::UniqueRegion mStale;
     IElementView* mHoverChild = nullptr;
     std::wstring mHintText;
 };

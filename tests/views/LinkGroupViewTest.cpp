@@ -263,6 +263,21 @@ TEST(LinkGroupViewInput, TooltipShowsForShortcutsThatWantItAndHidesForOthers) {
               (std::vector<std::wstring>{L"show " + std::to_wstring(firstCellLeft) + L",165", L"hide", L"hide"}));
 }
 
+// The panel tells a group it was entered and then that the pointer moved, both at the same
+// point: entering straight onto a cell shows that cell's tooltip once.
+TEST(LinkGroupViewInput, EnteringStraightOntoACellShowsItsTooltip) {
+    GroupFixture group(2, IconStyle::Large, 5, 100, 200);
+    group.model.GetLinks()[1]->SetLook({}, {}, L"one", {});
+    std::vector<std::wstring> events;
+    group.view.OnShowToolTip = [&](LinkGroupView*, std::wstring& text, POINT) { events.push_back(L"show " + text); };
+    group.view.OnHideToolTip = [&] { events.push_back(L"hide"); };
+    const ViewMouseArgs onSecond{nullptr, group.InCell(1, 0)};
+    group.view.MouseEnter(&onSecond);
+    group.view.MouseMove(&onSecond);
+    EXPECT_EQ(group.view.GetHoverIndex(), 1);
+    EXPECT_EQ(events, std::vector<std::wstring>{L"show one"});
+}
+
 TEST(LinkGroupViewInput, ContextMenuOnAShortcutOrOnTheGroup) {
     GroupFixture group(2);
     std::vector<std::string> calls;

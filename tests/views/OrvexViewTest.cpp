@@ -3,11 +3,13 @@
 #include "support/PaintSurface.h"
 
 #include "foundation/win32/DataFolder.h"
+#include "framework/IconAtlas.h"
 #include "views/DragDropManager.h"
 #include "views/OrvexView.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -214,7 +216,7 @@ TEST_F(OrvexViewPaint, LargerPictureIsCentredAndCroppedEvenly) {
     EXPECT_EQ(surface.Pixel(1, 1), 0x00FF00u);
 }
 
-TEST_F(OrvexViewPaint, ShrinkingReusesTheRenderingAndGrowingRendersAgain) {
+TEST_F(OrvexViewPaint, RepaintsReuseTheRenderingAndANewSizeRendersAgain) {
     TBitmap picture(2, 2, RGB(255, 0, 0));
     root.SetBackground(&picture);
     Paint();
@@ -224,9 +226,11 @@ TEST_F(OrvexViewPaint, ShrinkingReusesTheRenderingAndGrowingRendersAgain) {
             picture.SetPixel(x, y, RGB(0, 0, 255));
         }
     }
+    Paint();
+    EXPECT_EQ(surface.Pixel(150, 120), 0xFF0000u) << "an unchanged panel is copied, not rendered";
     root.SetBounds(RECT{0, 0, 100, 80});
     Paint();
-    EXPECT_EQ(surface.Pixel(50, 40), 0xFF0000u) << "a shrink shows part of the old rendering";
+    EXPECT_EQ(surface.Pixel(50, 40), 0x0000FFu) << "a shrink stretches the picture anew";
     root.SetBounds(RECT{0, 0, 200, 160});
     Paint();
     EXPECT_EQ(surface.Pixel(150, 120), 0x0000FFu) << "growing renders anew";
@@ -282,4 +286,180 @@ TEST_F(OrvexViewPaint, EmptyPanelShowsTheHintSixtyPixelsAboveTheMiddle) {
     ASSERT_GE(bottom, 0) << "the hint is drawn";
     EXPECT_NEAR((top + bottom) / 2.0, 80 - 60, 4.0);
     EXPECT_LT(bottom, 80 - 60 + 20);
+}
+
+// The panel keeps its picture between paints and renders anew only what was marked changed.
+// After each change a paint must show exactly what rendering the whole panel anew shows: a
+// change that marks too little leaves stale pixels behind.
+class OrvexViewPicture : public ::testing::Test {
+public:
+    static constexpr int Width = 700;
+    static constexpr int Height = 500;
+
+    IconAtlas atlas{GroupGeometry::LargeIconSize};
+    IconAtlas::Ref red = atlas.Add(std::vector<std::uint32_t>(Icon, 0xFFFF0000u));
+    IconAtlas::Ref blue = atlas.Add(std::vector<std::uint32_t>(Icon, 0xFF0000FFu));
+    TBitmap panelPicture{3, 3, RGB(40, 60, 90)};
+    TBitmap green{4, 40, RGB(200, 230, 200)};
+    TBitmap purple{4, 40, RGB(200, 160, 220)};
+    std::unique_ptr<PanelFixture> panel;
+    GroupFixture* a = nullptr;
+    GroupFixture* b = nullptr;
+    GroupFixture* c = nullptr;
+    PaintSurface kept{Width, Height};
+    PaintSurface fresh{Width, Height};
+
+    static constexpr std::size_t Icon = GroupGeometry::LargeIconSize * GroupGeometry::LargeIconSize;
+
+    // A fresh panel of three groups whose shortcuts have their looks, but for each group's last.
+    void Build() {
+        TearDown();
+        panel = std::make_unique<PanelFixture>();
+        panelPicture.SetPixel(1, 1, RGB(90, 20, 20));
+        panel->root.SetBounds(RECT{0, 0, Width, Height});
+        panel->root.SetBackground(&panelPicture);
+        // B overlaps A; C stands alone.
+        a = &Add(6, 16, 16);
+        b = &Add(4, 120, 72);
+        c = &Add(3, 400, 300);
+        for (GroupFixture* group : {a, b, c}) {
+            const auto& links = group->model.GetLinks();
+            for (std::size_t i = 0; i + 1 < links.size(); ++i) {
+                links[i]->SetLook(i % 2 == 0 ? red : blue, {}, L"name " + std::to_wstring(i), {});
+            }
+        }
+    }
+    void TearDown() override {
+        if (panel == nullptr) {
+            return;
+        }
+        // The shortcuts give their icons back while the atlas is still there.
+        for (auto& group : panel->groups) {
+            for (const auto& link : group->model.GetLinks()) {
+                link->SetLook({}, {}, L"", {});
+            }
+        }
+    }
+    GroupFixture& Add(int links, int x, int y) {
+        panel->groups.push_back(std::make_unique<GroupFixture>(links, IconStyle::LargeWithText, 3, x, y));
+        GroupFixture& group = *panel->groups.back();
+        group.view.SetDragDropManager(&panel->drag);
+        group.view.SetBackground(&green);
+        panel->root.AddChild(&group.view);
+        panel->root.UpdateLayout();
+        return group;
+    }
+    void Paint(const PaintSurface& surface) {
+        const RECT all{0, 0, Width, Height};
+        panel->root.Paint(surface.Dc(), &all);
+    }
+    // Paints with the kept picture, then renders everything anew, and compares the two.
+    void ExpectPictureIsCurrent(const std::string& what) {
+        Paint(kept);
+        panel->root.InvalidateAll();
+        Paint(fresh);
+        int differing = 0;
+        POINT first{-1, -1};
+        for (int y = 0; y < Height; ++y) {
+            for (int x = 0; x < Width; ++x) {
+                if (kept.Pixel(x, y) != fresh.Pixel(x, y)) {
+                    if (differing++ == 0) {
+                        first = POINT{x, y};
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(differing, 0) << what << ": stale pixels, the first at " << first.x << "," << first.y;
+    }
+    void Move(POINT to) {
+        const ViewMouseArgs args{nullptr, to};
+        panel->root.MouseMove(&args);
+    }
+};
+
+TEST_F(OrvexViewPicture, EveryChangeToAGroupShowsInTheNextPaint) {
+    struct Case {
+        const char* what;
+        std::function<void(OrvexViewPicture&)> change;
+    };
+    const Case cases[] = {
+        {"an icon arrives",
+         [](OrvexViewPicture& t) {
+             const auto& links = t.c->model.GetLinks();
+             links.back()->SetLook(t.blue, {}, L"arrived", {});
+             t.c->view.InvalidateCell(nullptr, static_cast<int>(links.size()) - 1);
+         }},
+        {"a shortcut is removed", [](OrvexViewPicture& t) { t.a->view.RemoveLink(0, false); }},
+        {"a shortcut is dropped on a group",
+         [](OrvexViewPicture& t) { t.panel->root.DropLink(L"C:\\links\\zzznew.lnk", t.b->InCell(0, 0)); }},
+        {"a group's icon style changes",
+         [](OrvexViewPicture& t) {
+             t.b->model.GetSettings().SetIsLargeIcon(false);
+             t.b->view.RefreshFromModel();
+         }},
+        {"a group's background changes",
+         [](OrvexViewPicture& t) {
+             t.a->view.SetBackground(&t.purple);
+             t.a->view.RefreshFromModel();
+         }},
+        {"a group is dragged by its corner",
+         [](OrvexViewPicture& t) {
+             const RECT bounds = t.c->view.GetBounds();
+             const ViewDragArgs press{POINT{bounds.left + 20, bounds.top + 10}, nullptr};
+             t.panel->root.BeginDrag(&press);
+             const ViewDragArgs move{POINT{bounds.left - 150, bounds.top - 200}, nullptr};
+             t.panel->root.DragTo(&move);
+             t.panel->root.EndDrag(&move);
+         }},
+        {"an overlapped group comes to the front",
+         [](OrvexViewPicture& t) {
+             // B lies over A: a press where only A is brings A over B.
+             const RECT a = t.a->view.GetBounds();
+             const RECT b = t.b->view.GetBounds();
+             RECT both;
+             ASSERT_TRUE(IntersectRect(&both, &a, &b));
+             ASSERT_EQ(t.panel->root.BringToFront(a.left + 4, a.top + 4), &t.a->view);
+         }},
+        {"the pointer moves between cells of two groups",
+         [](OrvexViewPicture& t) {
+             t.Move(t.a->InCell(1, 0));
+             t.Paint(t.kept);
+             t.Move(t.c->InCell(0, 0));
+         }},
+        {"the button goes down over a hovered cell",
+         [](OrvexViewPicture& t) {
+             t.Move(t.c->InCell(1, 0));
+             t.Paint(t.kept);
+             t.c->leftButtonDown = true;
+         }},
+        {"a shortcut is dragged over another group",
+         [](OrvexViewPicture& t) {
+             t.a->leftButtonDown = t.b->leftButtonDown = t.c->leftButtonDown = true;
+             const ViewDragArgs press{t.a->InCell(0, 0), nullptr};
+             t.panel->root.BeginDrag(&press);
+             ASSERT_EQ(t.panel->drag.GetDragType(), DragTypeLinkItem);
+             const ViewDragArgs over{t.c->InCell(1, 1), nullptr};
+             t.panel->root.DragTo(&over);
+         }},
+        {"a group is removed", [](OrvexViewPicture& t) { t.panel->root.RemoveChild(&t.b->view); }},
+        {"the panel shrinks",
+         [](OrvexViewPicture& t) {
+             t.panel->root.SetBounds(RECT{0, 0, Width - 80, Height - 60});
+         }},
+        {"the hint of an empty panel changes",
+         [](OrvexViewPicture& t) {
+             t.panel->root.SetHintText(L"Click + for a group");
+             for (GroupFixture* group : {t.a, t.b, t.c}) {
+                 t.panel->root.RemoveChild(&group->view);
+             }
+             t.Paint(t.kept);
+             t.panel->root.SetHintText(L"Klicken Sie auf + für eine Gruppe");
+         }},
+    };
+    for (const Case& c : cases) {
+        Build();
+        ExpectPictureIsCurrent(std::string("before ") + c.what);
+        c.change(*this);
+        ExpectPictureIsCurrent(c.what);
+    }
 }
