@@ -465,7 +465,7 @@ void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
         sDragging = true;
         IElementView* front = mRootView.BringToFront(mDownPoint.x, mDownPoint.y);
         if (auto* group = dynamic_cast<LinkGroupView*>(front)) {
-            mOrvexModel.MoveGroupToEnd(group->GetModel());
+            SaveReportingFailures([&] { mOrvexModel.MoveGroupToEnd(group->GetModel()); });
         }
         const ViewDragArgs start{mDownPoint, Handle()};
         mRootView.BeginDrag(&start);
@@ -621,6 +621,26 @@ void TMainForm::mMenuItemExitApplicationClick() {
 
 void TMainForm::mTimerSaveChangesTimer() {
     if (mOrvexModel.IsChanged()) {
-        mOrvexModel.Save();
+        SaveReportingFailures([this] { mOrvexModel.Save(); });
+    } else {
+        // A save made by a command in the meantime worked.
+        mSaveFailures.Saved();
+    }
+}
+
+void TMainForm::SaveReportingFailures(const std::function<void()>& save) {
+    try {
+        save();
+    } catch (const Exception& e) {
+        // The model stays changed, so the save timer tries again. Only the first failure of a run
+        // reaches the user, in a box shown once the current message has returned; the caller
+        // goes on either way.
+        if (mSaveFailures.Failed(e.Message())) {
+            HandleCurrentException();
+        }
+        return;
+    }
+    if (!mOrvexModel.IsChanged()) {
+        mSaveFailures.Saved();
     }
 }
