@@ -6,6 +6,7 @@
 #include "foundation/logging/Log.h"
 #include "foundation/win32/DataFolder.h"
 #include "foundation/win32/FunctionTrace.h"
+#include "foundation/win32/UniqueHandle.h"
 #include "framework/Application.h"
 #include "framework/Canvas.h"
 #include "framework/GuiObjectCount.h"
@@ -287,11 +288,25 @@ void TMainForm::ChooseBackgroundPicture() {
     mPanelPicture = TBitmap();
     if (mConfigItems != nullptr && !mLinksFolder.empty()) {
         int& last = mConfigItems->LastBackgroundImageIndex.value;
+        // One search of the Data folder instead of a look-up per picture name: the folder holds
+        // every shortcut file, and a name that is missing costs the system a scan of the folder.
+        std::array<bool, PanelDecoration::PictureCount> present{};
+        WIN32_FIND_DATAW found{};
+        const Tessel::Common::UniqueFindHandle search(
+            FindFirstFileW(Tessel::Common::JoinPath(mLinksFolder, L"Back*.bmp").c_str(), &found));
+        if (search) {
+            do {
+                const int number = PanelDecoration::PictureNumberOf(found.cFileName);
+                if (number >= 0 && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                    present[static_cast<std::size_t>(number)] = true;
+                }
+            } while (FindNextFileW(search.Get(), &found));
+        }
         for (int number : PanelDecoration::PictureSearchOrder(last)) {
-            const std::wstring path = Tessel::Common::JoinPath(mLinksFolder, PanelDecoration::PictureFileName(number));
-            if (!Tessel::Common::FileExists(path)) {
+            if (!present[static_cast<std::size_t>(number)]) {
                 continue;
             }
+            const std::wstring path = Tessel::Common::JoinPath(mLinksFolder, PanelDecoration::PictureFileName(number));
             if (mPanelPicture.LoadFromFile(path)) {
                 LOG_INF("TMainForm::ChooseBackgroundPicture", L"Panel picture: " << path);
                 last = number;

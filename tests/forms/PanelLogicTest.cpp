@@ -112,6 +112,20 @@ TEST(PanelDecoration, PicturesAreTriedAfterTheOneShownLast) {
     }
 }
 
+TEST(PanelDecoration, FileNamesFoundInTheDataFolderNameTheirPictureNumber) {
+    const struct {
+        const wchar_t* name;
+        int number;
+    } cases[] = {
+        {L"Back.bmp", 0},    {L"BACK.BMP", 0},    {L"Back1.bmp", 1},       {L"back20.Bmp", 20},
+        {L"Back21.bmp", -1}, {L"Back0.bmp", -1},  {L"Back01.bmp", -1},     {L"Back1.bmp.bmp", -1},
+        {L"Back.bmpx", -1},  {L"Back 1.bmp", -1}, {L"Background.bmp", -1}, {L"", -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(D::PictureNumberOf(c.name), c.number) << c.name;
+    }
+}
+
 namespace {
 namespace P = WindowPlacement;
 const std::vector<P::Rect> OneScreen{{0, 0, 1920, 1040}};
