@@ -1,10 +1,16 @@
 // Loads and saves group stores of growing size and prints the times, beside the same load done
 // through GetPrivateProfileStringW key by key. Run by hand:
-//   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe [--no-profile] [GROUPS...]
+//   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe \
+//       [--no-profile] [--breakdown] [GROUPS...]
+// --breakdown also times the steps of a load one by one: reading and parsing the file, finding
+// the sections, the look-ups of every value, and the check that each shortcut file exists.
 // Each store has 50 shortcuts per group, and every shortcut file exists in the Data folder; by
 // default the stores have 20, 50, 100 and 200 groups (1,000 to 10,000 shortcuts).
 
+#include "foundation/win32/AtomicFile.h"
 #include "foundation/win32/DataFolder.h"
+#include "foundation/win32/IniFile.h"
+#include "model/GroupStoreLayout.h"
 #include "model/OrvexModel.h"
 
 #include <windows.h>
@@ -89,15 +95,69 @@ std::size_t LoadThroughProfileFunctions(const std::wstring& folder) {
     return links;
 }
 
+// The steps of OrvexModel::Load timed one by one on the same store.
+void PrintBreakdown(const std::wstring& folder, int links) {
+    using Tessel::Common::IniFile;
+    const double leftoversMs = Time([&] {
+        Tessel::Common::RemoveLeftoverTemporaryFiles(folder + L"\\groups.txt", {L".bak", L".unreadable"});
+    });
+    std::size_t listed = 0;
+    const double listMs = Time([&] {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
+                                               FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                ++listed;
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+    });
+    IniFile file(folder + L"\\groups.txt");
+    const double readMs = Time([&] { file.Load(); });
+    const auto& store = file.Document();
+    std::vector<std::size_t> groups;
+    const double layoutMs = Time([&] {
+        const GroupStoreLayout layout(store);
+        groups = layout.Groups(store.ReadInteger(L"Group", L"GroupCount", 0), OrvexModel::MaxGroupsWithoutSection);
+    });
+    std::vector<std::wstring> names;
+    names.reserve(static_cast<std::size_t>(links));
+    const double lookupMs = Time([&] {
+        for (const std::size_t g : groups) {
+            const std::wstring section = L"Group-" + std::to_wstring(g);
+            const int count = store.ReadInteger(section, L"LinkCount", 0);
+            for (int k = 0; k < count; ++k) {
+                const std::wstring linkSection = section + L"-Link-" + std::to_wstring(k);
+                names.push_back(store.ReadString(linkSection, L"Lnk", L""));
+                store.ReadBool(linkSection, L"IsShowingToolTip", true);
+            }
+        }
+    });
+    std::size_t found = 0;
+    const double existsMs = Time([&] {
+        for (const auto& name : names)
+            found += Tessel::Common::FileExists(Tessel::Common::JoinPath(folder, name)) ? 1 : 0;
+    });
+    std::printf("  breakdown of %d: leftover temporaries %.1f ms, listing the folder %.1f ms (%zu names)\n", links,
+                leftoversMs, listMs, listed);
+    std::printf("  breakdown of %d: read and parse %.1f ms, sections %.1f ms, look-ups %.1f ms, "
+                "file checks %.1f ms (%zu found)\n",
+                links, readMs, layoutMs, lookupMs, existsMs, found);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bool withProfile = true;
+    bool breakdown = false;
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--no-profile") {
             withProfile = false;
+        } else if (arg == "--breakdown") {
+            breakdown = true;
         } else if (const int groups = std::atoi(arg.c_str()); groups > 0 && groups <= 10000) {
             sizes.push_back(groups);
         } else {
@@ -148,6 +208,8 @@ int main(int argc, char** argv) {
         }
         std::printf("%8d %8d %10.1f %10.1f %14.2f %18s\n", groups, links, saveMs, loadMs, loadMs * 1000.0 / links,
                     profile.c_str());
+        if (breakdown)
+            PrintBreakdown(folder, links);
         std::fflush(stdout);
     }
     RemoveFolder(folder);

@@ -1,5 +1,7 @@
 #include "forms/PanelDecoration.h"
 
+#include <algorithm>
+
 namespace PanelDecoration {
 
 FramePieces FramePiecesFor(Rect body, const FramePictureSizes& s) {
@@ -20,6 +22,19 @@ FramePieces FramePiecesFor(Rect body, const FramePictureSizes& s) {
 
 std::wstring PictureFileName(int number) {
     return number == 0 ? std::wstring(L"Back.bmp") : L"Back" + std::to_wstring(number) + L".bmp";
+}
+
+int PictureNumberOf(std::wstring_view fileName) {
+    const auto folded = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 0x20) : c; };
+    for (int number = 0; number < PictureCount; ++number) {
+        const std::wstring name = PictureFileName(number);
+        if (name.size() == fileName.size() &&
+            std::equal(name.begin(), name.end(), fileName.begin(),
+                       [&](wchar_t a, wchar_t b) { return folded(a) == folded(b); })) {
+            return number;
+        }
+    }
+    return -1;
 }
 
 std::vector<int> PictureSearchOrder(int lastShown) {

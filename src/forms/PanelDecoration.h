@@ -3,6 +3,7 @@
 #include "views/GroupGeometry.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Where the panel's decoration goes, free of any window: the nine pieces of a group card's shadow
@@ -33,6 +34,8 @@ FramePieces FramePiecesFor(Rect body, const FramePictureSizes& sizes);
 // The user's panel pictures are numbered 0 to 20: "Back.bmp", then "Back1.bmp" to "Back20.bmp".
 constexpr int PictureCount = 21;
 std::wstring PictureFileName(int number);
+// The number of the panel picture a file of that name is (letter case aside), or -1.
+int PictureNumberOf(std::wstring_view fileName);
 // The numbers to try, in order, after the picture shown last: the search starts after it, wraps
 // around and tries that same picture last of all. A last number outside 0 to 20 starts at 0.
 std::vector<int> PictureSearchOrder(int lastShown);

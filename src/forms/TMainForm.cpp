@@ -6,6 +6,7 @@
 #include "foundation/logging/Log.h"
 #include "foundation/win32/DataFolder.h"
 #include "foundation/win32/FunctionTrace.h"
+#include "foundation/win32/UniqueHandle.h"
 #include "framework/Application.h"
 #include "framework/Canvas.h"
 #include "framework/GuiObjectCount.h"
@@ -289,11 +290,25 @@ void TMainForm::ChooseBackgroundPicture() {
     mPanelPicture = TBitmap();
     if (mConfigItems != nullptr && !mLinksFolder.empty()) {
         int& last = mConfigItems->LastBackgroundImageIndex.value;
+        // One search of the Data folder instead of a look-up per picture name: the folder holds
+        // every shortcut file, and a name that is missing costs the system a scan of the folder.
+        std::array<bool, PanelDecoration::PictureCount> present{};
+        WIN32_FIND_DATAW found{};
+        const Tessel::Common::UniqueFindHandle search(
+            FindFirstFileW(Tessel::Common::JoinPath(mLinksFolder, L"Back*.bmp").c_str(), &found));
+        if (search) {
+            do {
+                const int number = PanelDecoration::PictureNumberOf(found.cFileName);
+                if (number >= 0 && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                    present[static_cast<std::size_t>(number)] = true;
+                }
+            } while (FindNextFileW(search.Get(), &found));
+        }
         for (int number : PanelDecoration::PictureSearchOrder(last)) {
-            const std::wstring path = Tessel::Common::JoinPath(mLinksFolder, PanelDecoration::PictureFileName(number));
-            if (!Tessel::Common::FileExists(path)) {
+            if (!present[static_cast<std::size_t>(number)]) {
                 continue;
             }
+            const std::wstring path = Tessel::Common::JoinPath(mLinksFolder, PanelDecoration::PictureFileName(number));
             if (mPanelPicture.LoadFromFile(path)) {
                 LOG_INF("TMainForm::ChooseBackgroundPicture", L"Panel picture: " << path);
                 last = number;
@@ -467,7 +482,7 @@ void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
         sDragging = true;
         IElementView* front = mRootView.BringToFront(mDownPoint.x, mDownPoint.y);
         if (auto* group = dynamic_cast<LinkGroupView*>(front)) {
-            mOrvexModel.MoveGroupToEnd(group->GetModel());
+            SaveReportingFailures([&] { mOrvexModel.MoveGroupToEnd(group->GetModel()); });
             // Now over the groups it overlaps, also when a shortcut of it is dragged.
             InvalidateElement(group, false);
         }
@@ -625,6 +640,26 @@ void TMainForm::mMenuItemExitApplicationClick() {
 
 void TMainForm::mTimerSaveChangesTimer() {
     if (mOrvexModel.IsChanged()) {
-        mOrvexModel.Save();
+        SaveReportingFailures([this] { mOrvexModel.Save(); });
+    } else {
+        // A save made by a command in the meantime worked.
+        mSaveFailures.Saved();
+    }
+}
+
+void TMainForm::SaveReportingFailures(const std::function<void()>& save) {
+    try {
+        save();
+    } catch (const Exception& e) {
+        // The model stays changed, so the save timer tries again. Only the first failure of a run
+        // reaches the user, in a box shown once the current message has returned; the caller
+        // goes on either way.
+        if (mSaveFailures.Failed(e.Message())) {
+            HandleCurrentException();
+        }
+        return;
+    }
+    if (!mOrvexModel.IsChanged()) {
+        mSaveFailures.Saved();
     }
 }

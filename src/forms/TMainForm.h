@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/PanelDropTarget.h"
+#include "forms/SaveFailureNotice.h"
 #include "foundation/lang/TesselEvent.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
@@ -122,6 +123,9 @@ private:
     void mBtnStickClick();
     void mMenuItemExitApplicationClick();
     void mTimerSaveChangesTimer();
+    // Runs an action that writes the store. A failed write is logged and told to the user only
+    // when it starts a run of failures; the model stays changed for the save timer to try again.
+    void SaveReportingFailures(const std::function<void()>& save);
     // Commands of the buttons, labels and menus (TMainFormCommands.cpp).
     void WireCommands();
     void mBtnAddClick();
@@ -205,6 +209,7 @@ private:
     TPopupMenu mPopupMenuAd;
 
     TTimer mTimerSaveChanges{*this, 5000};
+    SaveFailureNotice mSaveFailures;
 
     // The panel as a target of drags from the shell; registered in FormCreate, revoked with the window.
     PanelDropTarget mDropTarget{*this, mOsSpecific, mRootView, mDragState, mOrvexModel, mLinksFolder};

@@ -154,7 +154,7 @@ void TMainForm::mMenuItemDeleteGroupClick() {
     mRetiredGroupViews.clear();
     mRetiredGroupViews.push_back(std::move(view));
     // Frees the group with its shortcuts (their files stay) and writes the store at once.
-    mOrvexModel.RemoveGroup(model);
+    SaveReportingFailures([&] { mOrvexModel.RemoveGroup(model); });
     Invalidate();
     mOrvexModel.SetChanged();
 }

@@ -145,6 +145,13 @@ std::vector<std::size_t> GroupStoreLayout::Links(std::size_t group, int linkCoun
     return std::vector<std::size_t>(links.begin(), end);
 }
 
+std::size_t GroupStoreLayout::LinkSectionCount() const {
+    std::size_t count = 0;
+    for (const auto& [group, links] : mLinks)
+        count += links.size();
+    return count;
+}
+
 bool IsShortcutFileName(std::wstring_view name) {
     if (name.empty() || name.back() == L'.' || name.back() == L' ') {
         return false;

@@ -25,6 +25,8 @@ public:
     std::vector<std::size_t> Links(std::size_t group, int linkCount) const;
 
     bool HasGroupSections() const { return !mGroups.empty(); }
+    // How many shortcut sections the store holds, counted once each.
+    std::size_t LinkSectionCount() const;
 
 private:
     std::vector<std::size_t> mGroups;

@@ -108,6 +108,9 @@ void OrvexModel::Load() {
                                                    << L"are limited to " << MaxGroupsWithoutSection);
     }
     const std::size_t groupsInStore = groups.size();
+    // The Data folder is listed once rather than asked about every shortcut file; more than a few
+    // files besides the shortcuts make that listing not worth its time.
+    const Tessel::Common::FolderFiles files(mDataFolder, 2 * layout.LinkSectionCount() + 64);
     if (groups.size() > MaxGroups) {
         groups.resize(MaxGroups);
     }
@@ -134,12 +137,11 @@ void OrvexModel::Load() {
                 }
                 continue;
             }
-            std::wstring path = Tessel::Common::JoinPath(mDataFolder, name);
-            if (!Tessel::Common::FileExists(path)) {
+            if (!files.Exists(name)) {
                 LOG_INF("OrvexModel::Load", L"[" << linkSection << L"] shortcut file missing, skipped: " << name);
                 continue;
             }
-            LinkItemModel* link = group->AppendLink(name, std::move(path));
+            LinkItemModel* link = group->AppendLink(name, Tessel::Common::JoinPath(mDataFolder, name));
             link->SetIsShowingToolTip(store.ReadBool(linkSection, L"IsShowingToolTip", true));
         }
         Bind(*group);

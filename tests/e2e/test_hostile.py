@@ -73,6 +73,9 @@ class Case:
     kept: tuple = ('Data/groups.txt', 'Settings.ini')
     # What a file the program did use must still hold after it saved and ended.
     holds: dict = field(default_factory=dict)
+    # The store cannot be written: the save timer fails on every tick, tells the user once and
+    # logs the later failures.
+    save_fails: bool = False
 
 
 def write(path, data):
@@ -182,12 +185,12 @@ CASES = [
     Case('debug.txt a folder', debug_folder, [r'^EnterFunc'], kept=('Data/groups.txt',)),
     Case('groups.txt a folder', store_folder,
          [r'Cannot open .*groups\.txt \(error 5\)', r'could not be copied aside; it is not replaced: .*groups\.txt'],
-         kept=('Data/groups.txt/inside.txt',)),
+         kept=('Data/groups.txt/inside.txt',), save_fails=True),
     Case('groups.txt read-only', store_read_only, [r'Replacing the read-only file failed for .*groups\.txt'],
-         kept=('Data/groups.txt',)),
+         kept=('Data/groups.txt',), save_fails=True),
     Case('groups.txt held open by another program', store_held,
          [r'Cannot open .*groups\.txt \(error 32\)', r'could not be copied aside; it is not replaced: .*groups\.txt'],
-         kept=('Data/groups.txt',)),
+         kept=('Data/groups.txt',), save_fails=True),
 ]
 
 
@@ -275,6 +278,14 @@ class HostileFilesTest(TilebayTestCase):
         self.session.pause(6)
         self.session.save_screenshot(re.sub(r'\W+', '-', case.name).strip('-'))
         boxes += self.dismiss_message_boxes(panel)
+        if case.save_fails:
+            # The save timer fails on every tick. The user is told once: the application's error
+            # handler logs the message of every box it raises, and only the first failure goes
+            # there; the others are logged with their count.
+            self.session.wait_for_log(r'^Saving the groups failed again \(3 failures in a row', 20)
+            boxes += self.dismiss_message_boxes(panel)
+            self.assertEqual(self.logged_count(r'^Unable to write to .*groups\.txt$'), 1,
+                             'failed saves brought the user a box each')
         rss = max(rss, rss_mb(app.process.pid))
         self.assertTrue(app.running, 'the program ended by itself')
         self.assertLess(rss, MAX_RSS_MB, 'memory of the Wine process')
@@ -291,6 +302,14 @@ class HostileFilesTest(TilebayTestCase):
         for name, text in case.holds.items():
             self.assertIn(text, (data / name).read_bytes(), f'{name} lost what it had')
         return seconds, rss, boxes
+
+    def logged_count(self, pattern):
+        def read():
+            try:
+                return self.session.log_messages()
+            except (UnicodeDecodeError, AssertionError):
+                return None  # a line being written right now
+        return sum(1 for m in wait_for(read, 10, 'a readable log') if re.search(pattern, m))
 
     def panel(self):
         """The panel: the largest window titled as the program (message boxes are small)."""

@@ -1,6 +1,8 @@
 #include "forms/PanelDecoration.h"
+#include "forms/SaveFailureNotice.h"
 #include "forms/SlideAnimationManager.h"
 #include "forms/WindowPlacement.h"
+#include "support/LogCapture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -110,6 +112,20 @@ TEST(PanelDecoration, PicturesAreTriedAfterTheOneShownLast) {
     }
 }
 
+TEST(PanelDecoration, FileNamesFoundInTheDataFolderNameTheirPictureNumber) {
+    const struct {
+        const wchar_t* name;
+        int number;
+    } cases[] = {
+        {L"Back.bmp", 0},    {L"BACK.BMP", 0},    {L"Back1.bmp", 1},       {L"back20.Bmp", 20},
+        {L"Back21.bmp", -1}, {L"Back0.bmp", -1},  {L"Back01.bmp", -1},     {L"Back1.bmp.bmp", -1},
+        {L"Back.bmpx", -1},  {L"Back 1.bmp", -1}, {L"Background.bmp", -1}, {L"", -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(D::PictureNumberOf(c.name), c.number) << c.name;
+    }
+}
+
 namespace {
 namespace P = WindowPlacement;
 const std::vector<P::Rect> OneScreen{{0, 0, 1920, 1040}};
@@ -153,4 +169,33 @@ TEST(WindowPlacement, TheButtonStaysOnTheScreens) {
     for (const auto& [stored, usable] : heights) {
         EXPECT_EQ(P::UsableButtonVisibleHeight(stored), usable) << stored;
     }
+}
+
+TEST(SaveFailureNotice, TellsTheFirstFailureOfARunAndLogsEveryOtherUntilASaveWorks) {
+    TestSupport::LogCapture log;
+    SaveFailureNotice notice;
+    notice.Saved();
+    EXPECT_TRUE(log.Lines().empty()) << "a save that always worked logs nothing";
+
+    // A run of failures: one box, then a log line per further failure with its count.
+    EXPECT_TRUE(notice.Failed(L"Unable to write to D:\\groups.txt"));
+    EXPECT_FALSE(notice.Failed(L"Unable to write to D:\\groups.txt"));
+    EXPECT_FALSE(notice.Failed(L"Unable to write to D:\\groups.txt"));
+    EXPECT_TRUE(notice.IsFailing());
+    const auto failing = log.Messages();
+    ASSERT_EQ(failing.size(), 2u);
+    EXPECT_NE(failing[0].find(L"2 failures"), std::wstring::npos) << failing[0];
+    EXPECT_NE(failing[1].find(L"3 failures"), std::wstring::npos) << failing[1];
+    EXPECT_NE(failing[1].find(L"D:\\groups.txt"), std::wstring::npos) << failing[1];
+    EXPECT_NE(log.Lines()[1].find(L"ERR"), std::wstring::npos) << log.Lines()[1];
+
+    // Recovery is logged once, and a later failure is told again.
+    notice.Saved();
+    notice.Saved();
+    EXPECT_FALSE(notice.IsFailing());
+    const auto recovered = log.Messages();
+    ASSERT_EQ(recovered.size(), 3u);
+    EXPECT_NE(recovered[2].find(L"saved again after 3 failed"), std::wstring::npos) << recovered[2];
+    EXPECT_TRUE(notice.Failed(L"Unable to write to D:\\groups.txt"));
+    EXPECT_FALSE(notice.Failed(L"Unable to write to D:\\groups.txt"));
 }

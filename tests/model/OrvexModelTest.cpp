@@ -353,6 +353,23 @@ TEST_F(DataFolder, AStaleShortcutEntryIsSkippedOnLoadAndDroppedByTheNextSave) {
                        "[Group-0-Link-1]\r\nLnk=zzz3.lnk\r\nIsShowingToolTip=0\r\n");
 }
 
+TEST_F(DataFolder, ShortcutFilesAreFoundInAnySpellingAmongManyFilesAndFoldersNamedLikeOneAreNot) {
+    // More files than the load lists at once, so some names are found only when asked about alone.
+    for (int i = 0; i < 150; ++i)
+        Touch(L"other" + std::to_wstring(i) + L".txt");
+    Touch(L"zzzA.lnk");
+    Touch(L"ZZZB.LNK");
+    Touch(L"zzzD.lnk");
+    ASSERT_TRUE(CreateDirectoryW((folder / L"zzzC.lnk").c_str(), nullptr));
+    std::string store = "[Group]\r\nGroupCount=1\r\n[Group-0]\r\nBackgroundIndex=1\r\nLinkCount=5\r\n";
+    int k = 0;
+    for (const char* name : {"zzzA.lnk", "zzzb.lnk", "zzzC.lnk", "zzzD.lnk", "zzzE.lnk"})
+        store += "[Group-0-Link-" + std::to_string(k++) + "]\r\nLnk=" + name + "\r\n";
+    WriteStore(store);
+    model.Load();
+    EXPECT_EQ(Describe(model), "0,0 c0 L- b1: zzzA.lnk zzzb.lnk zzzD.lnk");
+}
+
 TEST_F(DataFolder, SaveRenumbersFromTheCurrentPositionsAndDropsOldSections) {
     AddGroupWithLinks(0, {L"a.lnk", L"b.lnk", L"c.lnk"});
     AddGroupWithLinks(1, {L"d.lnk"});

@@ -1,9 +1,12 @@
 #include "foundation/win32/DataFolder.h"
 
+#include "foundation/win32/UniqueHandle.h"
 #include "foundation/win32/WindowsFileVersionInfoReader.h"
 
 #include <shlobj.h>
 #include <windows.h>
+
+#include <utility>
 
 namespace Tessel::Common {
 
@@ -89,6 +92,28 @@ bool PathExists(const std::wstring& path) {
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+FolderFiles::FolderFiles(std::wstring folder, std::size_t maxListed) : mFolder(std::move(folder)) {
+    if (mFolder.empty() || maxListed == 0) {
+        return;
+    }
+    WIN32_FIND_DATAW found{};
+    const UniqueFindHandle search(FindFirstFileExW(JoinPath(mFolder, L"*").c_str(), FindExInfoBasic, &found,
+                                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) {
+        return;
+    }
+    std::size_t listed = 0;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            mListed.emplace(found.cFileName);
+        }
+    } while (++listed < maxListed && FindNextFileW(search.Get(), &found));
+}
+
+bool FolderFiles::Exists(const std::wstring& name) const {
+    return mListed.contains(name) || FileExists(JoinPath(mFolder, name));
 }
 
 bool DirectoryExists(const std::wstring& path) {
