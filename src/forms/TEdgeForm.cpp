@@ -401,6 +401,26 @@ void TEdgeForm::OnAutoStartEnabledChanged(IUserSettings* settings, void* /*data*
 void TEdgeForm::FormCloseQuery(bool& canClose) {
     TRACE_FUNCTION("TEdgeForm::FormCloseQuery");
     canClose = true;
+    SaveBeforeEnding();
+}
+
+bool TEdgeForm::PreDispatch(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) {
+    // The user's session ends: the system ends the process after this message without closing
+    // the windows, so what closing would store is stored now.
+    if (message == WM_ENDSESSION && wParam != FALSE) {
+        LOG_INF("TEdgeForm::PreDispatch", L"The session ends: saving");
+        SaveBeforeEnding();
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void TEdgeForm::SaveBeforeEnding() {
+    // Changes made since the save timer's last tick would otherwise be lost.
+    if (mMainPanel != nullptr) {
+        mMainPanel->SaveChangesNow();
+    }
     mUserSettings.SetStartButtonPos(Left(), StoredButtonY);
     if (mMainPanel != nullptr) {
         mUserSettings.SetMainFormPos(mMainPanel->Left(), mMainPanel->Top());

@@ -75,10 +75,13 @@ protected:
     void FormMouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void FormClick() override;
     void FormCloseQuery(bool& canClose) override;
+    bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void FormClose(TCloseAction& action) override;
     void FormDestroy() override;
 
 private:
+    // Stores the groups' pending changes, the window places and the settings.
+    void SaveBeforeEnding();
     // Hangs the button from the top edge of the screen: only the visible height shows.
     void PlaceButton(bool atStoredLeft);
     // The stored visible height of the button, taken into reach (and logged when it was not).

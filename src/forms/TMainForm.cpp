@@ -638,6 +638,13 @@ void TMainForm::mMenuItemExitApplicationClick() {
     }
 }
 
+void TMainForm::SaveChangesNow() {
+    TRACE_FUNCTION("TMainForm::SaveChangesNow");
+    if (mOrvexModel.IsChanged()) {
+        SaveReportingFailures([this] { mOrvexModel.Save(); });
+    }
+}
+
 void TMainForm::mTimerSaveChangesTimer() {
     if (mOrvexModel.IsChanged()) {
         SaveReportingFailures([this] { mOrvexModel.Save(); });

@@ -58,6 +58,9 @@ public:
     std::function<void(bool stick)> OnStickChanged;
     // Called by the exit command: the edge window closes and the application ends.
     std::function<void()> OnExitApplication;
+    // Writes the groups now when they have changes the save timer has not written yet: the
+    // program is about to end (closed, or the user's session ends).
+    void SaveChangesNow();
 
     // What tests and the edge window look at.
     const std::wstring& GetLinksFolder() const { return mLinksFolder; }

@@ -249,7 +249,14 @@ class AddGroupTest(CommandsTestCase):
                  'the page opened twice')
         for handler in ('TMainForm::mLbProductNameClick', 'TMainForm::mLbBottomLeftClick'):
             self.assertTracedAsUserAction(handler)
+
+        # A group added right before the program closes is stored by the close, not lost with the
+        # save timer's next tick.
+        self.session.click(*self.at(add))
+        wait_for(lambda: sum(l['function'] == 'TMainForm::mBtnAddClick' and l['message'] == USER_MARKER
+                             for l in self.session.log_lines()) == 5, 10, 'the sixth group added')
         self.assertEqual(self.app.close(), 0)
+        self.assertEqual(self.store()['Group'].get('GroupCount'), '6')
 
 
 class GroupMenuTest(CommandsTestCase):
