@@ -11,20 +11,6 @@ using Tessel::Common::UniqueMemoryDc;
 
 namespace {
 
-HBITMAP CreateTopDownDib(int width, int height, std::uint32_t** pixels) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = bitmap ? static_cast<std::uint32_t*>(bits) : nullptr;
-    return bitmap;
-}
-
 // The size a bitmap file's header declares: "BM", then an OS/2 core header (16-bit sizes) or a
 // Windows info header (32-bit sizes, a negative height for top-down rows). False when the file
 // cannot be read or has no such header.
@@ -290,4 +276,18 @@ void TAlphaImage::StretchDraw(HDC dc, const RECT& dest) const {
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     GdiAlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, mDc.Get(), 0, 0, mWidth,
                   mHeight, blend);
+}
+
+HBITMAP CreateTopDownDib(int width, int height, std::uint32_t** pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    *pixels = bitmap ? static_cast<std::uint32_t*>(bits) : nullptr;
+    return bitmap;
 }

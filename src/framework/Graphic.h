@@ -73,6 +73,10 @@ private:
     int mHeight = 0;
 };
 
+// A new 32-bit top-down DIB section of width x height; pixels receives its first row (null when
+// the system refused, and then the result is null too).
+HBITMAP CreateTopDownDib(int width, int height, std::uint32_t** pixels);
+
 // A bitmap's pixel value (0x00RRGGBB) for a colour.
 constexpr std::uint32_t PixelOf(COLORREF color) {
     return (static_cast<std::uint32_t>(GetRValue(color)) << 16) | (static_cast<std::uint32_t>(GetGValue(color)) << 8) |

@@ -1,5 +1,7 @@
 #include "framework/IconAtlas.h"
 
+#include "framework/Graphic.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -8,20 +10,6 @@ using Tessel::Common::UniqueIcon;
 using Tessel::Common::UniqueMemoryDc;
 
 namespace {
-
-HBITMAP CreateTopDownDib(int width, int height, std::uint32_t** pixels) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = bitmap ? static_cast<std::uint32_t*>(bits) : nullptr;
-    return bitmap;
-}
 
 std::uint64_t HashPixels(const std::vector<std::uint32_t>& pixels) {
     // FNV-1a over the pixel values.
