@@ -1,7 +1,7 @@
 // Loads and saves group stores of growing size and prints the times, beside the same load done
 // through GetPrivateProfileStringW key by key. Run by hand:
-//   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe \
-//       [--no-profile] [--breakdown] [GROUPS...]
+//   WINEPREFIX=$PWD/build/wine/unit cmake/wine-exec build/bench/group_store_bench.exe
+//       [--no-profile] [--breakdown] [GROUPS...]   (one command line)
 // --breakdown also times the steps of a load one by one: reading and parsing the file, finding
 // the sections, the look-ups of every value, and the check that each shortcut file exists.
 // Each store has 50 shortcuts per group, and every shortcut file exists in the Data folder; by

@@ -44,14 +44,16 @@ void LinkGroupModel::MoveLink(int from, int to) {
     }
     const auto source = static_cast<std::size_t>(from);
     std::size_t target = ClampToEnd(to, mLinks.size());
-    if (target != source && target != source + 1) {
-        if (source < target) {
-            --target;
-        }
-        auto link = std::move(mLinks[source]);
-        mLinks.erase(mLinks.begin() + static_cast<std::ptrdiff_t>(source));
-        mLinks.insert(mLinks.begin() + static_cast<std::ptrdiff_t>(target), std::move(link));
+    if (target == source || target == source + 1) {
+        // Dropped where it stands: the order is the same.
+        return;
     }
+    if (source < target) {
+        --target;
+    }
+    auto link = std::move(mLinks[source]);
+    mLinks.erase(mLinks.begin() + static_cast<std::ptrdiff_t>(source));
+    mLinks.insert(mLinks.begin() + static_cast<std::ptrdiff_t>(target), std::move(link));
     RaiseLinksChanged();
 }
 

@@ -31,7 +31,7 @@ public:
     LinkItemModel* AppendLink(std::wstring fileName, std::wstring path);
     // Moves the shortcut at from to the insertion position to, counted in the list before the
     // move (0: before the first, count: after the last; below 0 or beyond: the end). Raises
-    // OnLinksChanged also when nothing moved. A from that names no shortcut changes nothing.
+    // OnLinksChanged only when the order changed. A from that names no shortcut changes nothing.
     void MoveLink(int from, int to);
     // Destroys the shortcut at index (its file stays). An index that names no shortcut changes
     // nothing.

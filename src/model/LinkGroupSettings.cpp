@@ -1,37 +1,35 @@
 #include "model/LinkGroupSettings.h"
 
-void LinkGroupSettings::RaiseChanged() {
+template <typename T> void LinkGroupSettings::Assign(T& field, T value) {
+    if (field == value) {
+        return;
+    }
+    field = value;
     if (OnChanged) {
         OnChanged();
     }
 }
 
 void LinkGroupSettings::SetX(int x) {
-    mX = x;
-    RaiseChanged();
+    Assign(mX, x);
 }
 
 void LinkGroupSettings::SetY(int y) {
-    mY = y;
-    RaiseChanged();
+    Assign(mY, y);
 }
 
 void LinkGroupSettings::SetColumn(int column) {
-    mColumn = column;
-    RaiseChanged();
+    Assign(mColumn, column);
 }
 
 void LinkGroupSettings::SetIsLargeIcon(bool isLargeIcon) {
-    mIsLargeIcon = isLargeIcon;
-    RaiseChanged();
+    Assign(mIsLargeIcon, isLargeIcon);
 }
 
 void LinkGroupSettings::SetIsTitleVisible(bool isTitleVisible) {
-    mIsTitleVisible = isTitleVisible;
-    RaiseChanged();
+    Assign(mIsTitleVisible, isTitleVisible);
 }
 
 void LinkGroupSettings::SetBackgroundIndex(int backgroundIndex) {
-    mBackgroundIndex = backgroundIndex;
-    RaiseChanged();
+    Assign(mBackgroundIndex, backgroundIndex);
 }

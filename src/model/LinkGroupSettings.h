@@ -2,11 +2,13 @@
 
 #include <functional>
 
-// The display settings of one group. Each setter raises OnChanged after it stored its value,
-// so a command that sets two fields raises it twice. The names are the keys of the group store.
+// The display settings of one group. Each setter raises OnChanged after it stored a value that
+// differs from the one it had, so a command that changes two fields raises it twice, and setting
+// a field to what it holds (laying a group out at its stored place, say) raises nothing. The
+// names are the keys of the group store.
 class LinkGroupSettings {
 public:
-    // Raised after a field was set; empty until the group belongs to a root model.
+    // Raised after a field changed; empty until the group belongs to a root model.
     std::function<void()> OnChanged;
 
     // Left and top edge of the group in the panel's client area, in pixels.
@@ -29,7 +31,8 @@ public:
     void SetBackgroundIndex(int backgroundIndex);
 
 private:
-    void RaiseChanged();
+    // Stores value and raises OnChanged when it differs from what field holds.
+    template <typename T> void Assign(T& field, T value);
 
     int mX = 0;
     int mY = 0;

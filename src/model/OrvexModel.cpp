@@ -159,7 +159,8 @@ void OrvexModel::Load() {
                                         << GetStorePath());
     } else if (groupsInStore > MaxGroups) {
         mStoreToKeep = StoreToKeep::TooManyGroups;
-        mLoadProblem = L"Only the first " + std::to_wstring(MaxGroups) + L" groups could be read from " + GetStorePath();
+        mLoadProblem =
+            L"Only the first " + std::to_wstring(MaxGroups) + L" groups could be read from " + GetStorePath();
         LOG_ERR("OrvexModel::Load", L"The store holds " << groupsInStore << L" groups; only the first " << MaxGroups
                                                         << L" are loaded. It is copied aside before any save "
                                                            L"replaces it: "
@@ -190,19 +191,21 @@ bool OrvexModel::KeepStoreToReplace() {
         mStoreToKeep = StoreToKeep::None;
     }
     if (!mPreviousStoreKept) {
-        // One generation: the store as this run found it, so that a user can go back one run.
-        mPreviousStoreKept = true;
+        // One generation: the store as this run found it, so that a user can go back one run. The
+        // store is not replaced before that copy exists.
         const std::wstring backup = path + L".bak";
-        if (!Tessel::Common::FileExists(path)) {
-            return true;
-        }
-        if (Tessel::Common::CopyFileAtomically(path, backup, true)) {
+        if (Tessel::Common::FileExists(path)) {
+            DWORD error = ERROR_SUCCESS;
+            if (!Tessel::Common::CopyFileAtomically(path, backup, true, &error)) {
+                LOG_ERR("OrvexModel::KeepStoreToReplace",
+                        L"The store as it was before this run's first change could not be kept as "
+                            << backup << L" (error " << error << L"); the store is not replaced until it can be");
+                return false;
+            }
             LOG_INF("OrvexModel::KeepStoreToReplace",
-                    L"The store as it was before this run's first save is kept as " << backup);
-        } else {
-            LOG_ERR("OrvexModel::KeepStoreToReplace",
-                    L"The store as it was before this run's first save could not be kept as " << backup);
+                    L"The store as it was before this run's first change is kept as " << backup);
         }
+        mPreviousStoreKept = true;
     }
     return true;
 }
@@ -212,9 +215,6 @@ void OrvexModel::Save() {
     if (mDataFolder.empty()) {
         LOG_ERR("OrvexModel::Save", L"No Data folder set; nothing saved");
         return;
-    }
-    if (!KeepStoreToReplace()) {
-        throw Exception(L"Unable to write to " + GetStorePath());
     }
     IniFile file(GetStorePath());
     IniDocument& store = file.Document();
@@ -236,6 +236,14 @@ void OrvexModel::Save() {
             store.WriteString(linkSection, L"Lnk", link.FileName());
             store.WriteBool(linkSection, L"IsShowingToolTip", link.IsShowingToolTip());
         }
+    }
+    if (file.IsSavedAsIs()) {
+        // The file holds this already: it and its backup stay as they are.
+        mChanged = false;
+        return;
+    }
+    if (!KeepStoreToReplace()) {
+        throw Exception(L"Unable to write to " + GetStorePath());
     }
     file.Save();
     mChanged = false;

@@ -48,11 +48,14 @@ public:
     // stays as it is until a save, which first keeps a copy of it).
     const std::wstring& LoadProblem() const { return mLoadProblem; }
     // Writes every group to the store, numbered from their current positions, and clears the
-    // changed flag. The old store is replaced in one step, never lost: when writing fails it
-    // stays as it was, the flag stays set and Exception "Unable to write to <path>" is thrown.
-    // The first save after Load keeps the store it replaces as "groups.txt.bak"; a store that
-    // could not be read or loaded no groups is first copied to "groups.txt.unreadable" (or
-    // ".unreadable1", ...), and is not replaced while that copy cannot be made.
+    // changed flag. A store that holds exactly that already is not written again. The old store
+    // is replaced in one step, never lost: when writing fails it stays as it was, the flag stays
+    // set and Exception "Unable to write to <path>" is thrown. The first save of a run that
+    // changes the file first keeps the store it replaces as "groups.txt.bak", and the store is not
+    // replaced while that copy cannot be made; a run that changes nothing leaves the backup as it
+    // was. A store that could not be read or loaded no groups is first copied to
+    // "groups.txt.unreadable" (or ".unreadable1", ...), and is not replaced while that copy
+    // cannot be made.
     void Save();
 
     const GroupList& GetGroups() const { return mGroups; }
@@ -74,8 +77,8 @@ private:
     enum class StoreToKeep { None, Unreadable, NoGroups, TooManyGroups };
 
     // Keeps copies of the store a save is about to replace: a store that gave nothing is copied
-    // aside for good, and the first save keeps the previous store as the backup. False when the
-    // store must not be replaced because its copy could not be made.
+    // aside for good, and the first save that changes the store keeps it as the backup. False
+    // when the store must not be replaced because a copy could not be made.
     bool KeepStoreToReplace();
     LinkGroupModel* AppendGroup();
     void Bind(LinkGroupModel& group);

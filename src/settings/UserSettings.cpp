@@ -207,7 +207,10 @@ void UserSettings::Save() {
             ini.WriteString(item->GetSection(), item->GetKey(), item->ToString());
         }
     }
-    mIniFile->Save();
+    // A file that holds all of this already is not written again.
+    if (!mIniFile->IsSavedAsIs()) {
+        mIniFile->Save();
+    }
     mFileToKeep = FileToKeep::None;
     mCopyKept = false;
 

@@ -37,8 +37,9 @@ public:
     // the file is there but gave nothing. Raises no event. Temporary files that a save cut short
     // by a crash left beside the file are removed.
     void Load() override;
-    // Writes every value and item; throws Exception "Unable to write to <file>" when the file
-    // cannot be written, and then raises no event. Does nothing before Load.
+    // Writes every value and item (a file that holds them all as they are is not written again);
+    // throws Exception "Unable to write to <file>" when the file cannot be written, and then
+    // raises no event. Does nothing before Load.
     void Save() override;
     int GetFirstRunDate() override { return mFirstRunDate; }
     std::wstring GetDataFolder() override { return mDataFolder; }

@@ -231,7 +231,10 @@ TEST(HostileFiles, LoadStaysBoundedAndWhatTheUserHadSurvivesTheNextSave) {
             EXPECT_EQ(links, c.links);
             model.SetChanged();
             model.Save();
-            EXPECT_EQ(ReadFileBytes(folder / L"groups.txt.bak"), c.bytes) << "the first save keeps what it replaced";
+            // A store the save would write exactly as it is stays, without a backup.
+            const bool replaced = ReadFileBytes(file) != c.bytes;
+            EXPECT_EQ(ReadFileBytes(folder / L"groups.txt.bak"), replaced ? c.bytes : "")
+                << "the first save that changes the store keeps what it replaced";
         } else {
             EXPECT_EQ(settings.GetFloatingButtonVisibleHeight(), c.visibleHeight);
             settings.Save();

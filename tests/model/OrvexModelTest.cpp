@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -108,8 +109,12 @@ TEST_F(DataFolder, ChangesToAGroupOfTheModelMarkItChanged) {
     EXPECT_FALSE(model.IsChanged());
     group->InsertLink(L"a.lnk", folder / L"a.lnk", 0);
     EXPECT_TRUE(model.IsChanged());
+    group->InsertLink(L"b.lnk", folder / L"b.lnk", 1);
     model.Save();
     group->MoveLink(0, 0);
+    group->GetSettings().SetX(40);
+    EXPECT_FALSE(model.IsChanged()) << "a shortcut dropped where it stood, a group left where it was";
+    group->MoveLink(0, 2);
     EXPECT_TRUE(model.IsChanged());
 }
 
@@ -534,4 +539,72 @@ TEST_F(DataFolder, ALeftoverTemporaryFileFromAKilledSaveChangesNothing) {
     std::vector<std::wstring> names = TestSupport::ListFolder(folder.Path());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"a.lnk", L"groups.txt", L"groups.txt.bak"}));
+}
+
+namespace {
+
+std::uint64_t LastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+} // namespace
+
+TEST_F(DataFolder, ARunThatChangesNothingLeavesTheStoreAndItsBackupAsTheyWere) {
+    AddGroupWithLinks(12, {L"a.lnk", L"b.lnk"});
+    model.Save();
+    const std::string stored = Store();
+    WriteFileBytes(folder / L"groups.txt.bak", "the state before the last run that changed something");
+    const std::uint64_t storeTime = LastWriteTime(folder / L"groups.txt");
+    Sleep(50);
+
+    // A new run: loaded, laid out at the stored places (setters given what they hold), marked
+    // changed by a command that changed nothing, and saved.
+    OrvexModel run;
+    run.SetDataFolder(folder.Path());
+    run.Load();
+    LinkGroupSettings& settings = run.GetGroups()[0]->GetSettings();
+    settings.SetX(settings.X());
+    settings.SetY(settings.Y());
+    EXPECT_FALSE(run.IsChanged());
+    run.SetChanged();
+    run.Save();
+    EXPECT_FALSE(run.IsChanged());
+    EXPECT_EQ(Store(), stored);
+    EXPECT_EQ(LastWriteTime(folder / L"groups.txt"), storeTime) << "not written again";
+    EXPECT_EQ(ReadFileBytes(folder / L"groups.txt.bak"), "the state before the last run that changed something");
+
+    // The first change of a run keeps the store as the run found it.
+    settings.SetX(40);
+    run.Save();
+    EXPECT_EQ(ReadFileBytes(folder / L"groups.txt.bak"), stored);
+    settings.SetX(80);
+    run.Save();
+    EXPECT_EQ(ReadFileBytes(folder / L"groups.txt.bak"), stored) << "one generation: the store before this run";
+}
+
+TEST_F(DataFolder, TheStoreIsNotReplacedBeforeItsBackupOfThisRunIsKept) {
+    AddGroupWithLinks(12, {L"a.lnk"});
+    model.Save();
+    const std::string stored = Store();
+    OrvexModel run;
+    run.SetDataFolder(folder.Path());
+    run.Load();
+    // Where a folder stands the backup cannot be written (as on a full disk).
+    CreateDirectoryW((folder / L"groups.txt.bak").c_str(), nullptr);
+    TestSupport::LogCapture log;
+    run.GetGroups()[0]->GetSettings().SetX(40);
+    EXPECT_THROW(run.Save(), Exception);
+    EXPECT_TRUE(run.IsChanged());
+    EXPECT_EQ(Store(), stored);
+    EXPECT_NE(log.Text().find(L"could not be kept as"), std::wstring::npos) << log.Text();
+
+    RemoveDirectoryW((folder / L"groups.txt.bak").c_str());
+    run.Save();
+    EXPECT_FALSE(run.IsChanged());
+    EXPECT_EQ(ReadFileBytes(folder / L"groups.txt.bak"), stored);
+    EXPECT_NE(Store().find("X=40"), std::string::npos);
 }

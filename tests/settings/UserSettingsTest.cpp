@@ -200,3 +200,32 @@ TEST(UserSettings, UnwritableFolderAtTheFirstRunStillStartsAndTheDayIsStoredLate
     settings->Save();
     EXPECT_EQ(f.Loaded()->GetFirstRunDate(), Today);
 }
+
+TEST(UserSettings, ASaveThatChangesNothingLeavesTheFileUntouchedAndStillRaisesTheEvents) {
+    SettingsFixture f;
+    f.Loaded()->Save();
+    const std::string before = f.Text();
+    const auto lastWrite = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW(f.File().c_str(), GetFileExInfoStandard, &data);
+        return (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+               data.ftLastWriteTime.dwLowDateTime;
+    };
+    const unsigned long long written = lastWrite();
+    Sleep(50);
+
+    auto settings = f.Loaded();
+    Listener listener;
+    listener.Subscribe(*settings);
+    int x = 0, y = 0;
+    settings->GetMainFormPos(x, y);
+    settings->SetMainFormPos(x, y);
+    settings->Save();
+    EXPECT_EQ(f.Text(), before);
+    EXPECT_EQ(lastWrite(), written) << "not written again";
+    EXPECT_EQ(listener.heard, (std::vector<std::string>{"height 10", "auto on"}));
+
+    settings->SetMainFormPos(x + 1, y);
+    settings->Save();
+    EXPECT_NE(lastWrite(), written);
+}

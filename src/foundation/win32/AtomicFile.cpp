@@ -4,6 +4,7 @@
 #include "foundation/win32/UniqueHandle.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace Tessel::Common {
@@ -86,6 +87,26 @@ UniqueFileHandle OpenFileForReading(const std::wstring& path, DWORD& error) {
         }
         Sleep(OpenRetryDelayMs);
     }
+}
+
+bool FileHoldsBytes(const std::wstring& path, std::string_view bytes) {
+    DWORD error = ERROR_SUCCESS;
+    const UniqueFileHandle file = OpenFileForReading(path, error);
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<std::uint64_t>(size.QuadPart) != bytes.size()) {
+        return false;
+    }
+    std::string buffer(std::min<std::size_t>(bytes.size(), 64 * 1024), '\0');
+    while (!bytes.empty()) {
+        DWORD read = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min(buffer.size(), bytes.size()));
+        if (!ReadFile(file.Get(), buffer.data(), chunk, &read, nullptr) || read == 0 ||
+            bytes.substr(0, read) != std::string_view(buffer.data(), read)) {
+            return false;
+        }
+        bytes.remove_prefix(read);
+    }
+    return true;
 }
 
 bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWORD* error) {

@@ -20,6 +20,10 @@ namespace Tessel::Common {
 // receives the system's error code.
 [[nodiscard]] bool ReplaceFileAtomically(const std::wstring& path, std::string_view bytes, DWORD* error = nullptr);
 
+// True when the file at path holds exactly bytes: a save of the same bytes would change nothing.
+// False when it differs, is missing or cannot be read.
+bool FileHoldsBytes(const std::wstring& path, std::string_view bytes);
+
 // Opens a file for reading while letting others read, write and rename it. A file another
 // program holds exclusively for a moment (a backup or sync tool, a virus scanner) is tried again
 // for about a second. On failure error receives the system's error code.

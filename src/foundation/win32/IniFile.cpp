@@ -74,6 +74,10 @@ void IniFile::Save() const {
     }
 }
 
+bool IniFile::IsSavedAsIs() const {
+    return FileHoldsBytes(mPath, Encode(mDocument.ToText()));
+}
+
 std::string IniFile::Encode(std::wstring_view text) {
     if (text.empty()) {
         return {};

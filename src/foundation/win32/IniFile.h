@@ -31,6 +31,8 @@ public:
     // Replaces the file by the document's text; throws Exception "Unable to write to <path>"
     // when that fails, and then the file on disk is still the old one.
     void Save() const;
+    // Whether the file on disk holds exactly what Save would write.
+    bool IsSavedAsIs() const;
 
     // The bytes written for a text: the ANSI code page when every character fits it, else
     // UTF-16LE with a byte order mark, which the profile functions read as well.
