@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 using namespace Tessel::Common::Logging;
@@ -51,15 +52,46 @@ TEST(FileAppender, AppendsToAnExistingFile) {
     EXPECT_EQ(ReadFileBytes(folder / L"a.log"), "earlier run\r\nthis run\r\n");
 }
 
-TEST(FileAppender, FileThatCannotBeOpenedLeavesAFailedStreamThatDropsEverything) {
+TEST(FileAppender, LinesTheFileCannotTakeYetAreKeptAndWrittenOnceItCan) {
     TempFolder folder;
+    const std::wstring later = folder / L"later";
     FileAppender appender;
-    appender.SetFileName(folder / L"missing folder\\a.log");
+    appender.SetFileName(later + L"\\a.log");
     appender.Open();
-    appender.GetStream() << L"dropped" << std::endl;
-    EXPECT_TRUE(appender.GetStream().fail());
+    appender.GetStream() << L"first" << std::endl;
+    appender.GetStream() << L"second" << std::endl;
+    EXPECT_TRUE(appender.GetStream().good()) << "a log that cannot be written never fails the program";
+    EXPECT_EQ(appender.PendingBytes(), 15u);
+
+    CreateDirectoryW(later.c_str(), nullptr);
     appender.Close();
+    EXPECT_EQ(ReadFileBytes(later + L"\\a.log"), "first\r\nsecond\r\n") << "written in order when it closes";
     EXPECT_TRUE(appender.IsClosed());
+}
+
+TEST(FileAppender, BeyondWhatItKeepsLinesAreDroppedAndALineSaysHowMany) {
+    TempFolder folder;
+    const std::wstring later = folder / L"later";
+    FileAppender appender;
+    appender.SetFileName(later + L"\\a.log");
+    appender.Open();
+    const std::wstring line(999, L'x'); // 1001 bytes with its line end
+    const std::size_t kept = FileAppender::MaxPendingBytes / 1001;
+    for (std::size_t i = 0; i < kept + 3; ++i) {
+        appender.GetStream() << line << std::endl;
+    }
+    EXPECT_EQ(appender.PendingBytes(), kept * 1001);
+    EXPECT_EQ(appender.DroppedBytes(), 3u * 1001);
+
+    CreateDirectoryW(later.c_str(), nullptr);
+    appender.Close();
+    const std::string text = ReadFileBytes(later + L"\\a.log");
+    EXPECT_EQ(text.find_first_not_of("x\r\n"), kept * 1001) << "the kept lines, then the note";
+    const std::string note = text.substr(std::min(text.size(), kept * 1001));
+    EXPECT_TRUE(
+        std::regex_match(note, std::regex(R"(T\d+, [-0-9: .]+, ERR, FileAppender::Write\(\) # 3 lines )"
+                                          R"(\(3003 bytes\) of the log could not be written and were dropped\r\n)")))
+        << note;
 }
 
 TEST(FileAppender, NotOpenedStreamDropsEverything) {
@@ -101,6 +133,22 @@ TEST_F(InitializeLoggingTest, CreatesTheWholeFolderChainAndANewFileNamedAfterThe
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(T\d+, [-0-9: .]+, INF, WinMain\(\) # =+ App Starts =+\r\n)")))
         << text;
     EXPECT_FALSE(IsLogLevelEnabled(LogLevelDebug));
+}
+
+TEST_F(InitializeLoggingTest, StartsInTheSameSecondEachGetAFileOfTheirOwn) {
+    // Three runs: the clock may turn over between them, but no file is shared.
+    for (int run = 0; run < 3; ++run) {
+        InitializeLogging(mFolder / L"Documents\\Tilebay\\1.0");
+        LOG_INF("WinMain", AppStartsMarker);
+        AppenderCollection::Instance().DestroyAll();
+    }
+    const auto files = TestSupport::ListFolder(LogFolder());
+    ASSERT_EQ(files.size(), 3u);
+    for (const std::wstring& file : files) {
+        EXPECT_TRUE(std::regex_match(file, std::wregex(LR"(\d{6}-\d{6}(_[23])?\.log)"))) << file;
+        const std::string text = ReadFileBytes(LogFolder() + L"\\" + file);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << "one App Starts line a file";
+    }
 }
 
 TEST_F(InitializeLoggingTest, DebugMarkerFileOrFolderSwitchesTheTraceOn) {

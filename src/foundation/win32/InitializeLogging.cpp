@@ -11,6 +11,13 @@
 
 namespace Tessel::Common::Logging {
 
+namespace {
+
+// Starts within one second beyond this many share the last name.
+constexpr int MaxLogFilesPerSecond = 100;
+
+} // namespace
+
 void InitializeLogging() {
     InitializeLogging(GetDataFolderPath());
 }
@@ -30,8 +37,21 @@ void InitializeLogging(const std::wstring& dataFolder) {
 
     auto appender = std::make_unique<FileAppender>();
     DateTime clock;
-    appender->SetFileName(JoinPath(logFolder, clock.Format(clock.Now(), L"%y%m%d-%H%M%S.log")));
-    appender->Open();
+    const std::wstring started = JoinPath(logFolder, clock.Format(clock.Now(), L"%y%m%d-%H%M%S"));
+    // One file per run: a start within the same second as another takes the next free number.
+    for (int number = 1;; ++number) {
+        const std::wstring name = started + (number == 1 ? std::wstring() : L"_" + std::to_wstring(number)) + L".log";
+        DWORD error = ERROR_SUCCESS;
+        if (appender->OpenNew(name, error)) {
+            break;
+        }
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || number == MaxLogFilesPerSecond) {
+            // Not made now (no folder yet, say): the lines are kept and written once it can be.
+            appender->SetFileName(name);
+            appender->Open();
+            break;
+        }
+    }
     AppenderCollection::Instance().Add(std::move(appender));
 }
 
