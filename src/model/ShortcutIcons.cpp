@@ -2,13 +2,13 @@
 
 #include "foundation/logging/Log.h"
 #include "foundation/win32/AtomicFile.h"
-#include "framework/Window.h"
 
 #include <objbase.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -89,16 +89,26 @@ struct ShortcutIcons::Shared {
     // File name and path of each shortcut still to look up, in order.
     std::deque<std::pair<std::wstring, std::wstring>> requests;
     std::vector<Arrived> arrived;
+    // Where results are announced; null once the owner stopped.
     HWND window = nullptr;
-    // A look-up is under way; a ResultsMessage is on its way to the window.
+    LookUpFunction lookUp;
+    LookKeyFunction lookKey;
+    // The worker that takes the queue; a worker with another number was let go.
+    std::uint64_t activeWorker = 0;
+    // The active worker's look-up under way, and since when.
     bool busy = false;
+    std::wstring busyFile;
+    std::chrono::steady_clock::time_point busySince;
+    // A ResultsMessage is on its way to the window.
     bool posted = false;
 };
 
 ShortcutIcons::ShortcutIcons()
     : mLarge(IconCacheFile::LargeSize), mSmall(IconCacheFile::SmallSize), mShared(std::make_shared<Shared>()) {}
 
-ShortcutIcons::~ShortcutIcons() = default;
+ShortcutIcons::~ShortcutIcons() {
+    Stop();
+}
 
 void ShortcutIcons::LoadCache(const std::wstring& path) {
     mCachePath = path;
@@ -174,7 +184,10 @@ bool ShortcutIcons::ApplyCached(LinkItemModel& item, const FileStamp& stamp) {
     return true;
 }
 
-void ShortcutIcons::Request(HWND window, const std::vector<LinkItemModel*>& items, TWorkerThread& worker) {
+void ShortcutIcons::Request(HWND window, const std::vector<LinkItemModel*>& items) {
+    if (mStopped) {
+        return;
+    }
     std::size_t added = 0;
     {
         std::lock_guard lock(mShared->mutex);
@@ -190,60 +203,87 @@ void ShortcutIcons::Request(HWND window, const std::vector<LinkItemModel*>& item
         return;
     }
     LOG_DBG("ShortcutIcons::Request", L"Looking up the icons of " << added << L" shortcuts");
-    if (worker.Running()) {
-        mShared->wake.notify_one();
+    if (mWorker && mWorker->Running()) {
+        mShared->wake.notify_all();
         return;
     }
-    std::shared_ptr<Shared> shared = mShared;
-    worker.Start([shared](std::stop_token stop) {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        // Shortcuts that name the same icon location and target look the same: the shell is
-        // asked once for each.
-        std::map<std::wstring, Look> seen;
-        auto lastPost = std::chrono::steady_clock::now() - PostInterval;
-        for (;;) {
-            std::pair<std::wstring, std::wstring> request;
-            {
-                std::unique_lock lock(shared->mutex);
-                if (!shared->wake.wait(lock, stop, [&] { return !shared->requests.empty(); })) {
-                    break;
-                }
-                request = std::move(shared->requests.front());
-                shared->requests.pop_front();
-                shared->busy = true;
-            }
-            const auto& [fileName, path] = request;
-            const FileStamp stamp = StampOfFile(path);
-            const std::wstring key = LinkItemModel::LookKey(path);
-            Look look;
-            if (const auto known = seen.find(key); !key.empty() && known != seen.end()) {
-                look = known->second;
-            } else {
-                look = LinkItemModel::LookUp(path);
-                if (!key.empty()) {
-                    seen.emplace(key, look);
-                }
-            }
-            const auto now = std::chrono::steady_clock::now();
-            HWND post = nullptr;
-            {
-                std::lock_guard lock(shared->mutex);
-                shared->arrived.push_back({fileName, std::move(look), stamp});
-                shared->busy = false;
-                if (!shared->posted && (shared->requests.empty() || now - lastPost >= PostInterval)) {
-                    shared->posted = true;
-                    post = shared->window;
-                }
-            }
-            if (post != nullptr) {
-                lastPost = now;
-                PostMessageW(post, ResultsMessage, 0, 0);
-            }
+    // While too many look-ups hang, CheckProgress starts the next worker once one returns.
+    if (static_cast<int>(mHanging.size()) < MaxHangingLookUps) {
+        StartWorker();
+    }
+}
+
+void ShortcutIcons::StartWorker() {
+    std::uint64_t id = 0;
+    {
+        std::lock_guard lock(mShared->mutex);
+        mShared->lookUp = LookUp;
+        mShared->lookKey = LookKey;
+        id = ++mShared->activeWorker;
+    }
+    mWorker = std::make_unique<Tessel::Common::WorkerThread>();
+    mWorker->Start([shared = mShared, id](std::stop_token stop) { RunLookUps(shared, id, stop); });
+}
+
+bool ShortcutIcons::CheckProgress() {
+    if (mStopped) {
+        return false;
+    }
+    // Workers let go earlier whose look-up has returned since are done with.
+    std::erase_if(mHanging, [](const auto& worker) { return !worker->Running(); });
+    std::wstring hanging;
+    bool queued = false;
+    {
+        std::lock_guard lock(mShared->mutex);
+        queued = !mShared->requests.empty();
+        if (mShared->busy && std::chrono::steady_clock::now() - mShared->busySince >= HangingAfter) {
+            hanging = mShared->busyFile;
+            mShared->busy = false;
+            // The worker goes on with the look-up it is in, and then ends.
+            ++mShared->activeWorker;
         }
-        if (SUCCEEDED(com)) {
-            CoUninitialize();
+    }
+    if (!hanging.empty()) {
+        LOG_ERR("ShortcutIcons::CheckProgress",
+                L"Looking up the icon of " << hanging << L" has taken more than " << HangingAfter.count()
+                                           << L" ms; it is let go, and the other shortcuts are looked up without it");
+        mWorker->RequestStop();
+        mHanging.push_back(std::move(mWorker));
+    }
+    if (queued && (!mWorker || !mWorker->Running())) {
+        if (static_cast<int>(mHanging.size()) < MaxHangingLookUps) {
+            StartWorker();
+        } else if (!hanging.empty()) {
+            LOG_ERR("ShortcutIcons::CheckProgress",
+                    L"" << mHanging.size() << L" icon look-ups hang; the others wait until one returns");
         }
-    });
+    }
+    return !Finished();
+}
+
+void ShortcutIcons::Stop() noexcept {
+    if (mStopped) {
+        return;
+    }
+    mStopped = true;
+    {
+        std::lock_guard lock(mShared->mutex);
+        mShared->window = nullptr;
+        mShared->requests.clear();
+    }
+    mShared->wake.notify_all();
+    int letGo = 0;
+    if (mWorker && !mWorker->Stop(StopWait)) {
+        ++letGo;
+    }
+    for (const auto& worker : mHanging) {
+        if (!worker->Stop(std::chrono::milliseconds(0))) {
+            ++letGo;
+        }
+    }
+    if (letGo > 0) {
+        LOG_INF("ShortcutIcons::Stop", L"" << letGo << L" icon look-ups did not end in time; they are let go");
+    }
 }
 
 std::vector<ShortcutIcons::Result> ShortcutIcons::TakeResults() {
@@ -319,4 +359,78 @@ bool ShortcutIcons::SaveCacheIfChanged(const std::vector<const LinkItemModel*>& 
     LOG_INF("ShortcutIcons::SaveCacheIfChanged", L"Icon cache written: " << contents.entries.size() << L" shortcuts, "
                                                                          << contents.pictures.size() << L" pictures");
     return true;
+}
+
+void ShortcutIcons::RunLookUps(const std::shared_ptr<Shared>& shared, std::uint64_t id, std::stop_token stop) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Shortcuts that name the same icon location and target look the same: the shell is asked
+    // once for each.
+    std::map<std::wstring, Look> seen;
+    auto lastPost = std::chrono::steady_clock::now() - PostInterval;
+    for (;;) {
+        std::pair<std::wstring, std::wstring> request;
+        ShortcutIcons::LookUpFunction lookUp;
+        ShortcutIcons::LookKeyFunction lookKey;
+        {
+            std::unique_lock lock(shared->mutex);
+            if (!shared->wake.wait(lock, stop, [&] { return !shared->requests.empty(); }) ||
+                shared->activeWorker != id) {
+                break;
+            }
+            request = std::move(shared->requests.front());
+            shared->requests.pop_front();
+            shared->busy = true;
+            shared->busyFile = request.first;
+            shared->busySince = std::chrono::steady_clock::now();
+            lookUp = shared->lookUp;
+            lookKey = shared->lookKey;
+        }
+        const auto& [fileName, path] = request;
+        const FileStamp stamp = StampOfFile(path);
+        Look look;
+        try {
+            const std::wstring key = lookKey(path);
+            if (const auto known = seen.find(key); !key.empty() && known != seen.end()) {
+                look = known->second;
+            } else {
+                look = lookUp(path);
+                if (!key.empty()) {
+                    seen.emplace(key, look);
+                }
+            }
+        } catch (...) {
+            // No look: the cell keeps its placeholder.
+            look = Look{};
+        }
+        const auto now = std::chrono::steady_clock::now();
+        HWND post = nullptr;
+        bool active = false;
+        {
+            std::lock_guard lock(shared->mutex);
+            shared->arrived.push_back({fileName, std::move(look), stamp});
+            active = shared->activeWorker == id;
+            if (active) {
+                shared->busy = false;
+            }
+            if (!shared->posted && (shared->requests.empty() || !active || now - lastPost >= PostInterval)) {
+                shared->posted = shared->window != nullptr;
+                post = shared->window;
+            }
+        }
+        if (post != nullptr) {
+            lastPost = now;
+            if (!PostMessageW(post, ShortcutIcons::ResultsMessage, 0, 0)) {
+                // The next result announces this one too.
+                std::lock_guard lock(shared->mutex);
+                shared->posted = false;
+            }
+        }
+        if (!active) {
+            // Let go while this look-up hung: another worker has the queue.
+            break;
+        }
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
 }

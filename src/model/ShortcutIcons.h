@@ -1,31 +1,49 @@
 #pragma once
 
+#include "foundation/lang/WorkerThread.h"
 #include "framework/IconAtlas.h"
 #include "model/IconCacheFile.h"
 #include "model/LinkItemModel.h"
 
 #include <windows.h>
 
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
-class TWorkerThread;
-
 // The icons and names of the panel's shortcuts. They come from the icon cache file when the
 // shortcut file is unchanged since it was written, else from the shell on a worker thread, so
 // that a paint never waits for the shell. Icon pixels live in two shared atlases (large and
 // small); the cache file is written again when look-ups added to it. UI thread only, except for
-// the worker it starts. It must outlive every item that holds its icons.
+// the workers it starts, which share only their queue and results with it: a look-up that hangs
+// (a shortcut on a share that does not answer, say) is let go, and neither the other shortcuts
+// nor the end of the program wait for it. It must outlive every item that holds its icons.
 class ShortcutIcons {
 public:
-    // Posted to the window given to Start when results are waiting; the window then calls
+    // Posted to the window given to Request when results are waiting; the window then calls
     // TakeResults.
     static constexpr UINT ResultsMessage = WM_APP + 0x140;
+    // How long Stop waits for a look-up under way before it lets it go.
+    static constexpr std::chrono::milliseconds StopWait{300};
+    // At most this many hanging look-ups are let go; while as many still hang, the rest wait.
+    static constexpr int MaxHangingLookUps = 4;
+
+    // What a look-up asks of the shell, replaceable by tests before the first Request.
+    using LookUpFunction = std::function<LinkItemModel::Look(const std::wstring& lnkPath)>;
+    using LookKeyFunction = std::function<std::wstring(const std::wstring& lnkPath)>;
+    LookUpFunction LookUp = LinkItemModel::LookUp;
+    LookKeyFunction LookKey = LinkItemModel::LookKey;
+    // A look-up that takes longer is taken for one that hangs (see CheckProgress).
+    std::chrono::milliseconds HangingAfter{3000};
 
     ShortcutIcons();
+    // Stops the workers as Stop does.
     ~ShortcutIcons();
     ShortcutIcons(const ShortcutIcons&) = delete;
     ShortcutIcons& operator=(const ShortcutIcons&) = delete;
@@ -41,11 +59,19 @@ public:
     // true when it did.
     bool ApplyCached(LinkItemModel& item, const LinkItemModel::FileStamp& stamp);
 
-    // Has the items' looks taken on worker, after those asked for before and in the order given,
-    // and posts ResultsMessage to window as results arrive. Items already asked for and not yet
-    // taken back are not asked for again. The worker starts on the first request and then waits
-    // for more until it is stopped; it never touches an item, only its file name and path.
-    void Request(HWND window, const std::vector<LinkItemModel*>& items, TWorkerThread& worker);
+    // Has the items' looks taken on a worker thread, after those asked for before and in the
+    // order given, and posts ResultsMessage to window as results arrive. Items already asked for
+    // and not yet taken back are not asked for again. The worker starts on the first request and
+    // then waits for more until it is stopped; it never touches an item, only its file name and
+    // path. Nothing is asked for after Stop.
+    void Request(HWND window, const std::vector<LinkItemModel*>& items);
+    // To be called now and then while looks are pending (once a second, say): a look-up that has
+    // taken longer than HangingAfter is let go, its shortcut keeps its placeholder for this run,
+    // and a new worker goes on with the shortcuts after it. True while looks are still pending.
+    bool CheckProgress();
+    // Stops the workers: a look-up under way is waited for no longer than StopWait, then let go;
+    // nothing is posted to the window after this. Also called by the destructor.
+    void Stop() noexcept;
 
     struct Result {
         std::wstring fileName;
@@ -56,7 +82,7 @@ public:
     };
     // The looks that arrived since the last call, with their icons placed in the atlases.
     std::vector<Result> TakeResults();
-    // True when every look asked for has been taken back.
+    // True when every look asked for has been taken back, or let go as hanging.
     bool Finished() const;
 
     // Writes the cache file anew from the looks of items when look-ups or a damaged file made it
@@ -70,6 +96,11 @@ public:
 private:
     struct Shared;
 
+    void StartWorker();
+    // The loop of one worker: takes requests in order until it is stopped or let go. It holds
+    // only the shared state, which outlives the owner while the worker runs.
+    static void RunLookUps(const std::shared_ptr<Shared>& shared, std::uint64_t id, std::stop_token stop);
+
     IconAtlas mLarge;
     IconAtlas mSmall;
     std::wstring mCachePath;
@@ -80,5 +111,9 @@ private:
     std::vector<std::pair<IconAtlas::Ref, IconAtlas::Ref>> mCachePictures;
     std::unordered_set<std::wstring> mRequested;
     bool mChanged = false;
+    bool mStopped = false;
     std::shared_ptr<Shared> mShared;
+    // The worker that takes the queue, and those let go while a look-up of theirs hung.
+    std::unique_ptr<Tessel::Common::WorkerThread> mWorker;
+    std::vector<std::unique_ptr<Tessel::Common::WorkerThread>> mHanging;
 };

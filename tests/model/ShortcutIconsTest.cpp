@@ -1,7 +1,8 @@
 #include "support/TempFolder.h"
 
+#include "support/LogCapture.h"
+
 #include "framework/Graphic.h"
-#include "framework/Window.h"
 #include "model/LinkItemModel.h"
 #include "model/ShortcutIcons.h"
 
@@ -13,6 +14,7 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,14 +24,29 @@ using TestSupport::TempFolder;
 
 namespace {
 
-// A window that receives the worker's results.
-class ResultWindow : public TWindow {
+// A window that only receives the worker's results.
+class ResultWindow {
 public:
-    ResultWindow() {
-        RegisterWindowClass(L"ShortcutIconsTestWindow");
-        CreateWindowHandle(0, L"ShortcutIconsTestWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr);
-    }
+    ResultWindow()
+        : mHandle(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~ResultWindow() { DestroyWindow(mHandle); }
+    ResultWindow(const ResultWindow&) = delete;
+    ResultWindow& operator=(const ResultWindow&) = delete;
+    HWND Handle() const { return mHandle; }
+
+private:
+    HWND mHandle;
 };
+
+// Takes what arrived as the panel does when the worker's message comes.
+void TakeArrived(ShortcutIcons& icons, HWND window, std::vector<ShortcutIcons::Result>& results) {
+    MSG message{};
+    while (PeekMessageW(&message, window, ShortcutIcons::ResultsMessage, ShortcutIcons::ResultsMessage, PM_REMOVE)) {
+        for (ShortcutIcons::Result& result : icons.TakeResults()) {
+            results.push_back(std::move(result));
+        }
+    }
+}
 
 class ShortcutIconsTest : public testing::Test {
 protected:
@@ -56,20 +73,12 @@ protected:
     // Runs the look-ups of items and takes their results as the panel does, until all are in.
     std::vector<ShortcutIcons::Result> LookUpAll(ShortcutIcons& icons, const std::vector<LinkItemModel*>& items) {
         ResultWindow window;
-        TWorkerThread worker(window);
-        icons.Request(window.Handle(), items, worker);
+        icons.Request(window.Handle(), items);
         std::vector<ShortcutIcons::Result> results;
         const DWORD until = GetTickCount() + 30000;
         while (!icons.Finished() && GetTickCount() < until) {
-            MSG message{};
-            if (PeekMessageW(&message, window.Handle(), ShortcutIcons::ResultsMessage, ShortcutIcons::ResultsMessage,
-                             PM_REMOVE)) {
-                for (ShortcutIcons::Result& result : icons.TakeResults()) {
-                    results.push_back(std::move(result));
-                }
-            } else {
-                Sleep(5);
-            }
+            TakeArrived(icons, window.Handle(), results);
+            Sleep(5);
         }
         EXPECT_TRUE(icons.Finished()) << "every look arrived in time";
         return results;
@@ -152,4 +161,60 @@ TEST_F(ShortcutIconsTest, TheCacheServesUnchangedShortcutFilesOnly) {
         EXPECT_FALSE(icons.ApplyCached(changed, miss.stamp)) << miss.what;
         EXPECT_FALSE(changed.HasLook()) << miss.what;
     }
+}
+
+// A look-up that never returns (a shortcut on a share that does not answer) holds up neither the
+// shortcuts after it nor the end: it is let go, and stopping takes no longer than StopWait.
+TEST_F(ShortcutIconsTest, ALookUpThatHangsHoldsUpNeitherTheOthersNorTheEnd) {
+    struct Gate {
+        HANDLE open = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ~Gate() { CloseHandle(open); }
+    };
+    // Shared with the look-up that hangs, which may outlive the test's frame.
+    auto gate = std::make_shared<Gate>();
+    LinkItemModel hanging(L"zzzhang.lnk", folder / L"zzzhang.lnk");
+    LinkItemModel first(L"zzz1.lnk", folder / L"zzz1.lnk");
+    LinkItemModel second(L"zzz2.lnk", folder / L"zzz2.lnk");
+    TestSupport::LogCapture log;
+    std::vector<ShortcutIcons::Result> results;
+    ResultWindow window;
+    {
+        ShortcutIcons icons;
+        icons.HangingAfter = std::chrono::milliseconds(200);
+        icons.LookKey = [](const std::wstring&) { return std::wstring(); };
+        icons.LookUp = [gate](const std::wstring& path) {
+            if (path.find(L"zzzhang") != std::wstring::npos) {
+                WaitForSingleObject(gate->open, INFINITE);
+            }
+            LinkItemModel::Look look;
+            look.displayName = path.substr(path.rfind(L'\\') + 1);
+            return look;
+        };
+        icons.Request(window.Handle(), {&hanging, &first, &second});
+        const DWORD until = GetTickCount() + 10000;
+        while (results.size() < 2 && GetTickCount() < until) {
+            icons.CheckProgress();
+            TakeArrived(icons, window.Handle(), results);
+            Sleep(20);
+        }
+        ASSERT_EQ(results.size(), 2u) << log.Text();
+        EXPECT_EQ(results[0].displayName, L"zzz1.lnk");
+        EXPECT_EQ(results[1].displayName, L"zzz2.lnk");
+        EXPECT_TRUE(icons.Finished()) << "the hanging look-up is not waited for";
+        EXPECT_FALSE(icons.CheckProgress());
+        EXPECT_NE(log.Text().find(L"Looking up the icon of zzzhang.lnk has taken more than 200 ms"), std::wstring::npos)
+            << log.Text();
+
+        const DWORD start = GetTickCount();
+        icons.Stop();
+        EXPECT_LT(GetTickCount() - start, 2000u) << "stopping does not wait for the hanging look-up";
+        icons.Request(window.Handle(), {&first});
+        EXPECT_TRUE(icons.Finished()) << "nothing is asked for after Stop";
+    }
+    // The look-up returns after its owner is gone: it touches nothing but what it shares, and
+    // posts nothing.
+    SetEvent(gate->open);
+    Sleep(200);
+    MSG message{};
+    EXPECT_FALSE(PeekMessageW(&message, window.Handle(), 0, 0, PM_REMOVE));
 }
