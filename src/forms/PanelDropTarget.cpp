@@ -7,7 +7,7 @@
 #include "model/OrvexModel.h"
 #include "model/ShortcutFactory.h"
 #include "os/IOsSpecific.h"
-#include "views/IDragDropManager.h"
+#include "views/DragDropManager.h"
 #include "views/OrvexView.h"
 
 #include <shlguid.h>
@@ -121,8 +121,7 @@ HRESULT STDMETHODCALLTYPE PanelDropTarget::DragEnter(IDataObject* data, DWORD /*
         }
         ImageDragEnter(data, point, effect);
         // Any drag is welcome; what it brings is looked at on the drop.
-        mDragState.SetDragSource(data);
-        mDragState.SetDragType(DragTypeShellItem);
+        mDragState.Begin(ShellDrag{data});
         *effect = DROPEFFECT_LINK;
         return S_OK;
     });
@@ -144,6 +143,7 @@ HRESULT STDMETHODCALLTYPE PanelDropTarget::DragOver(DWORD /*keyState*/, POINTL p
 HRESULT STDMETHODCALLTYPE PanelDropTarget::DragLeave() {
     return ComGuarded([&] {
         TRACE_FUNCTION("PanelDropTarget::DragLeave");
+        const DragDropManager::EndScope end(mDragState);
         ImageDragLeave();
         const ViewDragArgs args{POINT{0, 0}, mWindow.Handle()};
         mRoot.EndDrag(&args);
@@ -151,7 +151,6 @@ HRESULT STDMETHODCALLTYPE PanelDropTarget::DragLeave() {
         if (IElementView* hovered = mRoot.GetHoverChild()) {
             hovered->DragLeave(&args);
         }
-        mDragState.ResetDrag();
         return S_OK;
     });
 }
@@ -159,19 +158,22 @@ HRESULT STDMETHODCALLTYPE PanelDropTarget::DragLeave() {
 HRESULT STDMETHODCALLTYPE PanelDropTarget::Drop(IDataObject* data, DWORD /*keyState*/, POINTL point, DWORD* effect) {
     return ComGuarded([&] {
         TRACE_FUNCTION("PanelDropTarget::Drop");
+        // The drag ends here, whatever adding the shortcut does: the record must not keep the data
+        // object, which goes with the drop.
+        const DragDropManager::EndScope end(mDragState);
         if (effect == nullptr) {
             return E_INVALIDARG;
         }
         ImageDrop(data, point, effect);
         *effect = DROPEFFECT_LINK;
         const POINT client = ToClient(point);
-        DropAt(data, client);
-        // The drag ends here: the record must not keep the data object, which goes with the drop.
+        // The group that showed where the shortcut would go shows it no more; where it goes is
+        // taken from the point.
         const ViewDragArgs args{client, mWindow.Handle()};
         if (IElementView* hovered = mRoot.GetHoverChild()) {
             hovered->DragLeave(&args);
         }
-        mDragState.ResetDrag();
+        DropAt(data, client);
         return S_OK;
     });
 }

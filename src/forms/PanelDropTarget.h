@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-class IDragDropManager;
+class DragDropManager;
 class IOsSpecific;
 class OrvexModel;
 class OrvexView;
@@ -61,7 +61,7 @@ private:
 class PanelDropTarget : public DropTargetFace {
 public:
     // Every part belongs to the window and lives as long as it; linksFolder may change.
-    PanelDropTarget(TWindow& window, IOsSpecific* const& services, OrvexView& root, IDragDropManager& dragState,
+    PanelDropTarget(TWindow& window, IOsSpecific* const& services, OrvexView& root, DragDropManager& dragState,
                     OrvexModel& model, const std::wstring& linksFolder)
         : DropTargetFace(window, services), mRoot(root), mDragState(dragState), mModel(model),
           mLinksFolder(linksFolder) {}
@@ -80,7 +80,7 @@ private:
     POINT ToClient(POINTL screen) const;
 
     OrvexView& mRoot;
-    IDragDropManager& mDragState;
+    DragDropManager& mDragState;
     OrvexModel& mModel;
     const std::wstring& mLinksFolder;
 };

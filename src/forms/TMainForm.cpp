@@ -84,7 +84,6 @@ TMainForm::TMainForm()
     // one step; a second buffer would copy the whole panel twice more. Only the thin band and its
     // buttons are drawn over it on the window.
     SetDoubleBuffered(false);
-    mDragState.SetDragType("");
     LoadDecorationPictures();
     BuildMenus();
 
@@ -110,6 +109,7 @@ TMainForm::TMainForm()
     mLbProductName.SetCaption(L"Tilebay");
 
     mTimerSaveChanges.OnTimer = [this] { mTimerSaveChangesTimer(); };
+    mTimerIconProgress.OnTimer = [this] { mTimerIconProgress.SetEnabled(mIcons.CheckProgress()); };
     WireCommands();
 }
 
@@ -222,7 +222,6 @@ void TMainForm::FormShow() {
     mRootView.SetBackground(&mPanelPicture);
     mRootView.SetDragDropManager(&mDragState);
     mRootView.OnInvalidate = [this](IElementView* view, bool flag) { InvalidateElement(view, flag); };
-    mRootView.OnContextMenu = [this](OrvexView* root, POINT point) { ShowPanelContextMenu(root, point); };
     for (const auto& group : mOrvexModel.GetGroups()) {
         mRootView.AddChild(CreateGroupView(group.get()));
         mRootView.UpdateLayout();
@@ -242,11 +241,9 @@ LinkGroupView* TMainForm::CreateGroupView(LinkGroupModel* group) {
     auto view = std::make_unique<LinkGroupView>();
     view->OnInvalidate = [this](IElementView* v, bool flag) { InvalidateElement(v, flag); };
     view->OnDecorate = [this](TCanvas* canvas, RECT& body) { DecorateRect(canvas, body); };
-    view->OnGroupContextMenu = [this](LinkGroupView* g, POINT p) { ShowGroupContextMenu(g, p); };
-    view->OnLinkContextMenu = [this](LinkGroupView* g, int index, POINT p) { ShowLinkContextMenu(g, index, p); };
     view->OnShowToolTip = [this](LinkGroupView* g, std::wstring& text, POINT p) { ShowLinkToolTip(g, text, p); };
     view->OnHideToolTip = [this] { HideLinkToolTip(); };
-    view->OnLinkWithoutLook = [this](LinkItemModel* link) { mIcons.Request(Handle(), {link}, mIconWorker); };
+    view->OnLinkWithoutLook = [this](LinkItemModel* link) { RequestLooks({link}); };
     view->SetBackground(&BackgroundFor(group->GetSettings().BackgroundIndex()));
     view->SetModel(group);
     view->ReloadFromModel();
@@ -363,7 +360,14 @@ void TMainForm::StartIconLookUps() {
         // Every icon came from the cache: the panel is complete once painted.
         PostMessageW(Handle(), ShortcutIcons::ResultsMessage, 0, 0);
     }
-    mIcons.Request(Handle(), shown, mIconWorker);
+    RequestLooks(shown);
+}
+
+void TMainForm::RequestLooks(const std::vector<LinkItemModel*>& links) {
+    mIcons.Request(Handle(), links);
+    if (!mIcons.Finished()) {
+        mTimerIconProgress.SetEnabled(true);
+    }
 }
 
 void TMainForm::TakeIconResults() {
@@ -480,6 +484,8 @@ void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
     if (sMouseDown && !sDragging && left &&
         (std::abs(x - mDownPoint.x) > DragThreshold || std::abs(y - mDownPoint.y) > DragThreshold)) {
         sDragging = true;
+        // A shortcut's tooltip does not follow it, nor stay over the group that moves.
+        HideLinkToolTip();
         IElementView* front = mRootView.BringToFront(mDownPoint.x, mDownPoint.y);
         if (auto* group = dynamic_cast<LinkGroupView*>(front)) {
             SaveReportingFailures([&] { mOrvexModel.MoveGroupToEnd(group->GetModel()); });
@@ -508,13 +514,15 @@ void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
 void TMainForm::FormMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int x, int y) {
     TRACE_FUNCTION("TMainForm::FormMouseUp");
     LOG_USER_ACTION("TMainForm::FormMouseUp");
-    if (sDragging) {
+    // The press is over, whatever ending the drag does.
+    const DragDropManager::EndScope end(mDragState);
+    const bool dragging = sDragging;
+    sMouseDown = false;
+    sDragging = false;
+    if (dragging) {
         const ViewDragArgs args{POINT{x, y}, Handle()};
         mRootView.EndDrag(&args);
     }
-    sMouseDown = false;
-    sDragging = false;
-    mDragState.ResetDrag();
 }
 
 void TMainForm::FormClick() {
@@ -537,11 +545,24 @@ void TMainForm::FormContextPopup(POINT mousePos, bool& /*handled*/) {
         // Asked for by the keyboard: the menu opens where the pointer is.
         mousePos = ScreenToClient(CursorPos());
     }
-    mRootView.ShowContextMenu(mousePos);
+    // The views only say what is under the point: the menu and its command run after their calls
+    // have returned, so a command may remove the group it was opened on.
+    const ContextTarget target = mRootView.ContextTargetAt(mousePos);
+    // A tooltip would stand over the menu.
+    HideLinkToolTip();
+    if (target.group == nullptr) {
+        ShowPanelContextMenu(mousePos);
+    } else if (target.link >= 0) {
+        ShowLinkContextMenu(target.group, target.link, mousePos);
+    } else {
+        ShowGroupContextMenu(target.group, mousePos);
+    }
 }
 
 void TMainForm::FormDestroy() {
     TRACE_FUNCTION("TMainForm::FormDestroy");
+    // A look-up that hangs is let go: the end of the program never waits for it.
+    mIcons.Stop();
     SaveIconCache();
 }
 
@@ -560,7 +581,7 @@ void TMainForm::HideLinkToolTip() {
     Application->HintWindow().HideHint();
 }
 
-void TMainForm::ShowPanelContextMenu(OrvexView* /*root*/, POINT point) {
+void TMainForm::ShowPanelContextMenu(POINT point) {
     const POINT screen = ClientToScreen(point);
     mPopupMenuOrvexView.Popup(Handle(), screen.x, screen.y);
 }

@@ -66,6 +66,7 @@ public:
     const std::wstring& GetLinksFolder() const { return mLinksFolder; }
     OrvexModel& GetModel() { return mOrvexModel; }
     OrvexView& GetRootView() { return mRootView; }
+    ShortcutIcons& GetIcons() { return mIcons; }
     const TGraphic& GetPanelPicture() const { return mPanelPicture; }
 
 protected:
@@ -100,7 +101,7 @@ private:
 
     // View callbacks.
     void InvalidateElement(IElementView* view, bool flag);
-    void ShowPanelContextMenu(OrvexView* root, POINT point);
+    void ShowPanelContextMenu(POINT point);
     void ShowGroupContextMenu(LinkGroupView* group, POINT point);
     void ShowLinkContextMenu(LinkGroupView* group, int index, POINT point);
     void UpdateGroupMenuChecks(LinkGroupView* group);
@@ -111,6 +112,7 @@ private:
 
     // Icons and names: from the cache at once, the rest from the worker thread.
     void StartIconLookUps();
+    void RequestLooks(const std::vector<LinkItemModel*>& links);
     void TakeIconResults();
     std::vector<const LinkItemModel*> AllLinks() const;
     void SaveIconCache();
@@ -171,9 +173,6 @@ private:
     DragDropManager mDragState;
     OrvexView mRootView;
     std::vector<std::unique_ptr<LinkGroupView>> mGroupViews;
-    // A deleted group's view lives on (detached from everything) until the next deletion: the
-    // command runs inside a call that the view itself made (its context menu request).
-    std::vector<std::unique_ptr<LinkGroupView>> mRetiredGroupViews;
 
     // Pictures.
     std::array<Background, BackgroundCount> mBackgrounds;
@@ -223,8 +222,8 @@ private:
     POINT mCascade{20, 20};
     bool mPaintedOnce = false;
     bool mAllIconsShown = false;
-    // Looks up icons and names for the panel; stopped with the window.
-    TWorkerThread mIconWorker{*this};
+    // Lets look-ups that hang go, while looks are pending.
+    TTimer mTimerIconProgress{*this, 1000, false};
 
     // The mouse state of the one panel of the process.
     static bool sMouseDown;

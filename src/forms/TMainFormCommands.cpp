@@ -116,10 +116,10 @@ void TMainForm::OnGroupBackgroundMenuItemClick(TMenuItem& item) {
         return;
     }
     const int index = static_cast<int>(item.Tag % BackgroundCount);
+    // Marks the model changed when it is another background.
     group->GetModel()->GetSettings().SetBackgroundIndex(index);
     group->SetBackground(&BackgroundFor(index));
     group->RefreshFromModel();
-    mOrvexModel.SetChanged();
 }
 
 void TMainForm::ForgetGroupView(LinkGroupView* group) {
@@ -128,9 +128,7 @@ void TMainForm::ForgetGroupView(LinkGroupView* group) {
             menu->Tag = 0;
         }
     }
-    if (mDragState.GetDragSource() == static_cast<void*>(group)) {
-        mDragState.ResetDrag();
-    }
+    mDragState.Forget(group);
     // A tooltip of one of its shortcuts may still show.
     HideLinkToolTip();
 }
@@ -148,15 +146,11 @@ void TMainForm::mMenuItemDeleteGroupClick() {
     mRootView.RemoveChild(group);
     const auto it =
         std::find_if(mGroupViews.begin(), mGroupViews.end(), [group](const auto& view) { return view.get() == group; });
-    std::unique_ptr<LinkGroupView> view = std::move(*it);
+    // No view's call is under way: the menu ran after the views had answered.
     mGroupViews.erase(it);
-    view->SetModel(nullptr);
-    mRetiredGroupViews.clear();
-    mRetiredGroupViews.push_back(std::move(view));
     // Frees the group with its shortcuts (their files stay) and writes the store at once.
     SaveReportingFailures([&] { mOrvexModel.RemoveGroup(model); });
     Invalidate();
-    mOrvexModel.SetChanged();
 }
 
 void TMainForm::mMenuItemDeleteLinkItemClick() {

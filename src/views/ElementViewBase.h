@@ -20,7 +20,8 @@ public:
     void DragEnter(const ViewDragArgs*) override {}
     void DragLeave(const ViewDragArgs*) override {}
     void LayoutContent() override {}
-    void SetDragDropManager(IDragDropManager* manager) override { mDragDropManager = manager; }
+    void SetDragDropManager(DragDropManager* manager) override { mDragDropManager = manager; }
+    ContextTarget ContextTargetAt(POINT) override { return {}; }
     std::string GetTypeName() override { return "ElementViewBase"; }
     void Paint(HDC dc, const RECT* update) override { PaintOnDc(dc, update); }
     // The painter proper.
@@ -48,5 +49,5 @@ protected:
     }
 
     RECT mBounds{0, 0, 0, 0};
-    IDragDropManager* mDragDropManager = nullptr;
+    DragDropManager* mDragDropManager = nullptr;
 };

@@ -1,11 +1,21 @@
 #pragma once
 
-#include "views/IDragDropManager.h"
-
 #include <windows.h>
 
 #include <functional>
 #include <string>
+
+class DragDropManager;
+class LinkGroupView;
+
+// What a context menu asked for at a point is about: a shortcut of a group (link is its index),
+// a group (link -1), or the panel itself (no group). Views only report it: the window shows the
+// menu and runs its command once their calls have returned, so a command may remove the view
+// it is about.
+struct ContextTarget {
+    LinkGroupView* group = nullptr;
+    int link = -1;
+};
 
 // Arguments of the mouse events of a view. Positions are client coordinates of the panel.
 struct ViewMouseArgs {
@@ -52,8 +62,8 @@ public:
     virtual void DragLeave(const ViewDragArgs* args) = 0;
     // The view under the point, or null; not owned by the caller.
     virtual IElementView* HitTest(int x, int y) = 0;
-    virtual void SetDragDropManager(IDragDropManager* manager) = 0;
+    virtual void SetDragDropManager(DragDropManager* manager) = 0;
     virtual std::string GetTypeName() = 0;
     virtual void DropLink(std::wstring path, POINT position) = 0;
-    virtual void ShowContextMenu(POINT position) = 0;
+    virtual ContextTarget ContextTargetAt(POINT position) = 0;
 };

@@ -4,6 +4,7 @@
 #include "framework/Graphic.h"
 #include "model/LinkGroupModel.h"
 #include "model/LinkItemModel.h"
+#include "views/DragDropManager.h"
 
 #include "foundation/win32/UniqueHandle.h"
 
@@ -134,18 +135,10 @@ void LinkGroupView::Click(const ViewMouseArgs* /*args*/) {
     }
 }
 
-void LinkGroupView::ShowContextMenu(POINT position) {
+ContextTarget LinkGroupView::ContextTargetAt(POINT position) {
     int side = 0;
     const int index = GetLinkIndexByPos(position, side);
-    if (index >= 0 && index < static_cast<int>(mCells.size())) {
-        if (OnLinkContextMenu) {
-            OnLinkContextMenu(this, index, position);
-        }
-        return;
-    }
-    if (OnGroupContextMenu) {
-        OnGroupContextMenu(this, position);
-    }
+    return ContextTarget{this, index >= 0 && index < static_cast<int>(mCells.size()) ? index : -1};
 }
 
 void LinkGroupView::DropLink(std::wstring path, POINT position) {
@@ -306,9 +299,7 @@ int LinkGroupView::FeedbackState() const {
     if (!leftButton) {
         return 0;
     }
-    const bool linkDrag =
-        mDragDropManager != nullptr && mDragDropManager->IsDragging() &&
-        (mDragDropManager->GetDragType() == DragTypeLinkItem || mDragDropManager->GetDragType() == DragTypeShellItem);
+    const bool linkDrag = mDragDropManager != nullptr && mDragDropManager->IsDraggingShortcut();
     return linkDrag ? 2 : 1;
 }
 
@@ -408,63 +399,71 @@ void LinkGroupView::DragLeave(const ViewDragArgs* args) {
     InvalidateHover(args->window, previous);
 }
 
+int LinkGroupView::GetDragMode() const {
+    if (mDragDropManager == nullptr || mDragDropManager->DraggedGroup() != this) {
+        return DragModeNoneOrLink;
+    }
+    return mDragDropManager->Get<GroupResizeDrag>() != nullptr ? DragModeResize : DragModeMove;
+}
+
 void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
-    mDragStartBounds = GetBounds();
-    mDragStartPoint = args->position;
+    if (mDragDropManager == nullptr) {
+        return;
+    }
     const POINT p = args->position;
     switch (G::ZoneAt(Bounds(), FromPOINT(p))) {
     case G::DragZone::Move:
-        mDragMode = DragModeMove;
-        break;
+        mDragDropManager->Begin(GroupMoveDrag{this, GetBounds(), p});
+        return;
     case G::DragZone::Resize:
-        mDragMode = DragModeResize;
+        mDragDropManager->Begin(GroupResizeDrag{this, GetBounds(), p});
+        return;
+    case G::DragZone::Other:
         break;
-    case G::DragZone::Other: {
-        mDragMode = DragModeNoneOrLink;
-        int side = 0;
-        const int index = GetLinkIndexByPos(p, side);
-        if (mDragDropManager != nullptr && IsLinkIndex(index)) {
-            LinkItemModel* link = &*mModel->GetLinks()[index];
-            mDragDropManager->SetDragSource(this);
-            mDragDropManager->SetDragType(DragTypeLinkItem);
-            mDragDropManager->SetDragImageSize(G::LargeIconSize, G::LargeIconSize);
-            mDragDropManager->SetDragPosition(p.x, p.y);
-            mDragIndex = index;
-            // An icon handle is made for the drag image only, and ends with the next drag.
-            mDragIcon =
-                link->HasLook() ? link->LargeIconRef().MakeIconHandle() : LinkItemModel::LoadIcon(link->Path(), false);
-            mDragPath = link->Path();
-        }
+    }
+    int side = 0;
+    const int index = GetLinkIndexByPos(p, side);
+    if (!IsLinkIndex(index)) {
         return;
     }
-    }
-    if (mDragDropManager != nullptr) {
-        mDragDropManager->SetDragSource(this);
-        mDragDropManager->SetDragType(DragTypeLinkGroup);
-    }
+    LinkItemModel* link = &*mModel->GetLinks()[index];
+    LinkMoveDrag drag;
+    drag.group = this;
+    drag.index = index;
+    drag.path = link->Path();
+    drag.icon = link->HasLook() ? link->LargeIconRef().MakeIconHandle() : LinkItemModel::LoadIcon(link->Path(), false);
+    drag.position = p;
+    drag.imageSize = SIZE{G::LargeIconSize, G::LargeIconSize};
+    mDragDropManager->Begin(std::move(drag));
 }
 
 bool LinkGroupView::DragTo(const ViewDragArgs* args) {
-    if (mDragMode == DragModeNoneOrLink) {
+    if (mDragDropManager == nullptr) {
         return false;
     }
-    const int dx = args->position.x - mDragStartPoint.x;
-    const int dy = args->position.y - mDragStartPoint.y;
-    const G::Rect start = FromRECT(mDragStartBounds);
-    if (mDragMode == DragModeMove) {
-        SetBounds(ToRECT(G::MovedBy(start, dx, dy)));
-    } else {
-        LayoutCells();
-        SetBounds(ToRECT(G::ResizedBy(start, dx, dy)));
+    const auto movedBy = [&](const RECT& startBounds, POINT startPoint, auto change) {
+        SetBounds(
+            ToRECT(change(FromRECT(startBounds), args->position.x - startPoint.x, args->position.y - startPoint.y)));
+    };
+    if (const auto* move = mDragDropManager->Get<GroupMoveDrag>(); move != nullptr && move->group == this) {
+        movedBy(move->startBounds, move->startPoint, G::MovedBy);
+        return true;
     }
-    return true;
+    if (const auto* resize = mDragDropManager->Get<GroupResizeDrag>(); resize != nullptr && resize->group == this) {
+        LayoutCells();
+        movedBy(resize->startBounds, resize->startPoint, G::ResizedBy);
+        return true;
+    }
+    return false;
 }
 
 void LinkGroupView::EndDrag(const ViewDragArgs* /*args*/) {
-    if (mDragDropManager != nullptr) {
-        mDragDropManager->SetDragSource(nullptr);
+    const int mode = GetDragMode();
+    if (mode == DragModeNoneOrLink) {
+        return;
     }
-    if (mDragMode == DragModeResize) {
+    mDragDropManager->ResetDrag();
+    if (mode == DragModeResize) {
         int columns = 0;
         int rows = 0;
         GetColumnsAndRows(columns, rows);

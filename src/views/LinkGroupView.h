@@ -33,8 +33,6 @@ public:
     static constexpr int DragModeResize = 2;
 
     std::function<void(TCanvas* canvas, RECT& body)> OnDecorate;
-    std::function<void(LinkGroupView* group, int index, POINT point)> OnLinkContextMenu;
-    std::function<void(LinkGroupView* group, POINT point)> OnGroupContextMenu;
     std::function<void(LinkGroupView* group, std::wstring& text, POINT point)> OnShowToolTip;
     std::function<void()> OnHideToolTip;
     // Called while painting a shortcut whose icon and name are not known yet.
@@ -92,7 +90,8 @@ public:
     void DragLeave(const ViewDragArgs* args) override;
     std::string GetTypeName() override { return "IElementView/LinkGroupView"; }
     void DropLink(std::wstring path, POINT position) override;
-    void ShowContextMenu(POINT position) override;
+    // The shortcut under the point, or the group itself.
+    ContextTarget ContextTargetAt(POINT position) override;
     void BeginDrag(const ViewDragArgs* args) override;
     bool DragTo(const ViewDragArgs* args) override;
     void EndDrag(const ViewDragArgs* args) override;
@@ -100,10 +99,8 @@ public:
     // State a drag and the feedback depend on.
     int GetHoverIndex() const { return mHoverIndex; }
     int GetHoverSide() const { return mHoverSide; }
-    int GetDragMode() const { return mDragMode; }
-    int GetDragIndex() const { return mDragIndex; }
-    HICON GetDragIcon() const { return mDragIcon.Get(); }
-    const std::wstring& GetDragPath() const { return mDragPath; }
+    // How the group itself is dragged now: moved, resized, or not at all (DragModeNoneOrLink).
+    int GetDragMode() const;
     int GetColumns() const { return mColumns; }
     int GetCellWidth() const { return mCellSize.width; }
     int GetCellHeight() const { return mCellSize.height; }
@@ -125,12 +122,6 @@ private:
 
     LinkGroupModel* mModel = nullptr;
     const TGraphic* mBackground = nullptr;
-    RECT mDragStartBounds{0, 0, 0, 0};
-    POINT mDragStartPoint{0, 0};
-    int mDragMode = DragModeNoneOrLink;
-    Tessel::Common::UniqueIcon mDragIcon;
-    std::wstring mDragPath;
-    int mDragIndex = -1;
     int mHoverIndex = HoverNone;
     int mHoverSide = 0;
     int mFeedbackState = 0;

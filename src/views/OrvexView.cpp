@@ -3,17 +3,10 @@
 #include "foundation/win32/FunctionTrace.h"
 #include "framework/Canvas.h"
 #include "framework/Graphic.h"
+#include "views/DragDropManager.h"
 #include "views/LinkGroupView.h"
 
 #include <algorithm>
-
-namespace {
-
-LinkGroupView* DragSourceGroup(IDragDropManager* drag) {
-    return static_cast<LinkGroupView*>(drag->GetDragSource());
-}
-
-} // namespace
 
 void OrvexView::SetBackground(const TGraphic* background) {
     mBackground = background;
@@ -119,12 +112,9 @@ void OrvexView::DropLink(std::wstring path, POINT position) {
     }
 }
 
-void OrvexView::ShowContextMenu(POINT position) {
-    if (IElementView* child = ChildAt(position)) {
-        child->ShowContextMenu(position);
-    } else if (OnContextMenu) {
-        OnContextMenu(this, position);
-    }
+ContextTarget OrvexView::ContextTargetAt(POINT position) {
+    IElementView* child = ChildAt(position);
+    return child != nullptr ? child->ContextTargetAt(position) : ContextTarget{};
 }
 
 void OrvexView::LayoutContent() {
@@ -182,26 +172,24 @@ void OrvexView::RemoveChild(IElementView* child) {
     UpdateLayout();
 }
 
-RECT OrvexView::DragImageRect() {
-    const POINT p = mDragDropManager->GetDragPosition();
-    const POINT s = mDragDropManager->GetDragImageSize();
-    return RECT{p.x - s.x / 2, p.y - s.y / 2, p.x + s.x / 2, p.y + s.y / 2};
+RECT OrvexView::DragImageRect(const LinkMoveDrag& drag) {
+    const POINT p = drag.position;
+    const SIZE s = drag.imageSize;
+    return RECT{p.x - s.cx / 2, p.y - s.cy / 2, p.x + s.cx / 2, p.y + s.cy / 2};
 }
 
 bool OrvexView::DragTo(const ViewDragArgs* args) {
     if (mDragDropManager == nullptr || !mDragDropManager->IsDragging()) {
         return false;
     }
-    const std::string type = mDragDropManager->GetDragType();
-    if (type == DragTypeLinkGroup) {
-        LinkGroupView* source = DragSourceGroup(mDragDropManager);
+    if (LinkGroupView* source = mDragDropManager->DraggedGroup()) {
         Invalidate(args->window, source->GetPaintBounds());
         source->DragTo(args);
         Invalidate(args->window, source->GetPaintBounds());
-    } else if (type == DragTypeLinkItem) {
-        InvalidateIn(args->window, DragImageRect());
-        mDragDropManager->SetDragPosition(args->position.x, args->position.y);
-        InvalidateIn(args->window, DragImageRect());
+    } else if (LinkMoveDrag* link = mDragDropManager->Get<LinkMoveDrag>()) {
+        InvalidateIn(args->window, DragImageRect(*link));
+        link->position = args->position;
+        InvalidateIn(args->window, DragImageRect(*link));
     }
     IElementView* child = HitTest(args->position.x, args->position.y);
     const bool changed = ChangeHoverChild(
@@ -220,28 +208,29 @@ void OrvexView::EndDrag(const ViewDragArgs* args) {
     if (mDragDropManager == nullptr || !mDragDropManager->IsDragging()) {
         return;
     }
-    const std::string type = mDragDropManager->GetDragType();
-    if (type == DragTypeLinkGroup) {
-        LinkGroupView* source = DragSourceGroup(mDragDropManager);
+    if (LinkGroupView* source = mDragDropManager->DraggedGroup()) {
         Invalidate(args->window, source->GetPaintBounds());
         source->EndDrag(args);
         Invalidate(args->window, source->GetPaintBounds());
         if (args->window != nullptr) {
             UpdateWindow(args->window);
         }
-    } else if (type == DragTypeLinkItem) {
-        InvalidateIn(args->window, DragImageRect());
-        LinkGroupView* source = DragSourceGroup(mDragDropManager);
-        const std::wstring path = source->GetDragPath();
+    } else if (const LinkMoveDrag* link = mDragDropManager->Get<LinkMoveDrag>()) {
+        InvalidateIn(args->window, DragImageRect(*link));
+        LinkGroupView* source = link->group;
+        const int index = link->index;
+        const std::wstring path = link->path;
+        // The shortcut lands once; the drag is over whatever the groups do with it.
+        mDragDropManager->ResetDrag();
         IElementView* target = HitTest(args->position.x, args->position.y);
         if (target == static_cast<IElementView*>(this)) {
             return;
         }
         if (target == static_cast<IElementView*>(source)) {
-            source->MoveLink(source->GetDragIndex(), args->position);
+            source->MoveLink(index, args->position);
         } else {
             target->DropLink(path, args->position);
-            source->RemoveLink(source->GetDragIndex(), false);
+            source->RemoveLink(index, false);
         }
     }
 }
@@ -336,13 +325,10 @@ void OrvexView::Compose(HDC dc, const RECT& area) {
 
 void OrvexView::PaintDragImage(HDC dc) {
     // The dragged shortcut floats above the picture and is never part of it.
-    if (mDragDropManager != nullptr && mDragDropManager->IsDragging() &&
-        mDragDropManager->GetDragType() == DragTypeLinkItem) {
-        const HICON icon = DragSourceGroup(mDragDropManager)->GetDragIcon();
-        const RECT image = DragImageRect();
-        if (icon != nullptr) {
-            DrawIcon(dc, image.left, image.top, icon);
-        }
+    const LinkMoveDrag* link = mDragDropManager != nullptr ? mDragDropManager->Get<LinkMoveDrag>() : nullptr;
+    if (link != nullptr && link->icon) {
+        const RECT image = DragImageRect(*link);
+        DrawIcon(dc, image.left, image.top, link->icon.Get());
     }
 }
 

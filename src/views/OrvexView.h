@@ -9,6 +9,7 @@
 #include <vector>
 
 class TGraphic;
+struct LinkMoveDrag;
 
 // The root of the panel's views: fills the client area, paints the background, the groups and
 // the hint of an empty panel, keeps the stacking order of the groups and routes every mouse,
@@ -18,9 +19,6 @@ public:
     static constexpr int HintRise = 60;
     // Up to this many stale rectangles are rendered one by one; more in one clipped pass.
     static constexpr unsigned MaxSeparateParts = 16;
-
-    // Opens the panel menu.
-    std::function<void(OrvexView* root, POINT point)> OnContextMenu;
 
     // The panel picture; owned by the window, which sets it before the first paint.
     void SetBackground(const TGraphic* background);
@@ -51,7 +49,8 @@ public:
     bool DragTo(const ViewDragArgs* args) override;
     void EndDrag(const ViewDragArgs* args) override;
     void DropLink(std::wstring path, POINT position) override;
-    void ShowContextMenu(POINT position) override;
+    // What a context menu at the point is about: the shortcut or group under it, else the panel.
+    ContextTarget ContextTargetAt(POINT position) override;
     // The panel's picture (background, groups, hint) is kept rendered; a paint copies it and
     // renders anew only what was marked stale. Every change to what a part of the panel shows
     // must pass through here or through a child's invalidation.
@@ -67,7 +66,7 @@ private:
     // was entered. False when child is hovered already.
     bool ChangeHoverChild(IElementView* child, const std::function<void(IElementView*)>& leave,
                           const std::function<void(IElementView*)>& enter);
-    RECT DragImageRect();
+    static RECT DragImageRect(const LinkMoveDrag& drag);
     void MarkStale(const RECT& rect);
     // Renders the stale part of the picture into its surface.
     void RefreshPicture(HDC surface);

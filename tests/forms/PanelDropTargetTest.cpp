@@ -3,6 +3,7 @@
 #include "support/TestDataObject.h"
 
 #include "forms/PanelDropTarget.h"
+#include "foundation/lang/Exception.h"
 #include "framework/Form.h"
 #include "model/LinkItemModel.h"
 #include "model/OrvexModel.h"
@@ -219,7 +220,7 @@ TEST_F(PanelDropTargetTest, ADropLandsWhereTheGroupLayoutSays) {
     const std::wstring file = MakeFile(L"one.txt");
     const struct {
         const char* name;
-        int cell;  // -1: the body space after the last cell
+        int cell; // -1: the body space after the last cell
         int side;
         std::size_t index;
     } cases[] = {
@@ -272,7 +273,9 @@ TEST_F(PanelDropTargetTest, TheGroupUnderTheDragShowsWhereTheShortcutWouldGoUnti
     ASSERT_EQ(panel.target.DragEnter(&data, MK_LBUTTON, Panel::Screen(POINT{900, 600}), &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
     EXPECT_EQ(panel.dragState.GetDragType(), DragTypeShellItem);
-    EXPECT_EQ(panel.dragState.GetDragSource(), static_cast<void*>(&data));
+    ASSERT_NE(panel.dragState.Get<ShellDrag>(), nullptr);
+    EXPECT_EQ(panel.dragState.Get<ShellDrag>()->data.Get(), static_cast<IDataObject*>(&data));
+    EXPECT_EQ(data.RefCount(), 2) << "the drag holds the data object while it lasts";
 
     panel.target.DragOver(MK_LBUTTON, Panel::Screen(InCell(panel.Group(1), 1, 0)), &effect);
     EXPECT_EQ(panel.root.GetHoverChild(), &panel.Group(1));
@@ -287,6 +290,7 @@ TEST_F(PanelDropTargetTest, TheGroupUnderTheDragShowsWhereTheShortcutWouldGoUnti
     ASSERT_EQ(panel.target.DragLeave(), S_OK);
     EXPECT_FALSE(panel.dragState.IsDragging());
     EXPECT_EQ(panel.dragState.GetDragType(), "");
+    EXPECT_EQ(data.RefCount(), 1) << "and lets go of it when the drag leaves";
     EXPECT_EQ(panel.Group(0).GetHoverIndex(), LinkGroupView::HoverNone) << "no insertion bar is left behind";
     EXPECT_EQ(panel.NewFiles(), std::vector<std::wstring>{});
     EXPECT_EQ(data.GetDataCalls(), 0) << "what a drag brings is looked at only when it is dropped";
@@ -337,4 +341,28 @@ TEST_F(PanelDropTargetTest, TheButtonOpensThePanelOnADragAndTakesNoDrop) {
     EXPECT_EQ(entered, 1);
     EXPECT_EQ(data.GetDataCalls(), 0) << "nothing is read, nothing is added";
     button.Destroy();
+}
+
+TEST_F(PanelDropTargetTest, ADropWhoseHandlingFailsLeavesNoDragAndTheNextDropWorks) {
+    LogCapture log;
+    Panel panel;
+    LinkGroupModel& group = *panel.Group(0).GetModel();
+    group.OnLinksChanged = [] { throw Exception(L"The group cannot take the shortcut"); };
+    TestDataObject data;
+    data.Offer(CF_HDROP, DropFilesBlock({MakeFile(L"one.txt")}));
+    DWORD effect = DROPEFFECT_LINK;
+    ASSERT_EQ(panel.target.DragEnter(&data, MK_LBUTTON, Panel::Screen(InCell(panel.Group(0), 0, 0)), &effect), S_OK);
+    EXPECT_EQ(panel.target.Drop(&data, 0, Panel::Screen(InCell(panel.Group(0), 0, 0)), &effect), E_UNEXPECTED);
+    EXPECT_FALSE(panel.dragState.IsDragging());
+    EXPECT_EQ(data.RefCount(), 1) << "the data object is let go";
+    EXPECT_NE(log.Text().find(L"The group cannot take the shortcut"), std::wstring::npos) << log.Text();
+
+    group.OnLinksChanged = [&] { panel.model.SetChanged(); };
+    const std::size_t before = group.GetLinks().size();
+    TestDataObject next;
+    next.Offer(CF_HDROP, DropFilesBlock({MakeFile(L"two.txt")}));
+    panel.DragAndDrop(&next, InCell(panel.Group(1), 0, 0));
+    EXPECT_EQ(panel.Names(1).size(), 3u) << "the next drop lands";
+    EXPECT_EQ(group.GetLinks().size(), before);
+    EXPECT_FALSE(panel.dragState.IsDragging());
 }

@@ -19,6 +19,8 @@ class TestDataObject : public IDataObject {
 public:
     void Offer(CLIPFORMAT format, std::vector<std::uint8_t> bytes) { mBlocks[format] = std::move(bytes); }
     int GetDataCalls() const { return mGetDataCalls; }
+    // References held: 1 (the test's own) once everyone else let go.
+    int RefCount() const { return static_cast<int>(mRefs); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (riid == IID_IUnknown || riid == IID_IDataObject) {

@@ -189,10 +189,15 @@ TEST(LinkGroupViewDrag, PressZonesChooseMoveResizeShortcutOrNothing) {
         EXPECT_EQ(drag.GetDragType(), c.type);
     }
     const POINT onShortcut = group.InCell(1, 0);
-    EXPECT_EQ(group.view.GetDragIndex(), 1);
-    EXPECT_EQ(group.view.GetDragPath(), L"C:\\links\\zzz1.lnk");
-    EXPECT_EQ(drag.GetDragPosition().x, onShortcut.x);
-    EXPECT_EQ(drag.GetDragImageSize().x, 32);
+    const ViewDragArgs press{onShortcut, nullptr};
+    group.view.BeginDrag(&press);
+    const LinkMoveDrag* link = drag.Get<LinkMoveDrag>();
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->group, &group.view);
+    EXPECT_EQ(link->index, 1);
+    EXPECT_EQ(link->path, L"C:\\links\\zzz1.lnk");
+    EXPECT_EQ(link->position.x, onShortcut.x);
+    EXPECT_EQ(link->imageSize.cx, 32);
     const ViewDragArgs move{POINT{0, 0}, nullptr};
     EXPECT_FALSE(group.view.DragTo(&move)) << "a shortcut drag does not move the group";
 }
@@ -280,15 +285,13 @@ TEST(LinkGroupViewInput, EnteringStraightOntoACellShowsItsTooltip) {
 
 TEST(LinkGroupViewInput, ContextMenuOnAShortcutOrOnTheGroup) {
     GroupFixture group(2);
-    std::vector<std::string> calls;
-    group.view.OnLinkContextMenu = [&](LinkGroupView*, int index, POINT) {
-        calls.push_back("link " + std::to_string(index));
-    };
-    group.view.OnGroupContextMenu = [&](LinkGroupView*, POINT) { calls.push_back("group"); };
-    group.view.ShowContextMenu(group.InCell(1, 1));
+    const ContextTarget onShortcut = group.view.ContextTargetAt(group.InCell(1, 1));
+    EXPECT_EQ(onShortcut.group, &group.view);
+    EXPECT_EQ(onShortcut.link, 1);
     const RECT body = group.view.GetBodyRect();
-    group.view.ShowContextMenu(POINT{body.right - 3, body.bottom - 3});
-    EXPECT_EQ(calls, (std::vector<std::string>{"link 1", "group"}));
+    const ContextTarget onGroup = group.view.ContextTargetAt(POINT{body.right - 3, body.bottom - 3});
+    EXPECT_EQ(onGroup.group, &group.view);
+    EXPECT_EQ(onGroup.link, -1);
 }
 
 class LinkGroupViewPaint : public ::testing::Test {
@@ -341,8 +344,7 @@ TEST_F(LinkGroupViewPaint, HoveredShortcutStandsOnWhiteInsideATwoPixelGrayFrame)
 
 TEST_F(LinkGroupViewPaint, InsertionBarStandsBeforeTheCellOrAtTheEndOfTheLast) {
     group.leftButtonDown = true;
-    drag.SetDragSource(&group.view);
-    drag.SetDragType(DragTypeShellItem);
+    drag.Begin(ShellDrag{});
 
     Hover(0, 0);
     Paint();
@@ -363,8 +365,7 @@ TEST_F(LinkGroupViewPaint, InsertionBarStandsBeforeTheCellOrAtTheEndOfTheLast) {
 }
 
 TEST_F(LinkGroupViewPaint, NoBarWhileAGroupIsDraggedOrTheButtonIsUp) {
-    drag.SetDragSource(&group.view);
-    drag.SetDragType(DragTypeLinkGroup);
+    drag.Begin(GroupMoveDrag{&group.view, group.view.GetBounds(), POINT{0, 0}});
     group.leftButtonDown = true;
     Hover(1, 0);
     Paint();

@@ -51,7 +51,6 @@ public:
     bool DragTo(const ViewDragArgs*) override { return false; }
     void EndDrag(const ViewDragArgs*) override {}
     void DropLink(std::wstring, POINT) override { mJournal.push_back(mName + " drop"); }
-    void ShowContextMenu(POINT) override { mJournal.push_back(mName + " menu"); }
 
 private:
     std::vector<std::string>& mJournal;
@@ -108,20 +107,24 @@ TEST(OrvexViewRouting, MovesTellEnterAndLeaveAndARemovedViewHearsNothing) {
     EXPECT_EQ(journal, (std::vector<std::string>{"b enter", "b move"}));
 }
 
-TEST(OrvexViewRouting, ContextMenuOfThePanelTheGroupOrTheShortcut) {
+TEST(OrvexViewRouting, ContextMenuIsAboutThePanelTheGroupOrTheShortcut) {
     PanelFixture panel;
     GroupFixture& group = panel.Add(2, 40, 40);
-    std::vector<std::string> calls;
-    panel.root.OnContextMenu = [&](OrvexView*, POINT) { calls.push_back("panel"); };
-    group.view.OnGroupContextMenu = [&](LinkGroupView*, POINT) { calls.push_back("group"); };
-    group.view.OnLinkContextMenu = [&](LinkGroupView*, int index, POINT) {
-        calls.push_back("link " + std::to_string(index));
-    };
     const RECT body = group.view.GetBodyRect();
-    panel.root.ShowContextMenu(POINT{700, 500});
-    panel.root.ShowContextMenu(POINT{body.right - 3, body.bottom - 3});
-    panel.root.ShowContextMenu(group.InCell(1, 0));
-    EXPECT_EQ(calls, (std::vector<std::string>{"panel", "group", "link 1"}));
+    const struct {
+        POINT at;
+        LinkGroupView* group;
+        int link;
+    } cases[] = {
+        {POINT{700, 500}, nullptr, -1},
+        {POINT{body.right - 3, body.bottom - 3}, &group.view, -1},
+        {group.InCell(1, 0), &group.view, 1},
+    };
+    for (const auto& c : cases) {
+        const ContextTarget target = panel.root.ContextTargetAt(c.at);
+        EXPECT_EQ(target.group, c.group) << c.at.x << "," << c.at.y;
+        EXPECT_EQ(target.link, c.link) << c.at.x << "," << c.at.y;
+    }
 }
 
 TEST(OrvexViewRouting, DropOnEmptySpaceChangesNothingAndOnAGroupInserts) {
@@ -156,7 +159,8 @@ TEST(OrvexViewDrag, ShortcutMovesWithinAGroupBetweenGroupsOrStaysOnEmptySpace) {
         ASSERT_EQ(panel.drag.GetDragType(), DragTypeLinkItem);
         const ViewDragArgs move{release, nullptr};
         EXPECT_TRUE(panel.root.DragTo(&move));
-        EXPECT_EQ(panel.drag.GetDragPosition().x, release.x);
+        ASSERT_NE(panel.drag.Get<LinkMoveDrag>(), nullptr);
+        EXPECT_EQ(panel.drag.Get<LinkMoveDrag>()->position.x, release.x);
         panel.root.EndDrag(&move);
         EXPECT_EQ(first.Order(), c.first) << c.where;
         EXPECT_EQ(second.Order(), c.second) << c.where;
@@ -252,7 +256,8 @@ TEST_F(OrvexViewPaint, DraggedShortcutFloatsAboveTheGroupsAtThePointer) {
     const RECT cell = group.GetCellRect(0);
     const ViewDragArgs press{POINT{cell.left + 5, cell.top + 5}, nullptr};
     root.BeginDrag(&press);
-    ASSERT_NE(group.GetDragIcon(), nullptr);
+    ASSERT_NE(drag.Get<LinkMoveDrag>(), nullptr);
+    ASSERT_TRUE(drag.Get<LinkMoveDrag>()->icon);
     const ViewDragArgs move{POINT{150, 130}, nullptr};
     root.DragTo(&move);
     Paint();
