@@ -24,6 +24,7 @@ import subprocess
 import tempfile
 import time
 import unittest
+from dataclasses import dataclass
 from pathlib import Path
 
 SOURCE_DIR = Path(os.environ.get('TILEBAY_SOURCE_DIR', Path(__file__).resolve().parents[2]))
@@ -46,6 +47,42 @@ APP_STARTS = '=' * 30 + ' App Starts ' + '=' * 30
 ALREADY_RUNNING = '=' * 30 + ' Already running ' + '=' * 30
 APP_ENDS = '=' * 30 + ' App Ends ' + '=' * 30
 CLOSE_LOGGERS = '=' * 30 + ' Close Loggers ' + '=' * 30
+
+
+@dataclass
+class Group:
+    """One group of a group store, with the keys the program writes."""
+    x: int = 0
+    y: int = 0
+    column: int = 5
+    large: bool = True
+    titles: bool = False
+    background: int = 0
+    # The shortcut files' names in the Data folder, in order.
+    links: tuple = ()
+    # IsShowingToolTip of each shortcut; left out of the store when not given.
+    tooltips: tuple = ()
+
+
+def store_text(*groups):
+    """The text of a group store ("groups.txt") holding the groups, with CR LF line ends."""
+    lines = ['[Group]', f'GroupCount={len(groups)}']
+    for g, group in enumerate(groups):
+        lines += [f'[Group-{g}]', f'X={group.x}', f'Y={group.y}', f'Column={group.column}',
+                  f'IsLargeIcon={int(group.large)}', f'IsTitleVisible={int(group.titles)}',
+                  f'BackgroundIndex={group.background}', f'LinkCount={len(group.links)}']
+        for k, name in enumerate(group.links):
+            lines += [f'[Group-{g}-Link-{k}]', f'Lnk={name}']
+            if k < len(group.tooltips):
+                lines.append(f'IsShowingToolTip={int(group.tooltips[k])}')
+    return '\r\n'.join(lines) + '\r\n'
+
+
+def _log_file_order(path):
+    """Log files in the order of their runs: by start time, then by the number of a further run
+    within the same second ("yyMMdd-HHmmss_2.log")."""
+    match = re.fullmatch(r'(.*?)(?:_(\d+))?', path.stem)
+    return match.group(1), int(match.group(2) or 1)
 
 
 def _wine_sh(function, *args):
@@ -179,7 +216,7 @@ class Session:
     def log_files(self):
         if not self.log_folder.is_dir():
             return []
-        return sorted(p for p in self.log_folder.glob('*.log'))
+        return sorted(self.log_folder.glob('*.log'), key=_log_file_order)
 
     @staticmethod
     def read_lines(path):
@@ -220,6 +257,17 @@ class Session:
             except (UnicodeDecodeError, AssertionError):
                 return None  # a line being written right now
         return wait_for(found, timeout, f'a log line matching {pattern!r}')
+
+    @property
+    def links_folder(self):
+        return self.data_folder / 'Data'
+
+    def write_store(self, *groups):
+        """Writes a group store of the groups into the Data folder; returns its path."""
+        self.links_folder.mkdir(parents=True, exist_ok=True)
+        path = self.links_folder / 'groups.txt'
+        path.write_bytes(store_text(*groups).encode('ascii'))
+        return path
 
     # Programs ------------------------------------------------------------------------------
 
