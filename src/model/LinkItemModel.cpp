@@ -4,6 +4,7 @@
 #include "foundation/win32/DataFolder.h"
 #include "framework/Graphic.h"
 #include "model/IconCacheFile.h"
+#include "model/ShellLinkFile.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -17,20 +18,6 @@ using Microsoft::WRL::ComPtr;
 using Tessel::Common::UniqueIcon;
 
 namespace {
-
-// Loads a shortcut file into a shell link object; both interfaces are released on every path.
-HRESULT OpenShellLink(const std::wstring& lnkPath, ComPtr<IShellLinkW>& link) {
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
-    if (FAILED(result)) {
-        return result;
-    }
-    ComPtr<IPersistFile> file;
-    result = link.As(&file);
-    if (FAILED(result)) {
-        return result;
-    }
-    return file->Load(lnkPath.c_str(), STGM_READ);
-}
 
 void ShellExecute(const wchar_t* verb, const std::wstring& file, const wchar_t* parameters) {
     SHELLEXECUTEINFOW info{};
@@ -112,7 +99,7 @@ UniqueIcon ShellIcon(LPCWSTR pathOrList, UINT extraFlags, bool small) {
 
 UniqueIcon LinkItemModel::LoadShortcutIcon(const std::wstring& lnkPath, bool small) {
     ComPtr<IShellLinkW> link;
-    if (FAILED(OpenShellLink(lnkPath, link))) {
+    if (FAILED(ShellLinkFile::Open(lnkPath, link))) {
         return ShellIcon(lnkPath.c_str(), 0, small);
     }
     // The icon the shortcut names for itself, if it names one.
@@ -167,7 +154,7 @@ LinkItemModel::Look LinkItemModel::LookUp(const std::wstring& lnkPath) {
 
 std::wstring LinkItemModel::LookKey(const std::wstring& lnkPath) {
     ComPtr<IShellLinkW> link;
-    if (FAILED(OpenShellLink(lnkPath, link))) {
+    if (FAILED(ShellLinkFile::Open(lnkPath, link))) {
         return {};
     }
     wchar_t target[MAX_PATH] = {};
@@ -252,7 +239,7 @@ bool LinkItemModel::TargetExists() const {
 
 std::wstring LinkItemModel::GetTargetPath(const std::wstring& lnkPath) {
     ComPtr<IShellLinkW> link;
-    if (FAILED(OpenShellLink(lnkPath, link))) {
+    if (FAILED(ShellLinkFile::Open(lnkPath, link))) {
         return {};
     }
     wchar_t buffer[MAX_PATH] = {};
@@ -266,7 +253,7 @@ std::wstring LinkItemModel::GetTargetPath(const std::wstring& lnkPath) {
 HRESULT LinkItemModel::GetTargetIdList(const std::wstring& lnkPath, PIDLIST_ABSOLUTE* list) {
     *list = nullptr;
     ComPtr<IShellLinkW> link;
-    const HRESULT result = OpenShellLink(lnkPath, link);
+    const HRESULT result = ShellLinkFile::Open(lnkPath, link);
     if (FAILED(result)) {
         return result;
     }

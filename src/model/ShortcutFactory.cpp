@@ -1,17 +1,16 @@
 #include "model/ShortcutFactory.h"
 
 #include "foundation/shell/ShellDropData.h"
+#include "model/ShellLinkFile.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <wrl/client.h>
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
-using Microsoft::WRL::ComPtr;
 namespace ShellData = Tessel::Common::Shell;
 
 namespace {
@@ -150,40 +149,12 @@ std::wstring ShortcutFactory::NewShortcutPath(const std::wstring& folder, std::w
 }
 
 HRESULT ShortcutFactory::CreateShortcutToPath(const std::wstring& lnkPath, const std::wstring& targetPath) {
-    ComPtr<IShellLinkW> link;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
-    if (FAILED(result)) {
-        return result;
-    }
     // A shortcut without its target would be an entry that can never run.
-    result = link->SetPath(targetPath.c_str());
-    if (FAILED(result)) {
-        return result;
-    }
-    ComPtr<IPersistFile> file;
-    result = link.As(&file);
-    if (FAILED(result)) {
-        return result;
-    }
-    return file->Save(lnkPath.c_str(), TRUE);
+    return ShellLinkFile::Save(lnkPath, [&](IShellLinkW& link) { return link.SetPath(targetPath.c_str()); });
 }
 
 HRESULT ShortcutFactory::CreateShortcutToIdList(const std::wstring& lnkPath, PCIDLIST_ABSOLUTE idList) {
-    ComPtr<IShellLinkW> link;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
-    if (FAILED(result)) {
-        return result;
-    }
-    result = link->SetIDList(idList);
-    if (FAILED(result)) {
-        return result;
-    }
-    ComPtr<IPersistFile> file;
-    result = link.As(&file);
-    if (FAILED(result)) {
-        return result;
-    }
-    return file->Save(lnkPath.c_str(), TRUE);
+    return ShellLinkFile::Save(lnkPath, [&](IShellLinkW& link) { return link.SetIDList(idList); });
 }
 
 bool ShortcutFactory::CreateShortcutFromDataObject(IDataObject* data, const std::wstring& lnkPath,
