@@ -1,4 +1,5 @@
 #include "support/LogCapture.h"
+#include "support/ShellTest.h"
 #include "support/TempFolder.h"
 #include "support/TestDataObject.h"
 
@@ -132,16 +133,8 @@ struct Panel {
     std::vector<std::wstring> before;
 };
 
-class PanelDropTargetTest : public testing::Test {
+class PanelDropTargetTest : public TestSupport::ShellTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-    void TearDown() override { OleUninitialize(); }
-
-    std::wstring MakeFile(const std::wstring& name) {
-        WriteFileBytes(targets / name, "content");
-        return targets / name;
-    }
-
     static bool SameFile(const std::wstring& a, const std::wstring& b) {
         return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
     }
@@ -150,8 +143,6 @@ protected:
         const RECT cell = group.GetCellRect(index);
         return POINT{side == 0 ? cell.left + 2 : cell.right - 2, (cell.top + cell.bottom) / 2};
     }
-
-    TempFolder targets;
 };
 
 } // namespace

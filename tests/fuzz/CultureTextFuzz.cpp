@@ -6,6 +6,8 @@
 // - a link list has one link per whole group of three lines, each taking the value of its line,
 //   and a link's address keeps no "{App}" placeholder.
 
+#include "support/FuzzChecks.h"
+
 #include "culture/CultureManager.h"
 #include "culture/TextLines.h"
 #include "weblinks/AdLinks.h"
@@ -19,12 +21,9 @@
 using Tessel::Common::DecodeTextAs;
 using Tessel::Common::TextEncoding;
 
-namespace {
+using TestSupport::Check;
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 std::wstring ValueOf(const std::wstring& line) {
     const auto equals = line.find(L'=');

@@ -4,6 +4,8 @@
 // - every group's shortcut sections are ascending, below its LinkCount, and have a section;
 // - so the work loading does follows the size of the input, whatever numbers it holds.
 
+#include "support/FuzzChecks.h"
+
 #include "foundation/ini/IniDocument.h"
 #include "foundation/text/TextEncoding.h"
 #include "model/GroupStoreLayout.h"
@@ -16,21 +18,12 @@
 using Tessel::Common::DecodeText;
 using Tessel::Common::IniDocument;
 
+using TestSupport::Check;
+using TestSupport::Latin1;
+
 namespace {
 
 constexpr std::size_t MaxWithoutSection = 1000;
-
-std::wstring Latin1(std::string_view bytes) {
-    std::wstring text;
-    for (char c : bytes)
-        text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return text;
-}
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 } // namespace
 

@@ -6,6 +6,8 @@
 //   writing its contents again gives back exactly the same bytes (one form for one content).
 // AddressSanitizer catches every read outside the input.
 
+#include "support/FuzzChecks.h"
+
 #include "model/IconCacheFile.h"
 
 #include <zlib.h>
@@ -16,12 +18,9 @@
 
 using namespace IconCacheFile;
 
-namespace {
+using TestSupport::Check;
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 void PutU32At(std::string& bytes, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -30,8 +29,8 @@ void PutU32At(std::string& bytes, std::size_t at, std::uint32_t value) {
 }
 
 std::uint32_t Crc(const std::string& bytes, std::size_t from, std::size_t count) {
-    return static_cast<std::uint32_t>(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data() + from),
-                                            static_cast<uInt>(count)));
+    return static_cast<std::uint32_t>(
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data() + from), static_cast<uInt>(count)));
 }
 
 void ReadAndCheck(const std::string& bytes) {

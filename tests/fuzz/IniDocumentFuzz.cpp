@@ -3,6 +3,8 @@
 // - every value reads the same from the re-parsed text;
 // - every value written anew reads back exactly as it was written.
 
+#include "support/FuzzChecks.h"
+
 #include "foundation/ini/IniDocument.h"
 #include "foundation/text/TextEncoding.h"
 
@@ -14,21 +16,8 @@
 using Tessel::Common::DecodeText;
 using Tessel::Common::IniDocument;
 
-namespace {
-
-std::wstring Latin1(std::string_view bytes) {
-    std::wstring text;
-    for (char c : bytes)
-        text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return text;
-}
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using TestSupport::Check;
+using TestSupport::Latin1;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

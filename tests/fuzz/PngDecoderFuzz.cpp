@@ -6,6 +6,8 @@
 // its chunk checksums put right, so that mutations reach past the checksum test into the
 // header, inflating and filtering.
 
+#include "support/FuzzChecks.h"
+
 #include "foundation/image/PngDecoder.h"
 
 #include <zlib.h>
@@ -17,12 +19,9 @@
 
 using namespace Tessel::Common::Image;
 
-namespace {
+using TestSupport::Check;
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 std::uint32_t ReadBigEndian(const std::string& bytes, std::size_t pos) {
     const auto byte = [&](std::size_t i) {

@@ -6,6 +6,8 @@
 //   does, without leaving the block.
 // AddressSanitizer catches every read outside the input.
 
+#include "support/FuzzChecks.h"
+
 #include "foundation/shell/ShellDropData.h"
 
 #include <cstdint>
@@ -15,12 +17,9 @@
 
 using namespace Tessel::Common::Shell;
 
-namespace {
+using TestSupport::Check;
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |

@@ -1,3 +1,4 @@
+#include "support/ShellTest.h"
 #include "support/TempFolder.h"
 
 #include "foundation/win32/DataFolder.h"
@@ -14,41 +15,16 @@
 #include <memory>
 #include <string>
 
-using Microsoft::WRL::ComPtr;
 using TestSupport::TempFolder;
 
 namespace {
 
 // Shortcuts made in a temporary folder with the shell's own link object, on a thread where OLE
 // is initialised as on the program's UI thread.
-class ShellShortcuts : public testing::Test {
+class ShellShortcuts : public TestSupport::ShellTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-    void TearDown() override { OleUninitialize(); }
-
-    std::wstring MakeShortcut(const std::wstring& name, const std::wstring& target, const std::wstring& arguments = L"",
-                              const std::wstring& workingFolder = L"") {
-        ComPtr<IShellLinkW> link;
-        EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))));
-        link->SetPath(target.c_str());
-        if (!arguments.empty())
-            link->SetArguments(arguments.c_str());
-        if (!workingFolder.empty())
-            link->SetWorkingDirectory(workingFolder.c_str());
-        ComPtr<IPersistFile> file;
-        EXPECT_TRUE(SUCCEEDED(link.As(&file)));
-        const std::wstring path = folder / name;
-        EXPECT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE)));
-        return path;
-    }
-
     std::wstring MakeFolder(const std::wstring& name) {
         CreateDirectoryW((folder / name).c_str(), nullptr);
-        return folder / name;
-    }
-
-    std::wstring MakeFile(const std::wstring& name) {
-        TestSupport::WriteFileBytes(folder / name, "content");
         return folder / name;
     }
 
@@ -65,8 +41,6 @@ protected:
             DeleteObject(info.hbmMask);
         return size;
     }
-
-    TempFolder folder;
 };
 
 } // namespace

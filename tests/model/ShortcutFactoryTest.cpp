@@ -1,3 +1,4 @@
+#include "support/ShellTest.h"
 #include "support/TempFolder.h"
 #include "support/TestDataObject.h"
 
@@ -34,16 +35,8 @@ struct IdList {
     ~IdList() { CoTaskMemFree(list); }
 };
 
-class ShortcutFactoryTest : public testing::Test {
+class ShortcutFactoryTest : public TestSupport::ShellTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-    void TearDown() override { OleUninitialize(); }
-
-    std::wstring MakeFile(const std::wstring& name) {
-        WriteFileBytes(targets / name, "content");
-        return targets / name;
-    }
-
     // The shortcut at lnk made from the data object, or "" when none was written.
     std::wstring TargetAfterDrop(TestDataObject& data, std::wstring& outcome) {
         const std::wstring lnk = links / L"zzz1.lnk";
@@ -58,7 +51,6 @@ protected:
     }
 
     TempFolder links;
-    TempFolder targets;
 };
 
 } // namespace
@@ -119,7 +111,7 @@ TEST_F(ShortcutFactoryTest, DroppedFilesGiveOneShortcutToTheFirst) {
 TEST_F(ShortcutFactoryTest, ShellItemsAloneGiveAShortcutToTheFirstItemsIdList) {
     const std::wstring file = MakeFile(L"report.txt");
     IdList parent, item;
-    ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(targets.Path().c_str(), nullptr, &parent.list, 0, nullptr)));
+    ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(folder.Path().c_str(), nullptr, &parent.list, 0, nullptr)));
     ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(file.c_str(), nullptr, &item.list, 0, nullptr)));
     IdList other;
     ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(MakeFile(L"other.txt").c_str(), nullptr, &other.list, 0, nullptr)));

@@ -1,3 +1,4 @@
+#include "support/ShellTest.h"
 #include "support/TempFolder.h"
 
 #include "support/LogCapture.h"
@@ -19,7 +20,6 @@
 #include <string>
 #include <vector>
 
-using Microsoft::WRL::ComPtr;
 using TestSupport::TempFolder;
 
 namespace {
@@ -48,22 +48,8 @@ void TakeArrived(ShortcutIcons& icons, HWND window, std::vector<ShortcutIcons::R
     }
 }
 
-class ShortcutIconsTest : public testing::Test {
+class ShortcutIconsTest : public TestSupport::ShellTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-    void TearDown() override { OleUninitialize(); }
-
-    std::wstring MakeShortcut(const std::wstring& name, const std::wstring& target) {
-        ComPtr<IShellLinkW> link;
-        EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))));
-        link->SetPath(target.c_str());
-        ComPtr<IPersistFile> file;
-        EXPECT_TRUE(SUCCEEDED(link.As(&file)));
-        const std::wstring path = folder / name;
-        EXPECT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE)));
-        return path;
-    }
-
     static std::wstring Windows(const std::wstring& name) {
         wchar_t windows[MAX_PATH] = {};
         GetWindowsDirectoryW(windows, MAX_PATH);
@@ -83,8 +69,6 @@ protected:
         EXPECT_TRUE(icons.Finished()) << "every look arrived in time";
         return results;
     }
-
-    TempFolder folder;
 };
 
 } // namespace
