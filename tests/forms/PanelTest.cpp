@@ -2,6 +2,7 @@
 // and the paints go on, and its end never waits for a look-up that hangs.
 #include "support/LogCapture.h"
 #include "support/MenuKeys.h"
+#include "support/PaintSurface.h"
 #include "support/TempFolder.h"
 
 #include "forms/TMainForm.h"
@@ -188,4 +189,31 @@ TEST_F(PanelTest, ThePanelGoesAtOnceWhileALookUpHangs) {
     // Let go, the look-up returns later to nobody.
     SetEvent(gate->open);
     Sleep(100);
+}
+
+// What the panel keeps of its picture, after its shortcuts' icons arrived one batch after the
+// other, is what rendering it anew shows: no cell keeps traces of an earlier state.
+TEST_F(PanelTest, TheKeptPictureIsWhatAFreshRenderShows) {
+    Show();
+    const DWORD until = GetTickCount() + 10000;
+    while (!panel->GetIcons().Finished() && GetTickCount() < until) {
+        Pump(50);
+    }
+    Pump(200);
+    const RECT client = panel->ClientRect();
+    TestSupport::PaintSurface kept(client.right, client.bottom);
+    TestSupport::PaintSurface fresh(client.right, client.bottom);
+    panel->GetRootView().Paint(kept.Dc(), &client);
+    panel->GetRootView().InvalidateAll();
+    panel->GetRootView().Paint(fresh.Dc(), &client);
+    int differing = 0;
+    POINT first{-1, -1};
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            if (kept.Pixel(x, y) != fresh.Pixel(x, y) && differing++ == 0) {
+                first = POINT{x, y};
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0) << "the first at " << first.x << "," << first.y;
 }
