@@ -8,7 +8,7 @@
 #include "foundation/win32/FunctionTrace.h"
 #include "foundation/win32/UniqueHandle.h"
 #include "framework/Application.h"
-#include "framework/Canvas.h"
+#include "graphics/Canvas.h"
 #include "framework/GuiObjectCount.h"
 #include "framework/HintWindow.h"
 #include "os/IOsSpecific.h"

@@ -1,7 +1,7 @@
 #include "framework/Controls.h"
 
-#include "framework/Canvas.h"
-#include "framework/Graphic.h"
+#include "graphics/Canvas.h"
+#include "graphics/Graphic.h"
 #include "framework/ImageList.h"
 #include "framework/PixelScaling.h"
 

@@ -1,7 +1,7 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
-#include "framework/Canvas.h"
+#include "graphics/Canvas.h"
 #include "framework/Controls.h"
 #include "framework/HintWindow.h"
 #include "framework/StdCtrls.h"

@@ -3,7 +3,7 @@
 #include "foundation/logging/Log.h"
 
 #include "framework/Application.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 #include "framework/ImageList.h"
 #include "framework/PixelScaling.h"
 

@@ -1,7 +1,7 @@
 #include "views/LinkGroupView.h"
 
-#include "framework/Canvas.h"
-#include "framework/Graphic.h"
+#include "graphics/Canvas.h"
+#include "graphics/Graphic.h"
 #include "model/LinkGroupModel.h"
 #include "model/LinkItemModel.h"
 #include "views/DragDropManager.h"

@@ -1,8 +1,8 @@
 #include "views/OrvexView.h"
 
 #include "foundation/win32/FunctionTrace.h"
-#include "framework/Canvas.h"
-#include "framework/Graphic.h"
+#include "graphics/Canvas.h"
+#include "graphics/Graphic.h"
 #include "views/DragDropManager.h"
 #include "views/LinkGroupView.h"
 

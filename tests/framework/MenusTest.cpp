@@ -2,7 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 #include "framework/Menus.h"
 
 #include "support/CollectExceptions.h"

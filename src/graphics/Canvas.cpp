@@ -1,4 +1,4 @@
-#include "framework/Canvas.h"
+#include "graphics/Canvas.h"
 
 namespace {
 
