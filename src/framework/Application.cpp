@@ -2,9 +2,7 @@
 
 #include "foundation/logging/Log.h"
 #include "foundation/text/Utf8.h"
-#include "framework/Form.h"
 #include "framework/HintWindow.h"
-#include "framework/Menus.h"
 
 #include <ole2.h>
 
@@ -18,24 +16,13 @@ constexpr wchar_t ApplicationWindowClass[] = L"TApplication";
 // Posted to the application window: show the error box that a failed handler left pending.
 constexpr UINT WM_SHOW_PENDING_ERROR = WM_APP + 0x3F00;
 
-// The message of the exception being caught, for the log and the box.
-std::wstring CurrentExceptionMessage() {
-    try {
-        throw;
-    } catch (const Exception& e) {
-        return e.Message();
-    } catch (const std::exception& e) {
-        return Tessel::Common::Utf8ToUtf16(e.what());
-    } catch (...) {
-        return Tessel::Common::Logging::UnknownExceptionMessage;
-    }
-}
-
 } // namespace
 
 TApplication::TApplication() {
     if (Application == nullptr) {
         Application = this;
+        SetFormOwner(this);
+        SetErrorHandler([this] { HandleException(); });
     }
 }
 
@@ -59,6 +46,8 @@ TApplication::~TApplication() {
     }
     if (Application == this) {
         Application = nullptr;
+        SetFormOwner(nullptr);
+        SetErrorHandler(nullptr);
     }
 }
 
@@ -179,7 +168,7 @@ void TApplication::ShowException(const Exception& exception) noexcept {
 
 THintWindow& TApplication::HintWindow() {
     if (!mHintWindow) {
-        mHintWindow = std::make_unique<THintWindow>();
+        mHintWindow = std::make_unique<THintWindow>(mHandle);
     }
     return *mHintWindow;
 }
@@ -206,10 +195,9 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
             application->ShowPendingError();
             return 0;
         }
-        LRESULT drawn = 0;
-        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
-            TNativeMenu::OwnerDrawMessage(message, lParam, drawn)) {
-            return drawn;
+        LRESULT previewed = 0;
+        if (TWindow::PreviewMessage(message, wParam, lParam, previewed)) {
+            return previewed;
         }
         try {
             // By index and by copy: a hook may add hooks while it runs.
@@ -235,15 +223,4 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
         }
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void HandleCurrentException() noexcept {
-    if (Application != nullptr) {
-        Application->HandleException();
-        return;
-    }
-    try {
-        LOG_ERR("HandleCurrentException", CurrentExceptionMessage());
-    } catch (...) {
-    }
 }

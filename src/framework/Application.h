@@ -1,6 +1,8 @@
 #pragma once
 
 #include "foundation/lang/Exception.h"
+#include "framework/ErrorSink.h"
+#include "framework/Form.h"
 
 #include <windows.h>
 
@@ -10,17 +12,15 @@
 #include <string>
 #include <vector>
 
-class TForm;
-class THintWindow;
-
 // Posted to the application window when the application becomes active or inactive; they
 // raise TApplication::OnActivate and OnDeactivate.
 constexpr UINT WM_APPLICATION_ACTIVATE = 0xB000;
 constexpr UINT WM_APPLICATION_DEACTIVATE = 0xB001;
 
 // The application object: the hidden application window, the forms it owns, the message loop
-// and the default exception handler. One per process; `Application` points at it.
-class TApplication {
+// and the default exception handler. One per process; `Application` points at it. It is the
+// owner of the forms and the handler of the error sink while it exists.
+class TApplication : public IFormOwner {
 public:
     TApplication();
     // Destroys the forms, the most recently created first, so the main form goes last.
@@ -43,11 +43,11 @@ public:
 
     // Shows the main form and dispatches messages until Terminate.
     void Run();
-    void Terminate();
+    void Terminate() override;
     bool Terminated() const { return mTerminated; }
     // Hands one message to the filters and, unless one of them took it, dispatches it. Every
     // message loop of the program (also a modal one) goes through here.
-    void ProcessMessage(MSG& message);
+    void ProcessMessage(MSG& message) override;
 
     // Handles the exception being caught. It always logs; then OnException gets it when set,
     // otherwise its message is shown in a box, but never from inside the failing message: the box
@@ -64,7 +64,11 @@ public:
     TForm* MainForm() const { return mMainForm; }
     HWND Handle() const { return mHandle; }
     // The one hint window of the application, made when first asked for.
-    THintWindow& HintWindow();
+    THintWindow& HintWindow() override;
+
+    HWND OwnerWindow() const override { return mHandle; }
+    bool IsMainForm(const TForm& form) const override { return &form == mMainForm; }
+    bool MainFormHasTaskbarButton() const override { return MainFormOnTaskBar; }
 
     // A hook sees every message of the hidden application window first; returning true
     // (with the result set) ends its handling.
@@ -73,9 +77,8 @@ public:
 
     // A filter sees every message of every loop before it is dispatched (a dialog's keyboard
     // navigation, say); returning true means it took the message.
-    using MessageFilter = std::function<bool(MSG& message)>;
-    int AddMessageFilter(MessageFilter filter);
-    void RemoveMessageFilter(int id);
+    int AddMessageFilter(MessageFilter filter) override;
+    void RemoveMessageFilter(int id) override;
 
     // Replaces the default handling (showing the message) of exceptions caught by the loop.
     std::function<void(std::exception_ptr)> OnException;
@@ -109,16 +112,3 @@ private:
 };
 
 extern TApplication* Application;
-
-// Hands the exception being caught to the application's handler (or, without an application,
-// to the log). For catch blocks at the edges of window procedures and callbacks.
-void HandleCurrentException() noexcept;
-
-// Runs a handler; an exception out of it goes to HandleCurrentException.
-template <typename F> void Guarded(F&& handler) noexcept {
-    try {
-        handler();
-    } catch (...) {
-        HandleCurrentException();
-    }
-}

@@ -1,10 +1,11 @@
 #include "framework/Form.h"
 
-#include "framework/Application.h"
-#include "graphics/Canvas.h"
+#include "foundation/lang/Exception.h"
 #include "framework/Controls.h"
+#include "framework/ErrorSink.h"
 #include "framework/HintWindow.h"
 #include "framework/StdCtrls.h"
+#include "graphics/Canvas.h"
 
 #include <windowsx.h>
 
@@ -18,12 +19,18 @@ namespace {
 
 TShiftState ShiftFromKeys(WPARAM keys) {
     TShiftState shift = 0;
-    if (keys & MK_SHIFT) shift |= ssShift;
-    if (keys & MK_CONTROL) shift |= ssCtrl;
-    if (keys & MK_LBUTTON) shift |= ssLeft;
-    if (keys & MK_RBUTTON) shift |= ssRight;
-    if (keys & MK_MBUTTON) shift |= ssMiddle;
-    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    if (keys & MK_SHIFT)
+        shift |= ssShift;
+    if (keys & MK_CONTROL)
+        shift |= ssCtrl;
+    if (keys & MK_LBUTTON)
+        shift |= ssLeft;
+    if (keys & MK_RBUTTON)
+        shift |= ssRight;
+    if (keys & MK_MBUTTON)
+        shift |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0)
+        shift |= ssAlt;
     return shift;
 }
 
@@ -31,6 +38,20 @@ TShiftState ShiftFromKeys(WPARAM keys) {
 constexpr int HintBelowPointer = 20;
 
 } // namespace
+
+namespace {
+
+IFormOwner* sFormOwner = nullptr;
+
+} // namespace
+
+IFormOwner* FormOwner() {
+    return sFormOwner;
+}
+
+void SetFormOwner(IFormOwner* owner) {
+    sFormOwner = owner;
+}
 
 TForm::TForm() {
     mHintTimer.OnTimer = [this] { ShowControlHint(); };
@@ -47,11 +68,12 @@ void TForm::CreateHandle() {
     TCreateParams params;
     CreateParams(params);
     RegisterWindowClass(params.windowClassName);
-    const bool isMainForm = Application != nullptr && Application->MainForm() == this;
-    if (params.parent == nullptr && Application != nullptr && (!isMainForm || !Application->MainFormOnTaskBar)) {
+    IFormOwner* owner = FormOwner();
+    const bool isMainForm = owner != nullptr && owner->IsMainForm(*this);
+    if (params.parent == nullptr && owner != nullptr && (!isMainForm || !owner->MainFormHasTaskbarButton())) {
         // Forms belong to the hidden application window, which keeps them out of the taskbar; the
-        // main form has a taskbar button of its own when MainFormOnTaskBar is set.
-        params.parent = Application->Handle();
+        // main form may have a taskbar button of its own.
+        params.parent = owner->OwnerWindow();
     }
     CreateWindowHandle(params.exStyle, params.windowClassName, params.caption, params.style & ~WS_VISIBLE, params.x,
                        params.y, params.width, params.height, params.parent);
@@ -504,13 +526,13 @@ void TForm::SetHotControl(TGraphicControl* control) {
 void TForm::ShowControlHint() {
     mHintTimer.SetEnabled(false);
     if (mHotControl == nullptr || mHotControl->Hint().empty() || mControlPress || mFormPress ||
-        Application == nullptr) {
+        FormOwner() == nullptr) {
         return;
     }
     POINT cursor{};
     GetCursorPos(&cursor);
     mShownHint = mHotControl->Hint();
-    Application->HintWindow().ActivateHint(mShownHint, POINT{cursor.x, cursor.y + HintBelowPointer});
+    FormOwner()->HintWindow().ActivateHint(mShownHint, POINT{cursor.x, cursor.y + HintBelowPointer});
 }
 
 void TForm::HideControlHint() {
@@ -519,8 +541,8 @@ void TForm::HideControlHint() {
         return;
     }
     // Only the hint this form showed: the same window may show another's by now.
-    if (Application != nullptr) {
-        THintWindow& hint = Application->HintWindow();
+    if (FormOwner() != nullptr) {
+        THintWindow& hint = FormOwner()->HintWindow();
         if (hint.Visible() && hint.Text() == mShownHint) {
             hint.HideHint();
         }
@@ -650,7 +672,8 @@ void TForm::Close() {
     if (!canClose) {
         return;
     }
-    const bool isMainForm = Application != nullptr && Application->MainForm() == this;
+    IFormOwner* owner = FormOwner();
+    const bool isMainForm = owner != nullptr && owner->IsMainForm(*this);
     TCloseAction action = isMainForm ? TCloseAction::caFree : TCloseAction::caHide;
     FormClose(action);
     if (action == TCloseAction::caNone) {
@@ -662,7 +685,7 @@ void TForm::Close() {
             mModalResult = TModalResult::mrCancel;
         }
     } else if (isMainForm) {
-        Application->Terminate();
+        owner->Terminate();
     } else if (action == TCloseAction::caMinimize) {
         ShowWindow(Handle(), SW_MINIMIZE);
     } else {
@@ -890,16 +913,17 @@ TModalResult TForm::ShowModal() {
     mModal = true;
     mModalResult = TModalResult::mrNone;
     const std::vector<HWND> disabled = DisableThreadWindows(Handle());
-    const int filter =
-        Application != nullptr ? Application->AddMessageFilter([this](MSG& m) { return DialogMessage(m); }) : 0;
+    IFormOwner* owner = FormOwner();
+    const int filter = owner != nullptr ? owner->AddMessageFilter([this](MSG& m) { return DialogMessage(m); }) : 0;
     struct EndModal {
         TForm& form;
         const std::vector<HWND>& disabled;
         HWND previouslyActive;
+        IFormOwner* owner;
         int filter;
         ~EndModal() {
-            if (Application != nullptr) {
-                Application->RemoveMessageFilter(filter);
+            if (owner != nullptr) {
+                owner->RemoveMessageFilter(filter);
             }
             // Enabled before the form hides, so that the activation goes back to this program
             // instead of to another one.
@@ -914,7 +938,7 @@ TModalResult TForm::ShowModal() {
             form.mModal = false;
             form.Hide();
         }
-    } endModal{*this, disabled, previouslyActive, filter};
+    } endModal{*this, disabled, previouslyActive, owner, filter};
 
     // Focus rectangles and underlined access keys show as the last input asks (they stay hidden
     // after a mouse click until a key is used).
@@ -943,8 +967,8 @@ TModalResult TForm::ShowModal() {
             mModalResult = TModalResult::mrCancel;
             break;
         }
-        if (Application != nullptr) {
-            Application->ProcessMessage(message);
+        if (owner != nullptr) {
+            owner->ProcessMessage(message);
         } else if (!DialogMessage(message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

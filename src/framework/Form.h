@@ -1,34 +1,51 @@
 #pragma once
 
+#include "framework/ControlHost.h"
 #include "framework/Window.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 class TButton;
+class TForm;
 class TGraphicControl;
+class THintWindow;
 class TWinControl;
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+// What forms need of the application that owns them: the hidden window they belong to, the end of
+// the program, the one message loop every loop goes through, and the one hint window. The
+// application gives itself to the forms (SetFormOwner) for as long as it exists.
+class IFormOwner {
+public:
+    // Sees every message of every loop before it is dispatched; true when it took the message.
+    using MessageFilter = std::function<bool(MSG& message)>;
 
-// Keys and buttons held during a mouse event.
-enum TShiftStateFlag : unsigned {
-    ssShift = 1u << 0,
-    ssAlt = 1u << 1,
-    ssCtrl = 1u << 2,
-    ssLeft = 1u << 3,
-    ssRight = 1u << 4,
-    ssMiddle = 1u << 5,
-    ssDouble = 1u << 6,
+    // The hidden window that owns the forms; null before it is made.
+    virtual HWND OwnerWindow() const = 0;
+    // Closing the main form ends the program.
+    virtual bool IsMainForm(const TForm& form) const = 0;
+    // The main form has a taskbar button of its own instead of belonging to the hidden window.
+    virtual bool MainFormHasTaskbarButton() const = 0;
+    virtual void Terminate() = 0;
+    virtual int AddMessageFilter(MessageFilter filter) = 0;
+    virtual void RemoveMessageFilter(int id) = 0;
+    // Hands one message to the filters and, unless one took it, dispatches it.
+    virtual void ProcessMessage(MSG& message) = 0;
+    virtual THintWindow& HintWindow() = 0;
+
+protected:
+    ~IFormOwner() = default;
 };
-using TShiftState = unsigned;
+
+// The owner of the program's forms; null when there is none (forms then belong to no window).
+IFormOwner* FormOwner();
+void SetFormOwner(IFormOwner* owner);
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TFormStyle { fsNormal, fsStayOnTop };
-// How a modal form was closed: not yet, by its OK button, or by anything that cancels it.
-enum class TModalResult { mrNone, mrOk, mrCancel };
 
 // What a form's window is created with; a form adjusts it in CreateParams.
 struct TCreateParams {
@@ -53,10 +70,12 @@ struct TCreateParams {
 // to them: input over a visible, enabled control goes to the control and never to the form's
 // handlers (nor its context menu). The control under the pointer shows its hint after a short
 // rest.
-class TForm : public TWindow {
+class TForm : public TWindow, public TControlHost {
 public:
     TForm();
     ~TForm() override;
+
+    HWND Handle() const override { return TWindow::Handle(); }
 
     // Makes the window and runs FormCreate; done by whoever creates the form.
     void AfterConstruction();
@@ -109,7 +128,7 @@ public:
     void SetDoubleBuffered(bool doubleBuffered) { mDoubleBuffered = doubleBuffered; }
 
     // The graphic controls of the form, bottom first.
-    const std::vector<TGraphicControl*>& Controls() const { return mControls; }
+    const std::vector<TGraphicControl*>& Controls() const override { return mControls; }
     // The topmost visible, enabled control at a client point; null when there is none.
     TGraphicControl* ControlAtPos(POINT point) const;
     // How long the pointer rests on a control before its hint shows, in milliseconds.
@@ -124,7 +143,7 @@ public:
     // and is posted again for the loop outside.
     TModalResult ShowModal();
     TModalResult ModalResult() const { return mModalResult; }
-    void SetModalResult(TModalResult result) { mModalResult = result; }
+    void SetModalResult(TModalResult result) override { mModalResult = result; }
     bool Modal() const { return mModal; }
     // Puts the window's centre on the centre of the primary monitor.
     void CenterOnDesktop();
@@ -164,10 +183,6 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    friend class TButton;
-    friend class TGraphicControl;
-    friend class TWinControl;
-
     void CreateHandle();
     void PaintMessage();
     void PaintContent(HDC dc, const RECT& clip);
@@ -177,22 +192,20 @@ private:
     bool SetCursorMessage(WPARAM wParam, LPARAM lParam);
     void ApplyLayeredStyle();
 
-    void AddControl(TGraphicControl* control);
-    void RemoveControl(TGraphicControl* control);
-    // A control was hidden, disabled or moved: hover and press follow.
-    void ControlChanged(TGraphicControl* control);
+    void AddControl(TGraphicControl* control) override;
+    void RemoveControl(TGraphicControl* control) override;
+    void ControlChanged(TGraphicControl* control) override;
     void SetHotControl(TGraphicControl* control);
     void CancelControlPress();
     bool HasControl(const TGraphicControl* control) const;
     void ShowControlHint();
     void HideControlHint();
 
-    void AddWinControl(TWinControl* control);
-    void RemoveWinControl(TWinControl* control);
-    int NextControlId() { return mNextControlId++; }
-    // A native control took the focus: a push button shows as the default while it has it.
-    void ControlFocused(TWinControl* control);
-    void UpdateDefaultButton(TWinControl* focused);
+    void AddWinControl(TWinControl* control) override;
+    void RemoveWinControl(TWinControl* control) override;
+    int NextControlId() override { return mNextControlId++; }
+    void ControlFocused(TWinControl* control) override;
+    void UpdateDefaultButton(TWinControl* focused) override;
     TButton* ShownDefaultButton() const;
     bool DialogCommand(WORD id);
     // The modal loop's keyboard filter: dialog keys for this form and its controls.

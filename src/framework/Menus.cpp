@@ -2,10 +2,11 @@
 
 #include "foundation/logging/Log.h"
 
-#include "framework/Application.h"
-#include "graphics/Graphic.h"
+#include "framework/ErrorSink.h"
 #include "framework/ImageList.h"
 #include "framework/PixelScaling.h"
+#include "framework/Window.h"
+#include "graphics/Graphic.h"
 
 #include <algorithm>
 #include <cstring>
@@ -79,6 +80,10 @@ bool RunningOnWine() {
 } // namespace
 
 TNativeMenu::TNativeMenu(const TMenuItem& root, TMenuImageMode mode) : mMode(mode) {
+    // Whichever window owns the menu hands its owner-draw messages over.
+    TWindow::AddMessagePreview([](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        return (message == WM_MEASUREITEM || message == WM_DRAWITEM) && OwnerDrawMessage(message, lParam, result);
+    });
     mMenu = Build(root);
 }
 
@@ -245,8 +250,8 @@ TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y) {
         OnPopup();
     }
     LOG_DBG("TPopupMenu::Popup", L"Menu: " << DescribeMenu(Items));
-    if (owner == nullptr && Application != nullptr) {
-        owner = Application->Handle();
+    if (owner == nullptr) {
+        owner = GetActiveWindow();
     }
     TMenuItem* chosen = nullptr;
     {

@@ -1,8 +1,7 @@
 #include "framework/Window.h"
 
 #include "foundation/lang/Exception.h"
-#include "framework/Application.h"
-#include "framework/Menus.h"
+#include "framework/ErrorSink.h"
 
 #include <ole2.h>
 
@@ -58,6 +57,31 @@ void TWindow::DestroyHandle() {
     }
 }
 
+namespace {
+
+std::vector<TWindow::MessagePreview>& Previews() {
+    static std::vector<TWindow::MessagePreview> previews;
+    return previews;
+}
+
+} // namespace
+
+void TWindow::AddMessagePreview(MessagePreview preview) {
+    auto& previews = Previews();
+    if (std::find(previews.begin(), previews.end(), preview) == previews.end()) {
+        previews.push_back(preview);
+    }
+}
+
+bool TWindow::PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    for (const MessagePreview preview : Previews()) {
+        if (preview(message, wParam, lParam, result)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandler(message, wParam, lParam);
 }
@@ -88,9 +112,6 @@ void TWindow::EndResources() noexcept {
     if (mDropTarget != nullptr) {
         mDropTarget->Revoke();
     }
-    for (TWorkerThread* worker : mWorkers) {
-        worker->Stop();
-    }
 }
 
 LRESULT CALLBACK TWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -116,8 +137,7 @@ LRESULT CALLBACK TWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam
                 return 0;
             }
         }
-        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
-            TNativeMenu::OwnerDrawMessage(message, lParam, result)) {
+        if (PreviewMessage(message, wParam, lParam, result)) {
             return result;
         }
         result = object->WndProc(message, wParam, lParam);
@@ -213,27 +233,5 @@ void TDropTargetRegistration::Revoke() noexcept {
     }
     if (mOwner.mDropTarget == this) {
         mOwner.mDropTarget = nullptr;
-    }
-}
-
-TWorkerThread::TWorkerThread(TWindow& owner) : mOwner(owner) {
-    mOwner.mWorkers.push_back(this);
-}
-
-TWorkerThread::~TWorkerThread() {
-    Stop();
-    auto& workers = mOwner.mWorkers;
-    workers.erase(std::remove(workers.begin(), workers.end(), this), workers.end());
-}
-
-void TWorkerThread::Start(std::function<void(std::stop_token)> work) {
-    Stop();
-    mThread = std::jthread([work = std::move(work)](std::stop_token stop) { work(stop); });
-}
-
-void TWorkerThread::Stop() noexcept {
-    if (mThread.joinable()) {
-        mThread.request_stop();
-        mThread.join();
     }
 }

@@ -1,6 +1,7 @@
 #include "framework/Form.h"
 #include "framework/Application.h"
 #include "support/LogCapture.h"
+#include "support/PumpMessages.h"
 
 #include <ole2.h>
 
@@ -221,6 +222,8 @@ private:
 
 TEST(TApplication, AFailingTimerOpensAtMostOneBoxAndEveryFailureIsLogged) {
     TestSupport::LogCapture log;
+    // Outlives the application, whose forms write to it until they are destroyed.
+    std::vector<std::string> journal;
     TApplication application;
     application.Initialize();
     auto* form = application.CreateForm<FailingTimerForm>();
@@ -229,7 +232,6 @@ TEST(TApplication, AFailingTimerOpensAtMostOneBoxAndEveryFailureIsLogged) {
     DWORD start = GetTickCount();
     // Watches from outside the failing form: how many boxes are open, for two seconds; then
     // stops the failures, closes the boxes and ends the loop.
-    std::vector<std::string> journal;
     TForm* watcherOwner = application.CreateForm<JournalForm>(journal, "watcher");
     TTimer watcher(*watcherOwner, 50);
     watcher.OnTimer = [&] {
@@ -321,14 +323,6 @@ protected:
         mWindow = Handle();
         registered = SUCCEEDED(mRegistration.Register(&mDropTarget));
         mTimerId = mTimer.Id();
-        // Posts to the window for as long as it runs, as a worker with results would.
-        mWorker.Start([this](std::stop_token stop) {
-            while (!stop.stop_requested()) {
-                PostMessageW(mWindow, WM_NULL, 0, 0);
-                Sleep(1);
-            }
-            mJournal.push_back(IsWindow(mWindow) ? "worker stopped" : "worker stopped after the window went");
-        });
     }
     void FormDestroy() override { mJournal.push_back("FormDestroy"); }
     bool PreDispatch(UINT message, WPARAM, LPARAM, LRESULT&) override {
@@ -347,7 +341,6 @@ private:
     TTimer mTimer{*this, 10000};
     JournalDropTarget mDropTarget;
     TDropTargetRegistration mRegistration{*this};
-    TWorkerThread mWorker{*this};
 };
 
 } // namespace
@@ -365,7 +358,7 @@ TEST(TForm, DestructionEndsTheWindowsResourcesInOrderWhileTheFormIsWhole) {
     form->Destroy();
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(form->Handle(), nullptr);
-    EXPECT_THAT(journal, ElementsAre("FormDestroy", "WM_DESTROY (timer was running)", "revoked", "worker stopped"));
+    EXPECT_THAT(journal, ElementsAre("FormDestroy", "WM_DESTROY (timer was running)", "revoked"));
     form.reset();
     PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
     RunWithWatchdog(application);
@@ -386,23 +379,9 @@ void HookActivation(TApplication& application) {
     });
 }
 
-// Dispatches messages until done() or the time is up; false when the time ran out.
-template <typename Done> bool PumpUntil(TApplication& application, Done done, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG message;
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) {
-            return false;
-        }
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            application.ProcessMessage(message);
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
 } // namespace
+
+using TestSupport::PumpUntil;
 
 TEST(TApplication, ActivationMessagesRaiseTheActivationEvents) {
     std::vector<std::string> journal;

@@ -2,10 +2,11 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
-#include "graphics/Graphic.h"
 #include "framework/Menus.h"
+#include "graphics/Graphic.h"
 
 #include "support/CollectExceptions.h"
+#include "support/MenuKeys.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -207,28 +208,6 @@ protected:
     }
 };
 
-std::vector<UINT> gKeys;
-HWND gOwner = nullptr;
-
-// Types the keys into the open menu, one per tick, from a thread timer that the menu's own
-// message loop runs.
-void CALLBACK TypeKeys(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (gKeys.empty()) {
-        KillTimer(nullptr, timer);
-        return;
-    }
-    const UINT key = gKeys.front();
-    gKeys.erase(gKeys.begin());
-    PostMessageW(gOwner, WM_KEYDOWN, key, 0);
-    PostMessageW(gOwner, WM_KEYUP, key, 0xC0000000);
-}
-
-void CALLBACK MenuWatchdog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    ADD_FAILURE() << "the menu did not close";
-    EndMenu();
-}
-
 } // namespace
 
 TEST(TPopupMenu, RunsTheChosenItemAfterTheMenuClosesAndReturnsNullWhenDismissed) {
@@ -236,7 +215,6 @@ TEST(TPopupMenu, RunsTheChosenItemAfterTheMenuClosesAndReturnsNullWhenDismissed)
     application.Initialize();
     OwnerForm* owner = application.CreateForm<OwnerForm>();
     owner->Show();
-    gOwner = owner->Handle();
 
     TPopupMenu popup;
     std::vector<std::string> journal;
@@ -259,12 +237,10 @@ TEST(TPopupMenu, RunsTheChosenItemAfterTheMenuClosesAndReturnsNullWhenDismissed)
     const Case cases[] = {{{VK_DOWN, VK_RETURN}, &first}, {{VK_ESCAPE}, nullptr}};
     for (const Case& c : cases) {
         journal.clear();
-        gKeys = c.keys;
-        const UINT_PTR typing = SetTimer(nullptr, 0, 200, TypeKeys);
-        const UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, MenuWatchdog);
-        TMenuItem* chosen = popup.Popup(owner->Handle(), 120, 130);
-        KillTimer(nullptr, typing);
-        KillTimer(nullptr, watchdog);
+        TMenuItem* chosen = nullptr;
+        EXPECT_TRUE(TestSupport::ChooseFromMenu(owner->Handle(), c.keys, [&] {
+            chosen = popup.Popup(owner->Handle(), 120, 130);
+        })) << "the menu did not close";
         EXPECT_EQ(chosen, c.chosen);
         EXPECT_EQ(popup.PopupPoint().x, 120);
         EXPECT_EQ(popup.PopupPoint().y, 130);
