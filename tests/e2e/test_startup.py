@@ -103,6 +103,7 @@ class StartupTest(TilebayTestCase):
         # Once the panel is out of view, the button is dragged sideways by the mouse: the first move
         # beyond 4 px starts the drag without moving it.
         wait_for(lambda: (g := self.session.window_geometry(panel))['y'] + g['height'] <= 0, 20, 'the panel hidden')
+        # The button reads the mouse button's state with each move: the input comes at a hand's pace.
         self.session.pause(0.5)
         press = (geometry['x'] + 50, geometry['y'] + geometry['height'] - 5)
         self.session.xdotool('mousemove', *press, 'mousedown', 1)
