@@ -221,6 +221,8 @@ private:
 
 TEST(TApplication, AFailingTimerOpensAtMostOneBoxAndEveryFailureIsLogged) {
     TestSupport::LogCapture log;
+    // Outlives the application, whose end destroys the watcher form that writes to it.
+    std::vector<std::string> journal;
     TApplication application;
     application.Initialize();
     auto* form = application.CreateForm<FailingTimerForm>();
@@ -229,7 +231,6 @@ TEST(TApplication, AFailingTimerOpensAtMostOneBoxAndEveryFailureIsLogged) {
     DWORD start = GetTickCount();
     // Watches from outside the failing form: how many boxes are open, for two seconds; then
     // stops the failures, closes the boxes and ends the loop.
-    std::vector<std::string> journal;
     TForm* watcherOwner = application.CreateForm<JournalForm>(journal, "watcher");
     TTimer watcher(*watcherOwner, 50);
     watcher.OnTimer = [&] {
