@@ -9,6 +9,7 @@
 #include "foundation/win32/UniqueHandle.h"
 #include "framework/Application.h"
 #include "framework/Canvas.h"
+#include "framework/ErrorSink.h"
 #include "framework/GuiObjectCount.h"
 #include "framework/HintWindow.h"
 #include "os/IOsSpecific.h"

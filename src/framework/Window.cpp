@@ -1,12 +1,18 @@
 #include "framework/Window.h"
 
 #include "foundation/lang/Exception.h"
-#include "framework/Application.h"
-#include "framework/Menus.h"
+#include "framework/ErrorSink.h"
 
 #include <ole2.h>
 
 #include <algorithm>
+
+namespace {
+
+std::vector<TWindow::MessagePreviewer> gMessagePreviewers;
+HWND gDefaultOwner = nullptr;
+
+} // namespace
 
 TWindow::~TWindow() {
     if (mHandle != nullptr) {
@@ -56,6 +62,36 @@ void TWindow::DestroyHandle() {
         EndResources();
         Detach();
     }
+}
+
+void TWindow::AddMessagePreviewer(MessagePreviewer previewer) {
+    if (std::find(gMessagePreviewers.begin(), gMessagePreviewers.end(), previewer) == gMessagePreviewers.end()) {
+        gMessagePreviewers.push_back(previewer);
+    }
+}
+
+void TWindow::RemoveMessagePreviewer(MessagePreviewer previewer) {
+    gMessagePreviewers.erase(std::remove(gMessagePreviewers.begin(), gMessagePreviewers.end(), previewer),
+                             gMessagePreviewers.end());
+}
+
+bool TWindow::PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // By index and by copy: a previewer may add or remove previewers while it runs.
+    for (std::size_t i = 0; i < gMessagePreviewers.size(); ++i) {
+        const MessagePreviewer previewer = gMessagePreviewers[i];
+        if (previewer(message, wParam, lParam, result)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+HWND TWindow::DefaultOwner() {
+    return gDefaultOwner;
+}
+
+void TWindow::SetDefaultOwner(HWND owner) {
+    gDefaultOwner = owner;
 }
 
 LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -116,8 +152,7 @@ LRESULT CALLBACK TWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam
                 return 0;
             }
         }
-        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
-            TNativeMenu::OwnerDrawMessage(message, lParam, result)) {
+        if (PreviewMessage(message, wParam, lParam, result)) {
             return result;
         }
         result = object->WndProc(message, wParam, lParam);
