@@ -8,6 +8,7 @@
 #include "foundation/win32/FunctionTrace.h"
 #include "foundation/win32/UniqueHandle.h"
 #include "framework/Application.h"
+#include "framework/ErrorSink.h"
 #include "graphics/Canvas.h"
 #include "framework/GuiObjectCount.h"
 #include "framework/HintWindow.h"

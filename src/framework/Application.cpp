@@ -1,12 +1,12 @@
 #include "framework/Application.h"
 
 #include "foundation/logging/Log.h"
-#include "foundation/text/Utf8.h"
+#include "framework/ErrorSink.h"
+#include "framework/Form.h"
 #include "framework/HintWindow.h"
+#include "framework/Window.h"
 
 #include <ole2.h>
-
-#include <algorithm>
 
 TApplication* Application = nullptr;
 
@@ -21,8 +21,8 @@ constexpr UINT WM_SHOW_PENDING_ERROR = WM_APP + 0x3F00;
 TApplication::TApplication() {
     if (Application == nullptr) {
         Application = this;
-        SetFormOwner(this);
-        SetErrorHandler([this] { HandleException(); });
+        SetExceptionHandler([this] { HandleException(); });
+        TForm::SetHost(this);
     }
 }
 
@@ -46,8 +46,9 @@ TApplication::~TApplication() {
     }
     if (Application == this) {
         Application = nullptr;
-        SetFormOwner(nullptr);
-        SetErrorHandler(nullptr);
+        SetExceptionHandler(nullptr);
+        TForm::SetHost(nullptr);
+        TWindow::SetDefaultOwner(nullptr);
     }
 }
 
@@ -69,6 +70,9 @@ void TApplication::Initialize() {
                               nullptr, GetModuleHandleW(nullptr), nullptr);
     if (mHandle != nullptr) {
         SetWindowLongPtrW(mHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    if (Application == this) {
+        TWindow::SetDefaultOwner(mHandle);
     }
 }
 
@@ -94,20 +98,6 @@ void TApplication::Run() {
         ProcessMessage(message);
     }
     mTerminated = true;
-}
-
-void TApplication::ProcessMessage(MSG& message) {
-    // By index and by copy: a filter may add or remove filters while it runs.
-    for (std::size_t i = 0; i < mFilters.size(); ++i) {
-        const MessageFilter filter = mFilters[i].second;
-        bool taken = false;
-        Guarded([&] { taken = filter(message); });
-        if (taken) {
-            return;
-        }
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
 }
 
 void TApplication::Terminate() {
@@ -166,26 +156,23 @@ void TApplication::ShowException(const Exception& exception) noexcept {
     mErrorBoxOpen = false;
 }
 
+HWND TApplication::FormOwner(const TForm& form) const {
+    // The main form has a taskbar button of its own when MainFormOnTaskBar is set.
+    if (MainFormOnTaskBar && &form == mMainForm) {
+        return nullptr;
+    }
+    return mHandle;
+}
+
 THintWindow& TApplication::HintWindow() {
     if (!mHintWindow) {
-        mHintWindow = std::make_unique<THintWindow>(mHandle);
+        mHintWindow = std::make_unique<THintWindow>();
     }
     return *mHintWindow;
 }
 
 void TApplication::HookMainWindow(MessageHook hook) {
     mHooks.push_back(std::move(hook));
-}
-
-int TApplication::AddMessageFilter(MessageFilter filter) {
-    const int id = mNextFilterId++;
-    mFilters.emplace_back(id, std::move(filter));
-    return id;
-}
-
-void TApplication::RemoveMessageFilter(int id) {
-    mFilters.erase(std::remove_if(mFilters.begin(), mFilters.end(), [id](const auto& f) { return f.first == id; }),
-                   mFilters.end());
 }
 
 LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

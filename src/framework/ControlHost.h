@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/Window.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -25,34 +27,50 @@ using TShiftState = unsigned;
 // How a modal form was closed: not yet, by its OK button, or by anything that cancels it.
 enum class TModalResult { mrNone, mrOk, mrCancel };
 
-// What the controls on a form need of it: its window, the other controls, and to hear of them
-// as they come, change and go. The form implements it; controls are parts of their form.
-class TControlHost {
+// A window that controls lie on (a form). It keeps its graphic controls (TGraphicControl) and its
+// native controls (TWinControl) in the order they were made, gives the native ones their ids and
+// holds the result a button chose for a modal showing. The controls tell it when they change,
+// take the focus or go, so that a host that routes the mouse and the keys to them (a form) can
+// follow; the base hears it and does nothing more.
+class TControlHost : public TWindow {
 public:
-    // The form's window; null before it is made.
-    virtual HWND Handle() const = 0;
     // The graphic controls, bottom first.
-    virtual const std::vector<TGraphicControl*>& Controls() const = 0;
-    // Ends a modal form's loop with the result (a button that closes its dialog).
-    virtual void SetModalResult(TModalResult result) = 0;
+    const std::vector<TGraphicControl*>& Controls() const { return mControls; }
+    // The native controls, in the order they were constructed.
+    const std::vector<TWinControl*>& WinControls() const { return mWinControls; }
+
+    TModalResult ModalResult() const { return mModalResult; }
+    void SetModalResult(TModalResult result) { mModalResult = result; }
 
 protected:
-    ~TControlHost() = default;
+    TControlHost() = default;
+
+    // A graphic control is going (it is no longer among Controls): nothing more may be called on
+    // it.
+    virtual void ControlRemoved(TGraphicControl* control);
+    // A graphic control was hidden, disabled or moved.
+    virtual void ControlChanged(TGraphicControl* control);
+    // A native control is going (it is no longer among WinControls).
+    virtual void WinControlRemoved(TWinControl* control);
+    // A native control took the focus.
+    virtual void ControlFocused(TWinControl* control);
+    // A push button became the default button or stopped being it.
+    virtual void DefaultButtonChanged();
 
 private:
     friend class TButton;
     friend class TGraphicControl;
     friend class TWinControl;
 
-    virtual void AddControl(TGraphicControl* control) = 0;
-    virtual void RemoveControl(TGraphicControl* control) = 0;
-    // A control was hidden, disabled or moved: hover and press follow.
-    virtual void ControlChanged(TGraphicControl* control) = 0;
-    virtual void AddWinControl(TWinControl* control) = 0;
-    virtual void RemoveWinControl(TWinControl* control) = 0;
-    virtual int NextControlId() = 0;
-    // A native control took the focus: a push button shows as the default while it has it.
-    virtual void ControlFocused(TWinControl* control) = 0;
-    // Shows the default button as the one Enter presses, unless a focused push button is.
-    virtual void UpdateDefaultButton(TWinControl* focused) = 0;
+    void AddControl(TGraphicControl* control);
+    void RemoveControl(TGraphicControl* control);
+    void AddWinControl(TWinControl* control);
+    void RemoveWinControl(TWinControl* control);
+    // An id for a native control's notifications that no other control of this host has.
+    int NextControlId() { return mNextControlId++; }
+
+    std::vector<TGraphicControl*> mControls;
+    std::vector<TWinControl*> mWinControls;
+    int mNextControlId = 100;
+    TModalResult mModalResult = TModalResult::mrNone;
 };

@@ -1,9 +1,9 @@
 #include "framework/Controls.h"
 
-#include "framework/ImageList.h"
-#include "framework/PixelScaling.h"
 #include "graphics/Canvas.h"
 #include "graphics/Graphic.h"
+#include "framework/ImageList.h"
+#include "framework/PixelScaling.h"
 
 #include <algorithm>
 

@@ -5,20 +5,12 @@
 #include "foundation/text/Utf8.h"
 
 #include <exception>
-#include <utility>
 
 namespace {
 
-ErrorHandler& InstalledHandler() {
-    static ErrorHandler handler;
-    return handler;
-}
+std::function<void()> gExceptionHandler;
 
 } // namespace
-
-ErrorHandler SetErrorHandler(ErrorHandler handler) {
-    return std::exchange(InstalledHandler(), std::move(handler));
-}
 
 std::wstring CurrentExceptionMessage() {
     try {
@@ -32,9 +24,15 @@ std::wstring CurrentExceptionMessage() {
     }
 }
 
+void SetExceptionHandler(std::function<void()> handler) {
+    gExceptionHandler = std::move(handler);
+}
+
 void HandleCurrentException() noexcept {
     try {
-        if (const ErrorHandler& handler = InstalledHandler()) {
+        if (gExceptionHandler) {
+            // A copy: the handler may replace itself.
+            const std::function<void()> handler = gExceptionHandler;
             handler();
             return;
         }

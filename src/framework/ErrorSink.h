@@ -3,21 +3,20 @@
 #include <functional>
 #include <string>
 
-// Where the failures of handlers go. Window procedures, controls and menus catch whatever their
-// handlers throw and hand it here; the application installs the handler that logs it and shows
-// its message. Without a handler a failure is logged. Nothing of this reaches above the windows.
+// Where a failure caught at the edge of a window procedure or a callback goes. The application
+// installs its handler here, so that the windows, controls and menus below it report failures
+// without knowing it; without a handler a failure is logged.
 
-// Called inside the catch block of a failure (it may rethrow to look at it); empty: the log.
-using ErrorHandler = std::function<void()>;
-
-// Installs the handler; returns the one it replaces.
-ErrorHandler SetErrorHandler(ErrorHandler handler);
-
-// Hands the exception being caught to the handler, or to the log. Nothing ever leaves it.
-void HandleCurrentException() noexcept;
-
-// The message of the exception being caught, for the log and for the user.
+// The message of the exception being caught, for the log and the user; only inside a catch block.
 std::wstring CurrentExceptionMessage();
+
+// Sets the handler that HandleCurrentException hands the exception being caught to; it runs
+// inside the catch block. An empty handler puts the log back in its place.
+void SetExceptionHandler(std::function<void()> handler);
+
+// Hands the exception being caught to the handler (or, without one, to the log). For catch
+// blocks at the edges of window procedures and callbacks; nothing ever leaves it.
+void HandleCurrentException() noexcept;
 
 // Runs a handler; an exception out of it goes to HandleCurrentException.
 template <typename F> void Guarded(F&& handler) noexcept {

@@ -1,11 +1,12 @@
 #include "framework/Form.h"
 
 #include "foundation/lang/Exception.h"
+#include "graphics/Canvas.h"
 #include "framework/Controls.h"
 #include "framework/ErrorSink.h"
+#include "framework/FormHost.h"
 #include "framework/HintWindow.h"
 #include "framework/StdCtrls.h"
-#include "graphics/Canvas.h"
 
 #include <windowsx.h>
 
@@ -37,20 +38,17 @@ TShiftState ShiftFromKeys(WPARAM keys) {
 // A control hint shows this far below the pointer's hot spot, clear of the arrow.
 constexpr int HintBelowPointer = 20;
 
-} // namespace
-
-namespace {
-
-IFormOwner* sFormOwner = nullptr;
+TFormHost* gHost = nullptr;
 
 } // namespace
 
-IFormOwner* FormOwner() {
-    return sFormOwner;
+TFormHost& TForm::Host() {
+    static TFormHost standalone;
+    return gHost != nullptr ? *gHost : standalone;
 }
 
-void SetFormOwner(IFormOwner* owner) {
-    sFormOwner = owner;
+void TForm::SetHost(TFormHost* host) {
+    gHost = host;
 }
 
 TForm::TForm() {
@@ -68,12 +66,9 @@ void TForm::CreateHandle() {
     TCreateParams params;
     CreateParams(params);
     RegisterWindowClass(params.windowClassName);
-    IFormOwner* owner = FormOwner();
-    const bool isMainForm = owner != nullptr && owner->IsMainForm(*this);
-    if (params.parent == nullptr && owner != nullptr && (!isMainForm || !owner->MainFormHasTaskbarButton())) {
-        // Forms belong to the hidden application window, which keeps them out of the taskbar; the
-        // main form may have a taskbar button of its own.
-        params.parent = owner->OwnerWindow();
+    if (params.parent == nullptr) {
+        // Forms belong to the hidden application window, which keeps them out of the taskbar.
+        params.parent = Host().FormOwner(*this);
     }
     CreateWindowHandle(params.exStyle, params.windowClassName, params.caption, params.style & ~WS_VISIBLE, params.x,
                        params.y, params.width, params.height, params.parent);
@@ -83,7 +78,7 @@ void TForm::CreateHandle() {
     }
     // The native controls, in the order they were constructed: that is the order of their
     // windows among their siblings, which the Tab key follows.
-    const std::vector<TWinControl*> controls = mWinControls;
+    const std::vector<TWinControl*> controls = WinControls();
     for (std::size_t i = 0; i < controls.size(); ++i) {
         TWinControl* control = controls[i];
         control->CreateHandle();
@@ -135,7 +130,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_ACTIVATE:
-        if (!mWinControls.empty()) {
+        if (!WinControls().empty()) {
             if (LOWORD(wParam) == WA_INACTIVE) {
                 const HWND focus = GetFocus();
                 if (focus != nullptr && IsChild(Handle(), focus)) {
@@ -291,7 +286,7 @@ void TForm::PaintMessage() {
 void TForm::PaintContent(HDC dc, const RECT& clip) {
     FormPaint(dc, clip);
     // A copy: painting may add or remove controls.
-    const std::vector<TGraphicControl*> controls = mControls;
+    const std::vector<TGraphicControl*> controls = Controls();
     for (TGraphicControl* control : controls) {
         RECT meet;
         if (!HasControl(control) || !control->Visible() || !IntersectRect(&meet, &control->mBounds, &clip)) {
@@ -443,7 +438,7 @@ bool TForm::SetCursorMessage(WPARAM wParam, LPARAM lParam) {
 }
 
 TGraphicControl* TForm::ControlAtPos(POINT point) const {
-    for (auto it = mControls.rbegin(); it != mControls.rend(); ++it) {
+    for (auto it = Controls().rbegin(); it != Controls().rend(); ++it) {
         TGraphicControl* control = *it;
         if (control->Visible() && control->Enabled() && PtInRect(&control->mBounds, point)) {
             return control;
@@ -453,15 +448,10 @@ TGraphicControl* TForm::ControlAtPos(POINT point) const {
 }
 
 bool TForm::HasControl(const TGraphicControl* control) const {
-    return std::find(mControls.begin(), mControls.end(), control) != mControls.end();
+    return std::find(Controls().begin(), Controls().end(), control) != Controls().end();
 }
 
-void TForm::AddControl(TGraphicControl* control) {
-    mControls.push_back(control);
-}
-
-void TForm::RemoveControl(TGraphicControl* control) {
-    mControls.erase(std::remove(mControls.begin(), mControls.end(), control), mControls.end());
+void TForm::ControlRemoved(TGraphicControl* control) {
     if (mPressControl == control) {
         mPressControl = nullptr;
     }
@@ -525,14 +515,17 @@ void TForm::SetHotControl(TGraphicControl* control) {
 
 void TForm::ShowControlHint() {
     mHintTimer.SetEnabled(false);
-    if (mHotControl == nullptr || mHotControl->Hint().empty() || mControlPress || mFormPress ||
-        FormOwner() == nullptr) {
+    if (mHotControl == nullptr || mHotControl->Hint().empty() || mControlPress || mFormPress) {
+        return;
+    }
+    THintWindow* hint = Host().ControlHintWindow();
+    if (hint == nullptr) {
         return;
     }
     POINT cursor{};
     GetCursorPos(&cursor);
     mShownHint = mHotControl->Hint();
-    FormOwner()->HintWindow().ActivateHint(mShownHint, POINT{cursor.x, cursor.y + HintBelowPointer});
+    hint->ActivateHint(mShownHint, POINT{cursor.x, cursor.y + HintBelowPointer});
 }
 
 void TForm::HideControlHint() {
@@ -541,11 +534,9 @@ void TForm::HideControlHint() {
         return;
     }
     // Only the hint this form showed: the same window may show another's by now.
-    if (FormOwner() != nullptr) {
-        THintWindow& hint = FormOwner()->HintWindow();
-        if (hint.Visible() && hint.Text() == mShownHint) {
-            hint.HideHint();
-        }
+    THintWindow* hint = Host().ControlHintWindow();
+    if (hint != nullptr && hint->Visible() && hint->Text() == mShownHint) {
+        hint->HideHint();
     }
     mShownHint.clear();
 }
@@ -672,8 +663,7 @@ void TForm::Close() {
     if (!canClose) {
         return;
     }
-    IFormOwner* owner = FormOwner();
-    const bool isMainForm = owner != nullptr && owner->IsMainForm(*this);
+    const bool isMainForm = Host().MainForm() == this;
     TCloseAction action = isMainForm ? TCloseAction::caFree : TCloseAction::caHide;
     FormClose(action);
     if (action == TCloseAction::caNone) {
@@ -681,11 +671,11 @@ void TForm::Close() {
     }
     if (mModal) {
         // The modal loop hides the form once the program's other windows are enabled again.
-        if (mModalResult == TModalResult::mrNone) {
-            mModalResult = TModalResult::mrCancel;
+        if (ModalResult() == TModalResult::mrNone) {
+            SetModalResult(TModalResult::mrCancel);
         }
     } else if (isMainForm) {
-        owner->Terminate();
+        Host().Terminate();
     } else if (action == TCloseAction::caMinimize) {
         ShowWindow(Handle(), SW_MINIMIZE);
     } else {
@@ -762,12 +752,7 @@ POINT TForm::ClientToScreen(POINT point) const {
 // ---------------------------------------------------------------------------------------------
 // Native controls and modal showing
 
-void TForm::AddWinControl(TWinControl* control) {
-    mWinControls.push_back(control);
-}
-
-void TForm::RemoveWinControl(TWinControl* control) {
-    mWinControls.erase(std::remove(mWinControls.begin(), mWinControls.end(), control), mWinControls.end());
+void TForm::WinControlRemoved(TWinControl* control) {
     if (mActiveControl == control) {
         mActiveControl = nullptr;
     }
@@ -778,10 +763,14 @@ void TForm::ControlFocused(TWinControl* control) {
     UpdateDefaultButton(control);
 }
 
+void TForm::DefaultButtonChanged() {
+    UpdateDefaultButton(TWinControl::FromHandle(GetFocus()));
+}
+
 void TForm::UpdateDefaultButton(TWinControl* focused) {
     // A push button with the focus is the one Enter presses; otherwise the form's default is.
     auto* focusedButton = dynamic_cast<TButton*>(focused);
-    for (TWinControl* control : mWinControls) {
+    for (TWinControl* control : WinControls()) {
         if (auto* button = dynamic_cast<TButton*>(control)) {
             button->ShowAsDefault(focusedButton != nullptr ? button == focusedButton : button->Default());
         }
@@ -789,7 +778,7 @@ void TForm::UpdateDefaultButton(TWinControl* focused) {
 }
 
 TButton* TForm::ShownDefaultButton() const {
-    for (TWinControl* control : mWinControls) {
+    for (TWinControl* control : WinControls()) {
         auto* button = dynamic_cast<TButton*>(control);
         if (button != nullptr && button->mShownDefault && button->Handle() != nullptr) {
             return button;
@@ -803,7 +792,7 @@ bool TForm::DialogCommand(WORD id) {
     if (id != IDOK && id != IDCANCEL) {
         return false;
     }
-    for (TWinControl* control : mWinControls) {
+    for (TWinControl* control : WinControls()) {
         auto* button = dynamic_cast<TButton*>(control);
         if (button != nullptr && (id == IDOK ? button->Default() : button->Cancel())) {
             if (button->Enabled()) {
@@ -813,7 +802,7 @@ bool TForm::DialogCommand(WORD id) {
         }
     }
     if (id == IDCANCEL && mModal) {
-        mModalResult = TModalResult::mrCancel;
+        SetModalResult(TModalResult::mrCancel);
         return true;
     }
     return false;
@@ -846,7 +835,7 @@ bool TForm::DialogMessage(MSG& message) {
         return false;
     }
     if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
-        const std::vector<TWinControl*> controls = mWinControls;
+        const std::vector<TWinControl*> controls = WinControls();
         for (TWinControl* control : controls) {
             if (control->Handle() != nullptr && control->PreviewKey(message)) {
                 return true;
@@ -911,20 +900,16 @@ TModalResult TForm::ShowModal() {
     }
     const HWND previouslyActive = GetActiveWindow();
     mModal = true;
-    mModalResult = TModalResult::mrNone;
+    SetModalResult(TModalResult::mrNone);
     const std::vector<HWND> disabled = DisableThreadWindows(Handle());
-    IFormOwner* owner = FormOwner();
-    const int filter = owner != nullptr ? owner->AddMessageFilter([this](MSG& m) { return DialogMessage(m); }) : 0;
+    const int filter = Host().AddMessageFilter([this](MSG& m) { return DialogMessage(m); });
     struct EndModal {
         TForm& form;
         const std::vector<HWND>& disabled;
         HWND previouslyActive;
-        IFormOwner* owner;
         int filter;
         ~EndModal() {
-            if (owner != nullptr) {
-                owner->RemoveMessageFilter(filter);
-            }
+            Host().RemoveMessageFilter(filter);
             // Enabled before the form hides, so that the activation goes back to this program
             // instead of to another one.
             for (HWND window : disabled) {
@@ -938,7 +923,7 @@ TModalResult TForm::ShowModal() {
             form.mModal = false;
             form.Hide();
         }
-    } endModal{*this, disabled, previouslyActive, owner, filter};
+    } endModal{*this, disabled, previouslyActive, filter};
 
     // Focus rectangles and underlined access keys show as the last input asks (they stay hidden
     // after a mouse click until a key is used).
@@ -951,28 +936,23 @@ TModalResult TForm::ShowModal() {
         }
     }
     MSG message;
-    while (mModalResult == TModalResult::mrNone) {
+    while (ModalResult() == TModalResult::mrNone) {
         if (!Visible()) {
-            mModalResult = TModalResult::mrCancel;
+            SetModalResult(TModalResult::mrCancel);
             break;
         }
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1) {
-            mModalResult = TModalResult::mrCancel;
+            SetModalResult(TModalResult::mrCancel);
             break;
         }
         if (got == 0) {
             // The program is ending: the loop outside must see the quit message too.
             PostQuitMessage(static_cast<int>(message.wParam));
-            mModalResult = TModalResult::mrCancel;
+            SetModalResult(TModalResult::mrCancel);
             break;
         }
-        if (owner != nullptr) {
-            owner->ProcessMessage(message);
-        } else if (!DialogMessage(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        Host().ProcessMessage(message);
     }
-    return mModalResult;
+    return ModalResult();
 }

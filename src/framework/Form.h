@@ -5,44 +5,13 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 class TButton;
-class TForm;
+class TFormHost;
 class TGraphicControl;
-class THintWindow;
 class TWinControl;
-
-// What forms need of the application that owns them: the hidden window they belong to, the end of
-// the program, the one message loop every loop goes through, and the one hint window. The
-// application gives itself to the forms (SetFormOwner) for as long as it exists.
-class IFormOwner {
-public:
-    // Sees every message of every loop before it is dispatched; true when it took the message.
-    using MessageFilter = std::function<bool(MSG& message)>;
-
-    // The hidden window that owns the forms; null before it is made.
-    virtual HWND OwnerWindow() const = 0;
-    // Closing the main form ends the program.
-    virtual bool IsMainForm(const TForm& form) const = 0;
-    // The main form has a taskbar button of its own instead of belonging to the hidden window.
-    virtual bool MainFormHasTaskbarButton() const = 0;
-    virtual void Terminate() = 0;
-    virtual int AddMessageFilter(MessageFilter filter) = 0;
-    virtual void RemoveMessageFilter(int id) = 0;
-    // Hands one message to the filters and, unless one took it, dispatches it.
-    virtual void ProcessMessage(MSG& message) = 0;
-    virtual THintWindow& HintWindow() = 0;
-
-protected:
-    ~IFormOwner() = default;
-};
-
-// The owner of the program's forms; null when there is none (forms then belong to no window).
-IFormOwner* FormOwner();
-void SetFormOwner(IFormOwner* owner);
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TFormStyle { fsNormal, fsStayOnTop };
@@ -63,19 +32,22 @@ struct TCreateParams {
 // A top-level window owned by one object (see TWindow). The window is made after construction
 // (CreateParams, then FormCreate) and destroyed by Destroy (FormDestroy first, then the window,
 // while the whole form still exists). Handlers are virtual and do nothing unless a form overrides
-// them; an exception out of a handler goes to the application's handler and the loop keeps
-// running.
+// them; an exception out of a handler goes to HandleCurrentException and the loop keeps
+// running. What a form needs of the application it asks of its host (TFormHost).
 //
 // A form paints its graphic controls (TGraphicControl) over its own content and routes the mouse
 // to them: input over a visible, enabled control goes to the control and never to the form's
 // handlers (nor its context menu). The control under the pointer shows its hint after a short
 // rest.
-class TForm : public TWindow, public TControlHost {
+class TForm : public TControlHost {
 public:
     TForm();
     ~TForm() override;
 
-    HWND Handle() const override { return TWindow::Handle(); }
+    // The host of every form: the one set, else one that leaves forms standing alone.
+    static TFormHost& Host();
+    // Null puts back the one for forms standing alone.
+    static void SetHost(TFormHost* host);
 
     // Makes the window and runs FormCreate; done by whoever creates the form.
     void AfterConstruction();
@@ -127,29 +99,23 @@ public:
     bool DoubleBuffered() const { return mDoubleBuffered; }
     void SetDoubleBuffered(bool doubleBuffered) { mDoubleBuffered = doubleBuffered; }
 
-    // The graphic controls of the form, bottom first.
-    const std::vector<TGraphicControl*>& Controls() const override { return mControls; }
     // The topmost visible, enabled control at a client point; null when there is none.
     TGraphicControl* ControlAtPos(POINT point) const;
     // How long the pointer rests on a control before its hint shows, in milliseconds.
     static constexpr UINT HintPause = 500;
 
-    // Shows the form and runs a message loop of its own (through the application's, so every
-    // message filter sees its messages) until ModalResult is set or the form is closed; the
-    // program's other windows are disabled meanwhile and enabled again before the form hides.
+    // Shows the form and runs a message loop of its own (through the host's, so every message
+    // filter sees its messages) until ModalResult is set or the form is closed; the program's
+    // other windows are disabled meanwhile and enabled again before the form hides.
     // Keys work as in any Windows dialog: Tab and Shift+Tab move the focus through the native
     // controls, Enter presses the default button, Esc the cancel button (or cancels the form),
     // Alt and a marked letter press or focus that control. A WM_QUIT ends the loop with mrCancel
     // and is posted again for the loop outside.
     TModalResult ShowModal();
-    TModalResult ModalResult() const { return mModalResult; }
-    void SetModalResult(TModalResult result) override { mModalResult = result; }
     bool Modal() const { return mModal; }
     // Puts the window's centre on the centre of the primary monitor.
     void CenterOnDesktop();
 
-    // The native controls (TWinControl) of the form, in the order they were constructed.
-    const std::vector<TWinControl*>& WinControls() const { return mWinControls; }
     // The control that gets the focus when the form first becomes active; without one, the first
     // control that the Tab key reaches.
     TWinControl* ActiveControl() const { return mActiveControl; }
@@ -192,8 +158,7 @@ private:
     bool SetCursorMessage(WPARAM wParam, LPARAM lParam);
     void ApplyLayeredStyle();
 
-    void AddControl(TGraphicControl* control) override;
-    void RemoveControl(TGraphicControl* control) override;
+    void ControlRemoved(TGraphicControl* control) override;
     void ControlChanged(TGraphicControl* control) override;
     void SetHotControl(TGraphicControl* control);
     void CancelControlPress();
@@ -201,11 +166,11 @@ private:
     void ShowControlHint();
     void HideControlHint();
 
-    void AddWinControl(TWinControl* control) override;
-    void RemoveWinControl(TWinControl* control) override;
-    int NextControlId() override { return mNextControlId++; }
+    void WinControlRemoved(TWinControl* control) override;
+    // A push button shows as the default while it has the focus.
     void ControlFocused(TWinControl* control) override;
-    void UpdateDefaultButton(TWinControl* focused) override;
+    void DefaultButtonChanged() override;
+    void UpdateDefaultButton(TWinControl* focused);
     TButton* ShownDefaultButton() const;
     bool DialogCommand(WORD id);
     // The modal loop's keyboard filter: dialog keys for this form and its controls.
@@ -222,7 +187,6 @@ private:
     bool mDestroying = false;
     bool mDoubleBuffered = false;
 
-    std::vector<TGraphicControl*> mControls;
     // The control under the pointer, which had MouseEnter.
     TGraphicControl* mHotControl = nullptr;
     // A press that began on a control holds the mouse until every button is up; the control
@@ -235,11 +199,8 @@ private:
     // The hint text this form showed, while it shows.
     std::wstring mShownHint;
 
-    std::vector<TWinControl*> mWinControls;
     TWinControl* mActiveControl = nullptr;
     // The control that had the focus last, given it back when the form is activated again.
     HWND mLastFocus = nullptr;
-    int mNextControlId = 100;
     bool mModal = false;
-    TModalResult mModalResult = TModalResult::mrNone;
 };

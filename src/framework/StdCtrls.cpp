@@ -315,7 +315,7 @@ void TButton::SetDefault(bool isDefault) {
     } else if (Id() == IDOK) {
         SetId(Form().NextControlId());
     }
-    Form().UpdateDefaultButton(TWinControl::FromHandle(GetFocus()));
+    Form().DefaultButtonChanged();
 }
 
 void TButton::SetCancel(bool cancel) {

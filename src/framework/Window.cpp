@@ -7,6 +7,13 @@
 
 #include <algorithm>
 
+namespace {
+
+std::vector<TWindow::MessagePreviewer> gMessagePreviewers;
+HWND gDefaultOwner = nullptr;
+
+} // namespace
+
 TWindow::~TWindow() {
     if (mHandle != nullptr) {
         HWND window = mHandle;
@@ -57,29 +64,34 @@ void TWindow::DestroyHandle() {
     }
 }
 
-namespace {
-
-std::vector<TWindow::MessagePreview>& Previews() {
-    static std::vector<TWindow::MessagePreview> previews;
-    return previews;
-}
-
-} // namespace
-
-void TWindow::AddMessagePreview(MessagePreview preview) {
-    auto& previews = Previews();
-    if (std::find(previews.begin(), previews.end(), preview) == previews.end()) {
-        previews.push_back(preview);
+void TWindow::AddMessagePreviewer(MessagePreviewer previewer) {
+    if (std::find(gMessagePreviewers.begin(), gMessagePreviewers.end(), previewer) == gMessagePreviewers.end()) {
+        gMessagePreviewers.push_back(previewer);
     }
 }
 
+void TWindow::RemoveMessagePreviewer(MessagePreviewer previewer) {
+    gMessagePreviewers.erase(std::remove(gMessagePreviewers.begin(), gMessagePreviewers.end(), previewer),
+                             gMessagePreviewers.end());
+}
+
 bool TWindow::PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    for (const MessagePreview preview : Previews()) {
-        if (preview(message, wParam, lParam, result)) {
+    // By index and by copy: a previewer may add or remove previewers while it runs.
+    for (std::size_t i = 0; i < gMessagePreviewers.size(); ++i) {
+        const MessagePreviewer previewer = gMessagePreviewers[i];
+        if (previewer(message, wParam, lParam, result)) {
             return true;
         }
     }
     return false;
+}
+
+HWND TWindow::DefaultOwner() {
+    return gDefaultOwner;
+}
+
+void TWindow::SetDefaultOwner(HWND owner) {
+    gDefaultOwner = owner;
 }
 
 LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -37,14 +37,21 @@ public:
     static void RegisterWindowClass(const std::wstring& name, UINT style = CS_DBLCLKS,
                                     const wchar_t* cursor = IDC_ARROW, HBRUSH background = nullptr);
 
-    // A part of the program that must see certain messages of every window before the window's
-    // own handling (owner-drawn menus, say): true with result set when it took the message.
-    using MessagePreview = bool (*)(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // Adds a preview for every window of the program; adding one twice adds it once.
-    static void AddMessagePreview(MessagePreview preview);
-    // Runs the previews on a message; true with result set when one took it. Windows that are
-    // not TWindow objects (the application's own) call it themselves.
+    // A previewer sees every message of every window of the program (the hidden application
+    // window's too) before the window's object does; returning true with result set ends the
+    // message's handling. It lets a part that no window knows answer what the system sends to
+    // whichever window it is shown for (the owner-drawn images of a menu). Adding one twice adds
+    // it once.
+    using MessagePreviewer = bool (*)(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    static void AddMessagePreviewer(MessagePreviewer previewer);
+    static void RemoveMessagePreviewer(MessagePreviewer previewer);
+    // Hands a message to the previewers, the first added first; true when one took it.
     static bool PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // The window that owns the program's top-level windows made without an owner of their own:
+    // the hidden application window, which keeps them off the taskbar. Null without one.
+    static HWND DefaultOwner();
+    static void SetDefaultOwner(HWND owner);
 
 protected:
     // Creates the window of a class registered with RegisterWindowClass; the object receives its

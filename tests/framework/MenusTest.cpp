@@ -176,6 +176,46 @@ TEST(TNativeMenu, OwnerDrawnImagesAreMeasuredAndBlendedForTheirMenuOnly) {
         << "the images end with their menu";
 }
 
+namespace {
+
+class OwnerForm : public TForm {
+protected:
+    void CreateParams(TCreateParams& params) override {
+        params.style = WS_POPUP;
+        params.x = 100;
+        params.y = 100;
+        params.width = 200;
+        params.height = 100;
+        params.windowClassName = L"TMenuOwnerForm";
+    }
+};
+
+} // namespace
+
+TEST(TNativeMenu, EveryWindowMeasuresItsOwnerDrawnImagesWhileTheMenuLives) {
+    TBitmap red(10, 6, RGB(255, 0, 0));
+    TApplication application;
+    application.Initialize();
+    OwnerForm* form = application.CreateForm<OwnerForm>();
+    TMenuItem root;
+    root.Add(L"Red").Bitmap = &red;
+
+    ULONG_PTR data = 0;
+    {
+        TNativeMenu menu(root, TMenuImageMode::imOwnerDrawn);
+        const NativeItem item = ReadItem(menu.Handle(), 0);
+        data = item.data;
+        for (const HWND owner : {form->Handle(), application.Handle()}) {
+            MEASUREITEMSTRUCT measure = {ODT_MENU, 0, item.id, 0, 0, item.data};
+            EXPECT_EQ(SendMessageW(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), TRUE);
+            EXPECT_EQ(static_cast<int>(measure.itemWidth), TNativeMenu::ImageSize());
+        }
+    }
+    MEASUREITEMSTRUCT gone = {ODT_MENU, 0, 1, 0, 0, data};
+    SendMessageW(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&gone));
+    EXPECT_EQ(gone.itemWidth, 0u) << "nothing answers for a menu that is gone";
+}
+
 TEST(TMenuItem, OwnsItsChildrenAndAFailingClickGoesToTheApplication) {
     TApplication application;
     application.Initialize();
@@ -193,22 +233,6 @@ TEST(TMenuItem, OwnsItsChildrenAndAFailingClickGoesToTheApplication) {
     parent.Clear();
     EXPECT_EQ(parent.Count(), 0u);
 }
-
-namespace {
-
-class OwnerForm : public TForm {
-protected:
-    void CreateParams(TCreateParams& params) override {
-        params.style = WS_POPUP;
-        params.x = 100;
-        params.y = 100;
-        params.width = 200;
-        params.height = 100;
-        params.windowClassName = L"TMenuOwnerForm";
-    }
-};
-
-} // namespace
 
 TEST(TPopupMenu, RunsTheChosenItemAfterTheMenuClosesAndReturnsNullWhenDismissed) {
     TApplication application;
