@@ -3,6 +3,7 @@
 #include "foundation/lang/Exception.h"
 #include "graphics/Canvas.h"
 #include "framework/Controls.h"
+#include "framework/Dpi.h"
 #include "framework/ErrorSink.h"
 #include "framework/FormHost.h"
 #include "framework/HintWindow.h"
@@ -51,7 +52,7 @@ void TForm::SetHost(TFormHost* host) {
     gHost = host;
 }
 
-TForm::TForm() {
+TForm::TForm() : mDpi(SystemDpi()) {
     mHintTimer.OnTimer = [this] { ShowControlHint(); };
 }
 
@@ -72,6 +73,7 @@ void TForm::CreateHandle() {
     }
     CreateWindowHandle(params.exStyle, params.windowClassName, params.caption, params.style & ~WS_VISIBLE, params.x,
                        params.y, params.width, params.height, params.parent);
+    mDpi = WindowDpi(Handle());
     ApplyLayeredStyle();
     if (mFormStyle == TFormStyle::fsStayOnTop) {
         SetFormStyle(mFormStyle);
@@ -119,6 +121,18 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     switch (message) {
+    case WmDpiChanged: {
+        // The new density is the message's, also when a test sends it.
+        const int dpi = HIWORD(wParam);
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        mDpi = dpi > 0 ? dpi : mDpi;
+        if (suggested != nullptr) {
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        Guarded([this] { FormDpiChanged(); });
+        return 0;
+    }
     case WM_COMMAND:
         if (lParam == 0 && DialogCommand(LOWORD(wParam))) {
             return 0;

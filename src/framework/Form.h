@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/geometry/DisplayScale.h"
 #include "framework/ControlHost.h"
 #include "framework/Window.h"
 
@@ -90,6 +91,11 @@ public:
     TFormStyle FormStyle() const { return mFormStyle; }
     void SetFormStyle(TFormStyle style);
 
+    // The display density of the monitor the window is on; the system's before the window is
+    // made. Sizes of the design (96-DPI pixels) become the window's pixels through Scale.
+    int Dpi() const { return mDpi; }
+    Tessel::Common::DisplayScale Scale() const { return Tessel::Common::DisplayScale(mDpi); }
+
     // Screen point to client coordinates of this form and back.
     POINT ScreenToClient(POINT point) const;
     POINT ClientToScreen(POINT point) const;
@@ -140,6 +146,9 @@ protected:
     virtual void FormCloseQuery(bool& /*canClose*/) {}
     virtual void FormClose(TCloseAction& /*action*/) {}
     virtual void FormDestroy() {}
+    // The window is on a monitor of another density now (Dpi tells which), and has taken the
+    // size the system suggested for it.
+    virtual void FormDpiChanged() {}
 
     // Sees every message before the form's own handling; return true with result set to end it.
     virtual bool PreDispatch(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
@@ -186,6 +195,7 @@ private:
     bool mMouseInside = false;
     bool mDestroying = false;
     bool mDoubleBuffered = false;
+    int mDpi;
 
     // The control under the pointer, which had MouseEnter.
     TGraphicControl* mHotControl = nullptr;
