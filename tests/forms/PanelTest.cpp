@@ -163,7 +163,7 @@ TEST_F(PanelTest, ThePanelGoesAtOnceWhileALookUpHangs) {
     auto gate = std::make_shared<Gate>();
     ShortcutIcons& icons = panel->GetIcons();
     icons.LookKey = [](const std::wstring&) { return std::wstring(); };
-    icons.LookUp = [gate](const std::wstring&) {
+    icons.LookUp = [gate](const std::wstring&, int, int) {
         WaitForSingleObject(gate->open, INFINITE);
         return LinkItemModel::Look{};
     };

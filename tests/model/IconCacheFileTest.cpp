@@ -11,7 +11,7 @@ using namespace IconCacheFile;
 namespace {
 
 Picture Filled(std::uint32_t large, std::uint32_t small) {
-    Picture picture{};
+    Picture picture(PicturePixelCount);
     for (std::size_t i = 0; i < PicturePixelCount; ++i) {
         picture[i] = i < LargePixelCount ? large : small;
     }

@@ -166,7 +166,7 @@ TEST_F(ShortcutIconsTest, ALookUpThatHangsHoldsUpNeitherTheOthersNorTheEnd) {
         ShortcutIcons icons;
         icons.HangingAfter = std::chrono::milliseconds(200);
         icons.LookKey = [](const std::wstring&) { return std::wstring(); };
-        icons.LookUp = [gate](const std::wstring& path) {
+        icons.LookUp = [gate](const std::wstring& path, int, int) {
             if (path.find(L"zzzhang") != std::wstring::npos) {
                 WaitForSingleObject(gate->open, INFINITE);
             }
