@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 // How a query is matched. A name is a row of elements, one per UTF-16 code unit. A query is
 // consumed by pieces, each a run of consecutive elements starting at an element: a Latin element
@@ -142,7 +141,9 @@ template <std::size_t Words> struct Bits {
 
     static Bits Load(const std::uint64_t* words) {
         Bits bits;
-        std::memcpy(bits.w.data(), words, sizeof(bits.w));
+        for (std::size_t i = 0; i < Words; ++i) {
+            bits.w[i] = words[i];
+        }
         return bits;
     }
     friend Bits operator&(Bits a, const Bits& b) {
@@ -181,12 +182,12 @@ template <std::size_t Words> struct Bits {
 // What ranking one query needs at one width.
 template <std::size_t Words> struct QueryBits {
     std::size_t length = 0; // m
+    char16_t lead = 0;      // the first character
     const std::uint64_t* latin1 = nullptr;
     const std::uint64_t* others = nullptr;
     std::u16string_view otherUnits;
     Bits<Words> none;
     Bits<Words> accept;       // bit m of every lane
-    Bits<Words> acceptFirst;  // bit m of the NamePrefix lane
     Bits<Words> seedFirst;    // bit 0 of the NamePrefix lane
     Bits<Words> seedWord;     // bit 0 of the lanes of pieces at word starts and anywhere
     Bits<Words> seedInside;   // bit 0 of the lanes of pieces anywhere
@@ -200,13 +201,26 @@ template <std::size_t Words> struct QueryBits {
         if (unit < 0x100) {
             return Bits<Words>::Load(latin1 + unit * Words);
         }
+        if (otherUnits.empty()) {
+            return none;
+        }
         const std::size_t at = otherUnits.find(unit);
         return at == std::u16string_view::npos ? none : Bits<Words>::Load(others + at * Words);
+    }
+
+    // The best rank whose lane has a whole match, or NoMatch.
+    int BestLane(const Bits<Words>& accepted) const {
+        for (int lane = 0; lane < Lanes; ++lane) {
+            if (accepted.Test(lane * (length + 1) + length)) {
+                return lane;
+            }
+        }
+        return NoMatch;
     }
 };
 
 template <std::size_t Words>
-int BestRank(const std::uint32_t* elements, std::uint32_t length, const QueryBits<Words>& q) {
+int BestRank(const std::uint32_t* elements, std::uint32_t length, const QueryBits<Words>& q, int bound) {
     // Kept at hand rather than read through q on every element.
     const Bits<Words> seedWord = q.seedWord;
     const Bits<Words> seedInside = q.seedInside;
@@ -215,9 +229,20 @@ int BestRank(const std::uint32_t* elements, std::uint32_t length, const QueryBit
     const Bits<Words> anywhereLane = q.anywhereLane;
     const bool hasSpace = q.hasSpace;
 
+    // No lane has a bit before the first element that a piece can start at: the query's first
+    // character itself, or a Chinese character when that is a letter (one of its readings may
+    // start with it).
+    std::uint32_t j = 0;
+    const char16_t lead = q.lead;
+    const bool leadIsLetter = lead >= u'a' && lead <= u'z';
+    while (j < length && (elements[j] & UnitMask) != lead &&
+           !(leadIsLetter && (elements[j] & ~(UnitMask | WordStartBit)) != 0)) {
+        ++j;
+    }
+
     Bits<Words> running, ended, accepted;
     bool anyEnded = false;
-    for (std::uint32_t j = 0; j < length; ++j) {
+    for (; j < length; ++j) {
         const std::uint32_t e = elements[j];
         const bool wordStart = (e & WordStartBit) != 0;
         Bits<Words> in = running | (wordStart ? seedWord : seedInside);
@@ -228,11 +253,12 @@ int BestRank(const std::uint32_t* elements, std::uint32_t length, const QueryBit
             in |= wordStart ? ended : ended & anywhereLane;
         }
         Bits<Words> out = (in & q.Equal(static_cast<char16_t>(e & UnitMask))).Next();
+        // Where a piece ends inside a reading: as the end of the query or before another piece.
+        Bits<Words> partial;
         if (const auto code = static_cast<std::uint16_t>((e >> CodeShift) & CodeMask)) {
             for (const std::uint16_t syllable : Pinyin::Readings(code)) {
                 const std::string_view letters = Pinyin::Syllable(syllable);
                 Bits<Words> x = in;
-                Bits<Words> partial;
                 for (std::size_t t = 0; t < letters.size(); ++t) {
                     x = (x & q.Equal(static_cast<char16_t>(letters[t]))).Next();
                     if (!x.Any()) {
@@ -244,28 +270,24 @@ int BestRank(const std::uint32_t* elements, std::uint32_t length, const QueryBit
                         out |= x;
                     }
                 }
-                // A piece may end inside a reading: as the end of the query or before another piece.
-                accepted |= partial & accept;
-                ended |= partial & pieceLanes;
             }
         }
-        accepted |= out & accept;
-        ended |= out & pieceLanes;
+        const Bits<Words> reached = out | partial;
+        ended |= reached & pieceLanes;
         if (hasSpace) {
             ended |= (ended & q.space).Next();
         }
         anyEnded = anyEnded || ended.Any();
         running = out;
-        if ((accepted & q.acceptFirst).Any()) {
-            return LaneNamePrefix;
+        if (const Bits<Words> whole = reached & accept; whole.Any()) {
+            accepted |= whole;
+            const int rank = q.BestLane(accepted);
+            if (rank <= bound) {
+                return rank;
+            }
         }
     }
-    for (int lane = 0; lane < Lanes; ++lane) {
-        if (accepted.Test(lane * (q.length + 1) + q.length)) {
-            return lane;
-        }
-    }
-    return NoMatch;
+    return q.BestLane(accepted);
 }
 
 } // namespace
@@ -391,13 +413,13 @@ template <std::size_t Words> void ShortcutMatcher::RankAll() {
 
     QueryBits<Words> q;
     q.length = m;
+    q.lead = mQuery.front();
     q.latin1 = mBits.data();
     q.others = mBits.data() + 0x100 * Words;
     q.otherUnits = mOtherUnits;
     for (int lane = 0; lane < Lanes; ++lane) {
         q.accept.Set(lane * width + m);
     }
-    q.acceptFirst.Set(LaneNamePrefix * width + m);
     q.seedFirst.Set(LaneNamePrefix * width);
     for (const int lane : {LaneWordPrefix, LaneWordInitials, LaneSubstring, LaneSubsequence}) {
         q.seedWord.Set(lane * width);
@@ -427,7 +449,8 @@ template <std::size_t Words> void ShortcutMatcher::RankAll() {
                                         : ((lead & text.wordStarts) != 0 ? LaneWordPrefix : LaneSubstring);
     };
     const auto rank = [&](const Text& text, int best) {
-        return ranksFromMasks ? best : Tessel::Common::BestRank<Words>(mElements.data() + text.begin, text.length, q);
+        return ranksFromMasks ? best
+                              : Tessel::Common::BestRank<Words>(mElements.data() + text.begin, text.length, q, best);
     };
 
     const std::size_t count = Size();
