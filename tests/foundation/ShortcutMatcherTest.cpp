@@ -280,6 +280,50 @@ TEST(ShortcutMatcher, GivesTheSameAnswerToAQueryWhateverItWasAskedBefore) {
     }
 }
 
+TEST(ShortcutMatcher, MarksTheCharactersOfTheDisplayNameThatTheQueryMatched) {
+    struct Case {
+        std::wstring name;
+        std::wstring query;
+        std::optional<MatchRank> rank;
+        std::string marks; // '^' under each unit that took query characters
+    };
+    const std::vector<Case> cases = {
+        {L"Visual Studio Code", L"vis", Rank::NamePrefix, "^^^               "},
+        {L"Visual Studio Code", L"studio", Rank::WordPrefix, "       ^^^^^^     "},
+        {L"Visual Studio Code", L"vsc", Rank::WordInitials, "^      ^      ^   "},
+        {L"Visual Studio Code", L"vis code", Rank::WordInitials, "^^^           ^^^^"},
+        {L"Visual Studio Code", L"studio code", Rank::WordPrefix, "       ^^^^^^^^^^^"},
+        {L"Visual Studio Code", L"vlsc", Rank::Subsequence, "^    ^ ^      ^   "},
+        {L"Barcode", L"code", Rank::Substring, "   ^^^^"},
+        {L"\u8BB0\u4E8B\u672C", L"jishiben", Rank::NamePrefix, "^^^"},
+        {L"\u8BB0\u4E8B\u672C", L"shib", Rank::WordPrefix, " ^^"},
+        {L"\u8BB0\u4E8B\u672C", L"jb", Rank::WordInitials, "^ ^"},
+        {L"VS\u4EE3\u7801", L"vsdm", Rank::WordInitials, "^^^^"},
+        {L"\u6211\u7684\u8BB0\u4E8B\u672C", L"\u8BB0\u4E8Bben", Rank::WordPrefix, "  ^^^"},
+        {L"Visual Studio Code", L"xyz", std::nullopt, "                  "},
+        {L"Visual Studio Code", L"", std::nullopt, "                  "},
+    };
+    for (const Case& c : cases) {
+        ShortcutMatcher::Candidate candidate{c.name, L""};
+        ShortcutMatcher matcher(std::span(&candidate, 1));
+        std::vector<bool> marked;
+        EXPECT_EQ(matcher.MatchedCharacters(0, c.query, marked), c.rank)
+            << Readable(c.name) << " for " << Readable(c.query);
+        std::string marks;
+        for (const bool m : marked) {
+            marks += m ? '^' : ' ';
+        }
+        EXPECT_EQ(marks, c.marks) << Readable(c.name) << " for " << Readable(c.query);
+    }
+    // When only the target's file name matches, nothing of the display name is marked.
+    const ShortcutMatcher::Candidate editor{L"Editor", L"C:\\Tools\\notepad.exe"};
+    ShortcutMatcher matcher(std::span(&editor, 1));
+    std::vector<bool> marked;
+    EXPECT_EQ(matcher.MatchedCharacters(0, L"notepad", marked), std::nullopt);
+    EXPECT_EQ(marked, std::vector<bool>(6, false));
+    EXPECT_EQ(matcher.Match(L"notepad").size(), 1u);
+}
+
 TEST(Pinyin, GivesEveryReadingWithoutTonesAndUWithDiaeresisTwice) {
     const auto readings = [](char16_t c) {
         std::vector<std::string> letters;

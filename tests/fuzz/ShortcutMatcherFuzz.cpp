@@ -9,7 +9,9 @@
 //   file name; a query that runs from anywhere is at least Substring, and NamePrefix, WordPrefix
 //   or Substring only when it runs from somewhere;
 // - the query without its last character ranks every shortcut as well or better;
-// - a matcher that answered other queries before answers as a new one.
+// - a matcher that answered other queries before answers as a new one;
+// - the characters marked for emphasis are found in the rank that ranking gives the display name
+//   alone, at least one and at most one per query character when it matches, none when not.
 
 #include "support/FuzzChecks.h"
 
@@ -20,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -226,6 +229,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<int> ranks = Ranks(matcher.Match(query), count);
     ShortcutMatcher fresh(candidates);
     Check(Ranks(fresh.Match(query), count) == ranks);
+    std::vector<ShortcutMatcher::Candidate> displayNames;
+    for (const std::wstring& name : names) {
+        displayNames.push_back({name, L""});
+    }
+    ShortcutMatcher displayOnly(displayNames);
+    const std::vector<int> displayRanks = Ranks(displayOnly.Match(query), count);
 
     const std::u16string q = PreparedQuery(query);
     std::u16string spaceless;
@@ -235,11 +244,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     for (std::size_t k = 0; k < count; ++k) {
-        Check(shorter[k] <= ranks[k]);
+        Check(shorter[k] <= ranks[k] && ranks[k] <= displayRanks[k]);
+        std::vector<bool> marked;
+        const std::optional<MatchRank> emphasis = matcher.MatchedCharacters(k, query, marked);
+        const auto marks = static_cast<std::size_t>(std::count(marked.begin(), marked.end(), true));
+        Check(marked.size() == names[k].size());
+        Check(emphasis ? marks >= 1 && marks <= q.size() : marks == 0);
+        Check(emphasis != MatchRank::NamePrefix || marked[0]);
         if (q.empty()) {
-            Check(ranks[k] == 0);
+            Check(ranks[k] == 0 && !emphasis);
             continue;
         }
+        Check((emphasis ? static_cast<int>(*emphasis) : 5) == displayRanks[k]);
         const std::vector<Element> texts[2] = {Elements(names[k]), Elements(FileName(targets[k]))};
         bool pieces = false, prefix = false, somewhere = false;
         for (const std::vector<Element>& elements : texts) {

@@ -290,6 +290,167 @@ int BestRank(const std::uint32_t* elements, std::uint32_t length, const QueryBit
     return q.BestLane(accepted);
 }
 
+// Finds one way a query matches a text, in a given rank's way, for emphasis. Where the ranking
+// follows every way at once, this works back from the end of the text and the query: whether the
+// rest of the query can still be consumed from each element on, as one piece (Run) or as pieces
+// (Pieces, between pieces or inside one), then walks forward along a way that can.
+class MatchPath {
+public:
+    MatchPath(const std::uint32_t* elements, std::uint32_t length, std::u16string_view query)
+        : mElements(elements), mLength(length), mQuery(query), mWidth(query.size() + 1) {}
+
+    // Marks the elements that take query characters when the query matches in the rank's way.
+    bool Find(MatchRank rank, std::vector<bool>& marks) {
+        switch (rank) {
+        case MatchRank::NamePrefix:
+            return RunFrom(0, marks);
+        case MatchRank::WordPrefix:
+        case MatchRank::Substring:
+            for (std::uint32_t j = 0; j < mLength; ++j) {
+                if ((rank == MatchRank::Substring || WordStart(j)) && RunFrom(j, marks)) {
+                    return true;
+                }
+            }
+            return false;
+        case MatchRank::WordInitials:
+        case MatchRank::Subsequence:
+            return PiecesFrom(rank == MatchRank::WordInitials, marks);
+        }
+        return false;
+    }
+
+private:
+    struct Step {
+        std::size_t next;   // the query position after the step
+        bool insideReading; // it stopped inside a reading, which ends a piece
+    };
+
+    bool WordStart(std::uint32_t j) const { return (mElements[j] & WordStartBit) != 0; }
+
+    // The ways element j takes query characters from position i on, longest first.
+    std::vector<Step> Steps(std::uint32_t j, std::size_t i) const {
+        std::vector<Step> steps;
+        if (i >= mQuery.size()) {
+            return steps;
+        }
+        const std::uint32_t e = mElements[j];
+        for (const std::uint16_t syllable : Pinyin::Readings(static_cast<std::uint16_t>((e >> CodeShift) & CodeMask))) {
+            const std::string_view letters = Pinyin::Syllable(syllable);
+            for (std::size_t k = 1; k <= letters.size() && i + k <= mQuery.size(); ++k) {
+                if (mQuery[i + k - 1] != static_cast<char16_t>(letters[k - 1])) {
+                    break;
+                }
+                steps.push_back({i + k, k < letters.size()});
+            }
+        }
+        if (mQuery[i] == static_cast<char16_t>(e & UnitMask)) {
+            steps.push_back({i + 1, false});
+        }
+        std::stable_sort(steps.begin(), steps.end(), [](const Step& a, const Step& b) { return a.next > b.next; });
+        return steps;
+    }
+
+    // Whether the step from element j leaves a query that one run from element j + 1 consumes.
+    bool RunGoesOn(const Step& step, std::uint32_t j) const {
+        return step.insideReading ? step.next == mQuery.size() : mRun[(j + 1) * mWidth + step.next] != 0;
+    }
+
+    bool RunFrom(std::uint32_t start, std::vector<bool>& marks) {
+        if (mRun.empty()) {
+            // mRun[j * width + i]: the query from i on is one run from element j on.
+            mRun.assign((mLength + 1) * mWidth, 0);
+            for (std::uint32_t j = mLength + 1; j-- > 0;) {
+                mRun[j * mWidth + mQuery.size()] = 1;
+                for (std::size_t i = 0; j < mLength && i < mQuery.size(); ++i) {
+                    for (const Step& step : Steps(j, i)) {
+                        if (RunGoesOn(step, j)) {
+                            mRun[j * mWidth + i] = 1;
+                            break;
+                        }
+                    }
+                }
+            }
+        }
+        if (start >= mLength || mRun[start * mWidth] == 0) {
+            return false;
+        }
+        for (std::size_t i = 0, j = start; i < mQuery.size(); ++j) {
+            for (const Step& step : Steps(static_cast<std::uint32_t>(j), i)) {
+                if (RunGoesOn(step, static_cast<std::uint32_t>(j))) {
+                    marks[j] = true;
+                    i = step.next;
+                    break;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool PiecesFrom(bool atWordStarts, std::vector<bool>& marks) {
+        // can[(j * width + i) * 2 + inside]: the query from i on is consumed by pieces from element
+        // j on, inside a piece (which goes on at j) or between pieces (the next starts at j or later).
+        std::vector<std::uint8_t> can((mLength + 1) * mWidth * 2, 0);
+        const auto at = [&](std::size_t j, std::size_t i, bool inside) -> std::uint8_t& {
+            return can[(j * mWidth + i) * 2 + (inside ? 1 : 0)];
+        };
+        const auto after = [&](const Step& step, std::uint32_t j) {
+            if (step.next == mQuery.size()) {
+                return true;
+            }
+            return step.insideReading ? at(j + 1, step.next, false) != 0
+                                      : (at(j + 1, step.next, true) != 0 || at(j + 1, step.next, false) != 0);
+        };
+        for (std::uint32_t j = mLength + 1; j-- > 0;) {
+            at(j, mQuery.size(), false) = at(j, mQuery.size(), true) = 1;
+            if (j == mLength) {
+                continue;
+            }
+            for (std::size_t i = mQuery.size(); i-- > 0;) {
+                bool inside = false;
+                for (const Step& step : Steps(j, i)) {
+                    inside = inside || after(step, j);
+                }
+                at(j, i, true) = inside;
+                // Between pieces: a space of the query may be passed over, the element may be passed
+                // over, or a piece starts here.
+                at(j, i, false) = (mQuery[i] == u' ' && at(j, i + 1, false)) || at(j + 1, i, false) ||
+                                  ((!atWordStarts || WordStart(j)) && inside);
+            }
+        }
+        if (mLength == 0 || !at(0, 0, false)) {
+            return false;
+        }
+        bool insidePiece = false;
+        for (std::size_t i = 0, j = 0; i < mQuery.size();) {
+            if (!insidePiece && mQuery[i] == u' ' && at(j, i + 1, false)) {
+                ++i;
+                continue;
+            }
+            if (!insidePiece &&
+                (!(atWordStarts ? WordStart(static_cast<std::uint32_t>(j)) : true) || !at(j, i, true))) {
+                ++j;
+                continue;
+            }
+            for (const Step& step : Steps(static_cast<std::uint32_t>(j), i)) {
+                if (after(step, static_cast<std::uint32_t>(j))) {
+                    marks[j] = true;
+                    i = step.next;
+                    insidePiece = !step.insideReading && i < mQuery.size() && at(j + 1, i, true) != 0;
+                    break;
+                }
+            }
+            ++j;
+        }
+        return true;
+    }
+
+    const std::uint32_t* mElements;
+    std::uint32_t mLength;
+    std::u16string_view mQuery;
+    std::size_t mWidth;
+    std::vector<std::uint8_t> mRun;
+};
+
 } // namespace
 
 ShortcutMatcher::ShortcutMatcher(std::span<const Candidate> candidates) {
@@ -505,6 +666,27 @@ std::span<const ShortcutMatch> ShortcutMatcher::Match(std::wstring_view query) {
         RankAll<20>();
     }
     return mMatches;
+}
+
+} // namespace Tessel::Common
+
+namespace Tessel::Common {
+
+std::optional<MatchRank> ShortcutMatcher::MatchedCharacters(std::size_t index, std::wstring_view query,
+                                                            std::vector<bool>& characters) {
+    const Text& text = mTexts.at(2 * index);
+    characters.assign(text.length, false);
+    PrepareQuery(query);
+    if (mQuery.empty()) {
+        return std::nullopt;
+    }
+    MatchPath path(mElements.data() + text.begin, text.length, mQuery);
+    for (int lane = 0; lane < Lanes; ++lane) {
+        if (path.Find(static_cast<MatchRank>(lane), characters)) {
+            return static_cast<MatchRank>(lane);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace Tessel::Common

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -56,6 +57,14 @@ public:
     // empty query matches every candidate as NamePrefix. The result stays valid until the next
     // call.
     std::span<const ShortcutMatch> Match(std::wstring_view query);
+
+    // Which characters of a candidate's display name the query matched, for emphasis: one flag
+    // per UTF-16 code unit of the name, set where the unit took query characters (a Chinese
+    // character also when its reading did). Returns the display name's rank, or nothing (and no
+    // flag set) when the query does not match it, as when only the target's file name did, or
+    // the query is empty. Worked out anew for the one candidate: meant for the shortcuts shown.
+    std::optional<MatchRank> MatchedCharacters(std::size_t index, std::wstring_view query,
+                                               std::vector<bool>& characters);
 
 private:
     // A display name or a target's file name: its elements, and masks of the characters in it
