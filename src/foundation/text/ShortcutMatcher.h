@@ -11,10 +11,10 @@
 namespace Tessel::Common {
 
 // How well a query matched a shortcut, best first. Words of a name start after a space or a
-// sign, at a capital after a small letter ("Studio" in "VisualStudio"), at a digit after a
-// letter and at every Chinese character. A Chinese character is matched by itself or by one of
-// its pinyin readings ("ji" for 记): the whole reading, or its beginning where the query or one
-// of its parts ends ("j", "jis" for 记事).
+// sign, at a capital after a small letter ("Studio" in "VisualStudio") or before one after
+// capitals ("Http" in "XMLHttp"), at a digit after a letter and at every Chinese character.
+// A Chinese character is matched by itself or by one of its pinyin readings ("ji" for 记): the
+// whole reading, or its beginning where the query or one of its parts ends ("j", "jis" for 记事).
 enum class MatchRank : std::uint8_t {
     NamePrefix,   // the name starts with the query: "vis", "visual s" or "jishiben" for 记事本
     WordPrefix,   // a word starts with it: "studio" in "Visual Studio Code", "shiben" in 记事本
@@ -55,7 +55,7 @@ public:
     // name. The query's spaces at either end do not count, and a run of spaces inside it is one
     // space, which matches a space of the name or separates parts of the query ("vis code"). An
     // empty query matches every candidate as NamePrefix. The result stays valid until the next
-    // call.
+    // call of Match.
     std::span<const ShortcutMatch> Match(std::wstring_view query);
 
     // Which characters of a candidate's display name the query matched, for emphasis: one flag
