@@ -240,6 +240,8 @@ void TEdgeForm::FormShow() {
         panel.RequestToHide += delegate2<TEdgeForm, TEdgeForm, void*, void*>(this, &TEdgeForm::OnSlaveRequestToHide);
         panel.OnStickChanged = [this](bool stick) { ChangeStick(stick); };
         panel.OnExitApplication = [this] { OnRequestExitApplication(); };
+        panel.OnHotkey = [this] { HotkeyPressed(); };
+        panel.OnHideRequested = [this] { HidePanel(); };
         panel.SetCultureManager(&mCultureManager);
         panel.SetAdItems(&mAdItems);
         // The hidden application window owns the panel, so the panel stays out of the taskbar's
@@ -345,10 +347,33 @@ void TEdgeForm::FormClick() {
     }
 }
 
+void TEdgeForm::HotkeyPressed() {
+    TRACE_FUNCTION("TEdgeForm::HotkeyPressed");
+    if (mMainPanel == nullptr) {
+        return;
+    }
+    if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden) {
+        // Down it comes, over the window the user is in, with the keyboard in its filter box.
+        mMainPanel->SetFormStyle(TFormStyle::fsStayOnTop);
+        mMainPanel->SetFormStyle(TFormStyle::fsNormal);
+        mMainPanel->BeginFilter(true);
+        mSlideAnimationTimer.SetEnabled(true);
+    } else if (mSlideAnimationManager.mState == SlideAnimationManager::Shown) {
+        HidePanel();
+    }
+}
+
+void TEdgeForm::HidePanel() {
+    if (mSlideAnimationManager.mState == SlideAnimationManager::Shown) {
+        mSlideAnimationTimer.SetEnabled(true);
+    }
+}
+
 void TEdgeForm::ApplicationEvents1Deactivate() {
     TRACE_FUNCTION("TEdgeForm::ApplicationEvents1Deactivate");
+    // A panel the hotkey brought stays while its filter box has the keyboard.
     if (mSlideAnimationManager.mState == SlideAnimationManager::Shown && mSlideAnimationManager.mAutoHide &&
-        mMainPanel != nullptr && mMainPanel->Visible()) {
+        mMainPanel != nullptr && mMainPanel->Visible() && !mMainPanel->FilterHoldsKeyboard()) {
         mSlideAnimationTimer.SetEnabled(true);
     }
 }
@@ -362,6 +387,13 @@ void TEdgeForm::mSlideAnimationTimerTimer() {
     }
     if (ended) {
         mSlideAnimationTimer.SetEnabled(false);
+        // Out of view, the panel keeps no search: it comes back as it was. In view, the filter box
+        // takes the keyboard again, which the panel lost while the slide had it disabled.
+        if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && mMainPanel != nullptr) {
+            mMainPanel->EndFilter();
+        } else if (mMainPanel != nullptr && mMainPanel->IsFiltering()) {
+            mMainPanel->BeginFilter(false);
+        }
         if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && !mAdItems.empty() &&
             mMainPanel != nullptr) {
             const std::size_t link = AdLinks::LinkOfTheDay(Tessel::Common::TodayDayNumber(), mAdItems.size());

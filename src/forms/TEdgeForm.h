@@ -96,6 +96,10 @@ private:
     void mSlideAnimationTimerTimer();
     void mCheckWindowTopMostTimerTimer();
     void mCheckUpdateTimerTimer();
+    // The hotkey: the panel slides in with the keyboard in its filter box, or out.
+    void HotkeyPressed();
+    // Slides a panel in view out, auto-hide or not.
+    void HidePanel();
     // A drag from the shell entered the button: the panel comes up to take the drop.
     void ShellDragEnter();
 

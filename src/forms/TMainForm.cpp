@@ -116,6 +116,9 @@ TMainForm::TMainForm()
     mLbBottomLeft.SetCaption(WebAddresses::SiteCaption);
     mLbProductName.SetCaption(L"Tilebay");
 
+    mFilterEdit.SetVisible(false);
+    mFilterEdit.OnChange = [this] { FilterChanged(); };
+    mFilterEdit.OnKeyDown = [this](WORD key) { return FilterKey(key); };
     ApplyScale();
 
     mTimerSaveChanges.OnTimer = [this] { mTimerSaveChangesTimer(); };
@@ -268,6 +271,7 @@ void TMainForm::FormShow() {
     HideLinkLabelOnFirstRunDay();
     // A store that could not be read is reported once the panel shows what could be read; the
     // message goes to the application's handler, which shows it after this handler returns.
+    ApplyHotkey();
     if (!mOrvexModel.LoadProblem().empty()) {
         throw Exception(mOrvexModel.LoadProblem());
     }
@@ -317,6 +321,7 @@ void TMainForm::ApplyCultureTexts() {
     mBtnStick.SetHint(t.GetText(L"MainWindow_Btn_EnableOrDisableAutoHide"));
     mLbProductName.SetCaption(t.GetText(L"MainWindow_Lb_ProductName"));
     mRootView.SetHintText(t.GetText(L"MainWindow_AddNewGroupTip"));
+    mFilterEdit.SetCueBanner(t.GetText(L"MainWindow_Filter_Hint"));
 }
 
 void TMainForm::ChooseBackgroundPicture() {
@@ -523,6 +528,22 @@ bool TMainForm::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         Guarded([this] { TakeIconResults(); });
         result = 0;
         return true;
+    case WM_HOTKEY:
+        if (wParam == GlobalHotkey::Id && OnHotkey) {
+            LOG_USER_ACTION("TMainForm::Hotkey");
+            Guarded([this] { OnHotkey(); });
+        }
+        result = 0;
+        return true;
+    case WM_CHAR:
+        // Typing on the panel goes to the filter box.
+        if (wParam >= 0x20 && wParam != 0x7F && mFilterEdit.Handle() != nullptr) {
+            Guarded([this] { BeginFilter(false); });
+            SendMessageW(mFilterEdit.Handle(), WM_CHAR, wParam, lParam);
+            result = 0;
+            return true;
+        }
+        return false;
     case WM_ERASEBKGND:
         // The root view paints every pixel.
         result = 1;
@@ -563,6 +584,7 @@ void TMainForm::FormResize() {
     // Anchored to the bottom-left corner.
     mLbBottomLeft.SetBounds(scale.Px(8), ClientHeight() - scale.Px(8) - mLbBottomLeft.Height(),
                             mLbBottomLeft.Width(), mLbBottomLeft.Height());
+    PlaceFilterBox();
     mRootView.SetBounds(ClientRect());
     Invalidate();
 }
@@ -620,6 +642,8 @@ void TMainForm::FormMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int 
     if (dragging) {
         const ViewDragArgs args{POINT{x, y}, Handle()};
         mRootView.EndDrag(&args);
+        // A shortcut dragged to another place keeps its mark there.
+        RefreshFilter();
     }
 }
 

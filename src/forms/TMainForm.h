@@ -1,15 +1,19 @@
 #pragma once
 
+#include "forms/GlobalHotkey.h"
 #include "forms/PanelDropTarget.h"
 #include "forms/SaveFailureNotice.h"
 #include "foundation/lang/TesselEvent.h"
+#include "foundation/text/ShortcutMatcher.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 #include "graphics/Graphic.h"
 #include "framework/ImageList.h"
 #include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 #include "model/OrvexModel.h"
 #include "model/ShortcutIcons.h"
+#include "views/CellNavigation.h"
 #include "views/DragDropManager.h"
 #include "views/LinkGroupView.h"
 #include "views/OrvexView.h"
@@ -59,6 +63,26 @@ public:
     std::function<void(bool stick)> OnStickChanged;
     // Called by the exit command: the edge window closes and the application ends.
     std::function<void()> OnExitApplication;
+    // Called by the hotkey: the edge window slides the panel in, or out when it is in.
+    std::function<void()> OnHotkey;
+    // Asked for by Esc in an empty filter box: the panel goes out of view.
+    std::function<void()> OnHideRequested;
+    // Registers the hotkey the settings hold, in place of the one held before. When another
+    // program holds it, the log says so once.
+    void ApplyHotkey();
+    const GlobalHotkey& GetHotkey() const { return mHotkey; }
+    // Puts the keyboard in the filter box on the band; byHotkey when the hotkey brings the panel.
+    void BeginFilter(bool byHotkey);
+    // Clears the filter and puts the box away: the panel shows as it did before.
+    void EndFilter();
+    // The filter box has the keyboard on a panel the hotkey brought: turning to another program
+    // does not hide it.
+    bool FilterHoldsKeyboard() const;
+    bool IsFiltering() const { return mFiltering; }
+    std::wstring GetFilterText() const { return mFilterEdit.Text(); }
+    // The selected shortcut of the filter: its group and index there; null without one.
+    LinkGroupView* GetFilterSelection(int& index) const;
+
     // Writes the groups now when they have changes the save timer has not written yet: the
     // program is about to end (closed, or the user's session ends).
     void SaveChangesNow();
@@ -129,6 +153,19 @@ private:
     std::vector<const LinkItemModel*> AllLinks() const;
     void SaveIconCache();
 
+    // The keyboard filter (TMainFormFilter.cpp).
+    void FilterChanged();
+    bool FilterKey(WORD key);
+    void SelectInDirection(CellNavigation::Direction direction);
+    void RunFilterSelection();
+    void ApplyFilterMarks();
+    void BuildFilterCandidates();
+    void PlaceFilterBox();
+    // Changes with the number of groups and of their shortcuts.
+    std::size_t FilterSignature() const;
+    // Prepares the search anew after shortcuts moved, and shows the query's marks again.
+    void RefreshFilter();
+
     // Advertised links.
     void BuildAdMenu();
     void HideLinkLabelOnFirstRunDay();
@@ -196,6 +233,27 @@ private:
     int mPictureScale = 0;
     // The user's picture file the panel shows (scaled when loaded); empty for the program's own.
     std::wstring mPanelPicturePath;
+
+    // The keyboard filter: the box on the band, the hotkey, and what the search runs over (one
+    // candidate per shortcut in panel order, its texts kept for the matcher).
+    struct FilterCell {
+        LinkGroupView* view;
+        int index;
+    };
+    // The box's font outlives the box.
+    Tessel::Common::UniqueFont mFilterFont;
+    TEdit mFilterEdit{*this};
+    GlobalHotkey mHotkey;
+    bool mHotkeyRefusalLogged = false;
+    bool mFiltering = false;
+    bool mShownByHotkey = false;
+    Tessel::Common::ShortcutMatcher mMatcher;
+    std::vector<std::wstring> mFilterTexts;
+    std::vector<FilterCell> mFilterCells;
+    // The candidates the query matches, best first, and the selected one among them.
+    std::vector<std::uint32_t> mFilterMatches;
+    int mFilterSelected = -1;
+    std::size_t mFilterSignature = 0;
 
     // Controls of the band and the corner.
     TSpeedButton mBtnStick{*this};

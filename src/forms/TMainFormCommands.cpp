@@ -7,6 +7,7 @@
 #include "foundation/win32/FunctionTrace.h"
 #include "framework/Application.h"
 #include "framework/HintWindow.h"
+#include "settings/ConfigItems.h"
 #include "weblinks/WebAddresses.h"
 #include "weblinks/WebPages.h"
 
@@ -129,6 +130,8 @@ void TMainForm::ForgetGroupView(LinkGroupView* group) {
         }
     }
     mDragState.Forget(group);
+    // The search points at the group's shortcuts: it ends.
+    EndFilter();
     // A tooltip of one of its shortcuts may still show.
     HideLinkToolTip();
 }
@@ -164,6 +167,7 @@ void TMainForm::mMenuItemDeleteLinkItemClick() {
     // Deletes the shortcut's file, then the shortcut, and lays the group out again.
     group->RemoveLink(static_cast<int>(mMenuItemDeleteLinkItem->Tag), true);
     mOrvexModel.SetChanged();
+    RefreshFilter();
 }
 
 void TMainForm::mMenuItemOpenFileLocationClick() {
@@ -205,7 +209,13 @@ void TMainForm::ShowOptions(bool aboutPage) {
     dialog.mSettings = mUserSettings;
     dialog.mTexts = mTexts;
     dialog.mShowAboutPage = aboutPage;
+    if (mConfigItems != nullptr) {
+        dialog.mHotkey = &mConfigItems->Hotkey.value;
+        dialog.mHotkeyHeld = mHotkey.Held() ? mHotkey.Keys() : 0;
+    }
     dialog.ShowModal();
+    // OK stored the hotkey: the new one takes the old one's place.
+    ApplyHotkey();
 }
 
 void TMainForm::mMenuItemOptionsClick() {

@@ -1,6 +1,7 @@
 #include "forms/TOptionsForm.h"
 
 #include "culture/ICultureManager.h"
+#include "forms/GlobalHotkey.h"
 #include "forms/ScrambledText.h"
 #include "foundation/version/FileVersion.h"
 #include "foundation/win32/WindowsFileVersionInfoReader.h"
@@ -49,6 +50,10 @@ TOptionsForm::TOptionsForm() {
     mPanelStartButtonColor.SetText(L"Change color ...");
     mPanelStartButtonColor.OnClick = [this] { mPanelStartButtonColorClick(); };
     mLbAppName.OnDblClick = [this] { mLbAppNameDblClick(); };
+    mLbHotkey.SetText(L"Show the panel and search with");
+    mLbHotkeyTaken.SetText(L"Another program uses these keys");
+    mLbHotkeyTaken.SetVisible(false);
+    mHotkeyBox.OnChange = [this] { CheckHotkey(); };
     mLbSupport.SetText(WebAddresses::SupportAddress);
     mBtnCopySupportEmail.SetText(L"Copy");
     mBtnCopySupportEmail.OnClick = [this] { mBtnCopySupportEmailClick(); };
@@ -120,6 +125,9 @@ void TOptionsForm::LayOut() {
     mLabelStartButtonColor.SetBounds(f.X(38), f.Y(53), 0, 0);
     mPanelStartButtonColor.SetBounds(f.X(208), f.Y(48), f.X(96), f.Y(26));
     mChkAutoStart.SetBounds(f.X(38), f.Y(88), f.X(337), f.Y(17));
+    mLbHotkey.SetBounds(f.X(38), f.Y(124), 0, 0);
+    mHotkeyBox.SetBounds(f.X(208), f.Y(121), f.X(150), f.Y(21));
+    mLbHotkeyTaken.SetBounds(f.X(208), f.Y(148), 0, 0);
     mLbAppName.SetBounds(f.X(32), f.Y(32), 0, 0);
     mLbAppVersion.SetBounds(f.X(32), f.Y(96), 0, 0);
     mLbCopyright.SetBounds(f.X(32), f.Y(128), 0, 0);
@@ -139,6 +147,11 @@ void TOptionsForm::FormShow() {
         mUpDownFloatingButtonVisibleHeight.SetPosition(mSettings->GetFloatingButtonVisibleHeight());
         mChkAutoStart.SetChecked(mSettings->GetIsAutoStartEnabled());
     }
+    if (mHotkey != nullptr) {
+        mHotkeyBox.SetKeys(*mHotkey);
+    }
+    mHotkeyBox.SetEnabled(mHotkey != nullptr);
+    CheckHotkey();
     PageControl1.SetActivePage(mShowAboutPage ? &mTabSheetAbout : &mTabSheetGeneral);
     mLbCopyright.SetText(ScrambledText::MakersNotice());
     ApplyCultureTexts();
@@ -154,12 +167,15 @@ void TOptionsForm::KeepTextsClear() {
     // The boxes right of the labels start where the design put them, or farther right when the
     // labels' texts in the user's language and font are wider than the design allowed for.
     const int column = std::max({f.X(208), mLbFloatingButton.Left() + mLbFloatingButton.Width() + f.X(LabelGap),
-                                 mLabelStartButtonColor.Left() + mLabelStartButtonColor.Width() + f.X(LabelGap)});
+                                 mLabelStartButtonColor.Left() + mLabelStartButtonColor.Width() + f.X(LabelGap),
+                                 mLbHotkey.Left() + mLbHotkey.Width() + f.X(LabelGap)});
     const int shift = column - Edit1.Left();
     if (shift != 0) {
         moveRight(Edit1, Edit1.Left() + shift);
         moveRight(mUpDownFloatingButtonVisibleHeight, mUpDownFloatingButtonVisibleHeight.Left() + shift);
         moveRight(mPanelStartButtonColor, column);
+        moveRight(mHotkeyBox, column);
+        moveRight(mLbHotkeyTaken, column);
     }
     moveRight(mBtnCopySupportEmail, std::max(f.X(200), mLbSupport.Left() + mLbSupport.Width() + f.X(LabelGap)));
 }
@@ -175,6 +191,8 @@ void TOptionsForm::ApplyCultureTexts() {
     mChkAutoStart.SetText(t.GetText(L"Options_Tab_General_ChkAutoStart"));
     mLabelStartButtonColor.SetText(t.GetText(L"Options_Tab_General_LabelStartButtonColor"));
     mPanelStartButtonColor.SetText(t.GetText(L"Options_Tab_General_PanelStartButtonColor"));
+    mLbHotkey.SetText(t.GetText(L"Options_Tab_General_LbHotkey"));
+    mLbHotkeyTaken.SetText(t.GetText(L"Options_Tab_General_HotkeyTaken"));
     mTabSheetAbout.SetText(t.GetText(L"Options_Tab_About"));
     mBtnOk.SetText(t.GetText(L"Common_Ok"));
     mBtnCancel.SetText(t.GetText(L"Common_Cancel"));
@@ -187,9 +205,19 @@ void TOptionsForm::mBtnOkClick() {
     // The up-down's position, never the box's text: it is a whole number from 1 to 500.
     mSettings->SetFloatingButtonVisibleHeight(mUpDownFloatingButtonVisibleHeight.Position());
     mSettings->SetIsAutoStartEnabled(mChkAutoStart.Checked());
+    if (mHotkey != nullptr) {
+        *mHotkey = mHotkeyBox.Keys();
+    }
     // Raises the settings' events: the button moves to its new height at once. A file that
     // cannot be written is reported and the dialog stays open.
     mSettings->Save();
+}
+
+void TOptionsForm::CheckHotkey() {
+    const int keys = mHotkeyBox.Keys();
+    const bool taken = keys != 0 && keys != mHotkeyHeld && Handle() != nullptr &&
+                       GlobalHotkey::TakenElsewhere(Handle(), keys);
+    mLbHotkeyTaken.SetVisible(taken);
 }
 
 void TOptionsForm::mPanelStartButtonColorClick() {

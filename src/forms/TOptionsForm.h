@@ -9,8 +9,8 @@
 class ICultureManager;
 class IUserSettings;
 
-// The Options dialog: its General page edits the visible height of the floating button and auto
-// start at logon, its About page shows the product, its version and the support address. OK
+// The Options dialog: its General page edits the visible height of the floating button, auto
+// start at logon and the hotkey of the panel's search (saying when another program holds it), its About page shows the product, its version and the support address. OK
 // stores both settings and saves the settings file, which makes the button apply them; Cancel,
 // Esc or closing the window store nothing. One dialog is made for each showing.
 class TOptionsForm : public TForm {
@@ -27,6 +27,13 @@ public:
     ICultureManager* mTexts = nullptr;
     // Opens on the About page instead of the General page.
     bool mShowAboutPage = false;
+    // The stored hotkey, which OK sets (not owned; null hides nothing but stores nothing), and
+    // the keys the program holds now (0 when none), which are not another program's.
+    int* mHotkey = nullptr;
+    int mHotkeyHeld = 0;
+
+    // Whether the dialog says that another program holds the keys in the hotkey box.
+    bool HotkeyTakenShown() const { return mLbHotkeyTaken.Visible(); }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -44,6 +51,8 @@ private:
     void mPanelStartButtonColorClick();
     void mBtnCopySupportEmailClick();
     void mLbAppNameDblClick();
+    // Shows or hides the note that another program holds the keys in the hotkey box.
+    void CheckHotkey();
 
     TDialogFont mDialogFont;
     Tessel::Common::UniqueFont mAppNameFont;
@@ -58,6 +67,9 @@ private:
     TStaticText mLabelStartButtonColor{*this, &mTabSheetGeneral};
     TColorPanel mPanelStartButtonColor{*this, &mTabSheetGeneral};
     TCheckBox mChkAutoStart{*this, &mTabSheetGeneral};
+    TStaticText mLbHotkey{*this, &mTabSheetGeneral};
+    THotKey mHotkeyBox{*this, &mTabSheetGeneral};
+    TStaticText mLbHotkeyTaken{*this, &mTabSheetGeneral};
     TTabSheet mTabSheetAbout{PageControl1};
     TStaticText mLbAppName{*this, &mTabSheetAbout};
     TStaticText mLbAppVersion{*this, &mTabSheetAbout};

@@ -25,7 +25,7 @@ void EnsureCommonControls() {
     static const bool initialized = [] {
         INITCOMMONCONTROLSEX init{};
         init.dwSize = sizeof(init);
-        init.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS;
+        init.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_HOTKEY_CLASS;
         return InitCommonControlsEx(&init) != FALSE;
     }();
     (void)initialized;
@@ -431,6 +431,70 @@ bool TEdit::Command(WORD code) {
 HBRUSH TEdit::ControlColor(UINT /*message*/, HDC /*dc*/) {
     // An edit box keeps the system's colours, on a page too.
     return nullptr;
+}
+
+void TEdit::SetCueBanner(const std::wstring& text) {
+    mCueBanner = text;
+    if (Handle() != nullptr) {
+        SendMessageW(Handle(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(mCueBanner.c_str()));
+    }
+}
+
+void TEdit::HandleCreated() {
+    if (!mCueBanner.empty()) {
+        SendMessageW(Handle(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(mCueBanner.c_str()));
+    }
+}
+
+LRESULT TEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (OnKeyDown) {
+        if (message == WM_KEYDOWN && OnKeyDown(static_cast<WORD>(wParam))) {
+            return 0;
+        }
+        // Enter and Esc taken as keys above would also beep as characters.
+        if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B)) {
+            return 0;
+        }
+    }
+    return TWinControl::WndProc(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+// THotKey
+
+THotKey::THotKey(TControlHost& form, TWinControl* container) : TWinControl(form, container) {}
+
+void THotKey::CreateParams(TWinCreateParams& params) {
+    params.className = HOTKEY_CLASSW;
+    params.style = WS_TABSTOP;
+    params.exStyle = WS_EX_CLIENTEDGE;
+}
+
+void THotKey::HandleCreated() {
+    // A combination of a key alone or with Shift alone becomes Ctrl+Alt and the key.
+    SendMessageW(Handle(), HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    SendMessageW(Handle(), HKM_SETHOTKEY, static_cast<WPARAM>(mKeys), 0);
+}
+
+int THotKey::Keys() const {
+    return Handle() != nullptr ? static_cast<int>(LOWORD(SendMessageW(Handle(), HKM_GETHOTKEY, 0, 0))) : mKeys;
+}
+
+void THotKey::SetKeys(int keys) {
+    mKeys = keys & 0xFFFF;
+    if (Handle() != nullptr) {
+        SendMessageW(Handle(), HKM_SETHOTKEY, static_cast<WPARAM>(mKeys), 0);
+    }
+}
+
+bool THotKey::Command(WORD code) {
+    if (code == EN_CHANGE) {
+        if (OnChange) {
+            OnChange();
+        }
+        return true;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -189,16 +189,43 @@ public:
     void SetRightAligned(bool right) { ChangeStyle(right ? ES_RIGHT : 0, right ? 0 : ES_RIGHT); }
     void SetNumbersOnly(bool numbers) { ChangeStyle(numbers ? ES_NUMBER : 0, numbers ? 0 : ES_NUMBER); }
     void SelectAll();
+    // The grey hint the empty box shows.
+    void SetCueBanner(const std::wstring& text);
     std::function<void()> OnChange;
+    // Sees the keys pressed in the box first; true when it took the key (Enter and Esc then
+    // make no sound either).
+    std::function<bool(WORD key)> OnKeyDown;
 
 protected:
     void CreateParams(TWinCreateParams& params) override;
+    void HandleCreated() override;
     bool Command(WORD code) override;
     HBRUSH ControlColor(UINT message, HDC dc) override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     friend class TUpDown;
     TUpDown* mUpDown = nullptr;
+    std::wstring mCueBanner;
+};
+
+// The system's hotkey box: the user presses a combination and it shows it. Keys are the virtual
+// key in the low byte and HOTKEYF_ flags in the next; 0 is none.
+class THotKey : public TWinControl {
+public:
+    explicit THotKey(TControlHost& form, TWinControl* container = nullptr);
+
+    int Keys() const;
+    void SetKeys(int keys);
+    std::function<void()> OnChange;
+
+protected:
+    void CreateParams(TWinCreateParams& params) override;
+    void HandleCreated() override;
+    bool Command(WORD code) override;
+
+private:
+    int mKeys = 0;
 };
 
 // Up and down arrows that step a whole number within a range, shown in an edit box (its

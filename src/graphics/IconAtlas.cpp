@@ -72,7 +72,7 @@ void IconAtlas::Ref::Release() noexcept {
     }
 }
 
-void IconAtlas::Ref::Draw(HDC dc, int x, int y) const {
+void IconAtlas::Ref::Draw(HDC dc, int x, int y, BYTE opacity) const {
     if (mAtlas == nullptr) {
         return;
     }
@@ -83,7 +83,7 @@ void IconAtlas::Ref::Draw(HDC dc, int x, int y) const {
     }
     const Page& page = *mAtlas->mPages[static_cast<std::size_t>(mSlot / SlotsPerPage)];
     const int inPage = mSlot % SlotsPerPage;
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
     GdiAlphaBlend(dc, x, y, size, size, page.dc.Get(), (inPage % SlotsPerRow) * size, (inPage / SlotsPerRow) * size,
                   size, size, blend);
 }

@@ -36,7 +36,7 @@ public:
         int Slot() const { return mSlot; }
 
         // Blends the icon over dc with its top-left corner at (x, y); nothing when empty.
-        void Draw(HDC dc, int x, int y) const;
+        void Draw(HDC dc, int x, int y, BYTE opacity = 255) const;
         // The icon's premultiplied pixels, row by row from the top; empty when there is none.
         std::vector<std::uint32_t> Pixels() const;
         // A new icon handle with these pixels, for an API that wants one (a drag image); null

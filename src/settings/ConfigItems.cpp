@@ -2,19 +2,28 @@
 
 #include <sstream>
 
+namespace {
+
+// Ctrl+Alt+Space: Space (0x20) with Ctrl (2) and Alt (4).
+constexpr int DefaultHotkey = ((2 | 4) << 8) | 0x20;
+
+} // namespace
+
 ConfigItems::ConfigItems()
     : FloatingButtonColor(L"StartButtonForm", L"Color", L"FloatingButtonColor", 65535),
       FloatingButtonPositionX(L"StartButtonForm", L"PosX", L"FloatingButtonPositionX", 100),
       FloatingButtonPositionY(L"StartButtonForm", L"PosY", L"FloatingButtonPositionY", 0),
       FloatingButtonSide(L"StartButtonForm", L"Side", L"FloatingButtonSide", 1),
       FloatingButtonVisibleHeight(L"StartButtonForm", L"VisibleHeight", L"FloatingButtonVisibleHeight", 5),
-      LastBackgroundImageIndex(L"MainForm", L"LastBackgroundImageIndex", L"LastBackgroundImageIndex", 0) {
+      LastBackgroundImageIndex(L"MainForm", L"LastBackgroundImageIndex", L"LastBackgroundImageIndex", 0),
+      Hotkey(L"Hotkey", L"Keys", L"Hotkey", DefaultHotkey) {
     Register(FloatingButtonColor);
     Register(FloatingButtonPositionX);
     Register(FloatingButtonPositionY);
     Register(FloatingButtonSide);
     Register(FloatingButtonVisibleHeight);
     Register(LastBackgroundImageIndex);
+    Register(Hotkey);
 }
 
 void ConfigItems::Register(Tessel::Common::ConfigItem<int>& item) {

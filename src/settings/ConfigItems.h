@@ -33,6 +33,10 @@ public:
     Tessel::Common::ConfigItem<int> FloatingButtonVisibleHeight;
     // Advanced by the main panel's background rotation.
     Tessel::Common::ConfigItem<int> LastBackgroundImageIndex;
+    // The keys that bring the panel down with the filter box, in a section of its own: the
+    // virtual key in the low byte, HOTKEYF_ flags (Shift 1, Ctrl 2, Alt 4) in the next; 0 for none.
+    // Ctrl+Alt+Space (1568) when the file has none.
+    Tessel::Common::ConfigItem<int> Hotkey;
 
 private:
     void Register(Tessel::Common::ConfigItem<int>& item);

@@ -1,5 +1,6 @@
 #include "views/LinkGroupView.h"
 
+#include "foundation/logging/Log.h"
 #include "graphics/Canvas.h"
 #include "graphics/Graphic.h"
 #include "model/LinkGroupModel.h"
@@ -36,6 +37,19 @@ G::Point FromPOINT(const POINT& p) {
 
 // What a cell shows until its shortcut's icon is known: a faint rounded square where the icon
 // will be, lighter than any picture behind it, and no name.
+// A search's look: shortcuts it passed over faint, its matches on a light chip, the selected one
+// on a blue chip with a firm ring.
+constexpr BYTE DimmedOpacity = 64;
+constexpr COLORREF DimmedTextColor = RGB(168, 168, 168);
+constexpr COLORREF MatchedTextColor = RGB(20, 20, 20);
+constexpr COLORREF MatchedFill = RGB(255, 255, 255);
+constexpr COLORREF MatchedEdge = RGB(190, 206, 228);
+constexpr COLORREF SelectedFill = RGB(222, 236, 252);
+constexpr COLORREF SelectedRing = RGB(0, 95, 184);
+// Corner ellipse of a chip and the ring's width (design pixels).
+constexpr int ChipCorner = 8;
+constexpr int RingWidth = 2;
+
 void PaintPlaceholder(HDC dc, int x, int y, int size) {
     static const Tessel::Common::UniqueBrush fill(CreateSolidBrush(RGB(236, 238, 240)));
     static const Tessel::Common::UniquePen edge(CreatePen(PS_SOLID, 1, RGB(214, 218, 222)));
@@ -131,8 +145,59 @@ void LinkGroupView::ResizeToContent() {
 }
 
 void LinkGroupView::Click(const ViewMouseArgs* /*args*/) {
-    if (IsLinkIndex(mHoverIndex) && RunLink) {
-        RunLink(mHoverIndex);
+    RunAt(mHoverIndex);
+}
+
+void LinkGroupView::RunAt(int index) {
+    if (IsLinkIndex(index) && RunLink) {
+        LOG_INF("LinkGroupView::RunAt", L"Running " << mModel->GetLinks()[static_cast<std::size_t>(index)]->FileName());
+        RunLink(index);
+    }
+}
+
+void LinkGroupView::PaintMatchedCell(TCanvas& canvas, const RECT& cell, bool selected) const {
+    const int corner = mMetrics.scale.Px(ChipCorner);
+    const int edge = selected ? mMetrics.scale.Px(RingWidth) : std::max(1, mMetrics.scale.Px(1));
+    canvas.SetPenStyle(TPenStyle::psClear);
+    canvas.SetBrushStyle(TBrushStyle::bsSolid);
+    // The edge is the outer chip showing around the inner one.
+    canvas.SetBrushColor(selected ? SelectedRing : MatchedEdge);
+    canvas.RoundRect(cell.left, cell.top, cell.right + 1, cell.bottom + 1, corner, corner);
+    canvas.SetBrushColor(selected ? SelectedFill : MatchedFill);
+    canvas.RoundRect(cell.left + edge, cell.top + edge, cell.right + 1 - edge, cell.bottom + 1 - edge,
+                     std::max(1, corner - edge), std::max(1, corner - edge));
+    canvas.SetBrushStyle(TBrushStyle::bsClear);
+}
+
+LinkGroupView::Mark LinkGroupView::GetMark(int index) const {
+    return index >= 0 && index < static_cast<int>(mMarks.size()) ? mMarks[static_cast<std::size_t>(index)]
+                                                                  : Mark::Normal;
+}
+
+void LinkGroupView::SetMarks(HWND window, std::vector<Mark> marks, int selected) {
+    const std::size_t reach = std::max(marks.size(), mMarks.size());
+    std::vector<int> changed;
+    for (std::size_t i = 0; i < reach; ++i) {
+        const Mark before = i < mMarks.size() ? mMarks[i] : Mark::Normal;
+        const Mark after = i < marks.size() ? marks[i] : Mark::Normal;
+        const int index = static_cast<int>(i);
+        if (before != after || (index == mSelected) != (index == selected)) {
+            changed.push_back(index);
+        }
+    }
+    if (mSelected >= static_cast<int>(reach) || selected >= static_cast<int>(reach)) {
+        for (const int index : {mSelected, selected}) {
+            if (index >= static_cast<int>(reach) && mSelected != selected) {
+                changed.push_back(index);
+            }
+        }
+    }
+    mMarks = std::move(marks);
+    mSelected = selected;
+    for (const int index : changed) {
+        if (index >= 0 && index < static_cast<int>(mCells.size())) {
+            InvalidateIn(window, GetCellRect(index));
+        }
     }
 }
 
@@ -260,10 +325,19 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
             continue;
         }
         RECT textCell = cell;
+        const Mark mark = GetMark(i);
+        if (mSelected == i || mark == Mark::Matched) {
+            PaintMatchedCell(canvas, cell, mSelected == i);
+        }
+        const int frame = mMetrics.scale.Px(2);
         if (!leftButton && mHoverIndex == i) {
-            FillRect(dc, &cell, gray);
-            InflateRect(&textCell, -2, -2);
-            FillRect(dc, &textCell, white);
+            if (mSelected != i) {
+                FillRect(dc, &cell, gray);
+                InflateRect(&textCell, -frame, -frame);
+                FillRect(dc, &textCell, white);
+            } else {
+                InflateRect(&textCell, -frame, -frame);
+            }
         } else if (linkDrag) {
             const bool atEnd = i == count - 1 && mHoverIndex == count;
             if (mHoverIndex == i || atEnd) {
@@ -282,7 +356,16 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
             PaintPlaceholder(dc, iconX, iconY, small ? mMetrics.smallIconSize : mMetrics.largeIconSize);
             continue;
         }
-        (small ? link->SmallIconRef() : link->LargeIconRef()).Draw(dc, iconX, iconY);
+        // A shortcut the search passed over shows faintly: the matches stand out at a glance.
+        const bool dimmed = mark == Mark::Dimmed && mSelected != i;
+        (small ? link->SmallIconRef() : link->LargeIconRef()).Draw(dc, iconX, iconY, dimmed ? DimmedOpacity : 255);
+        if (dimmed) {
+            canvas.SetFontColor(DimmedTextColor);
+        } else if (mark == Mark::Matched || mSelected == i) {
+            canvas.SetFontColor(MatchedTextColor);
+        } else {
+            canvas.SetFontColor(small ? RGB(50, 50, 50) : RGB(100, 100, 100));
+        }
 
         // Names are plain text: "&" is a character, not an accelerator mark.
         if (small || settings.IsTitleVisible()) {

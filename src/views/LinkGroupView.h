@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ public:
     // Hover states besides a shortcut index.
     static constexpr int HoverNone = -2;
     static constexpr int HoverOutsideBody = -1;
+    // How a search over the panel's shortcuts shows a cell.
+    enum class Mark : std::uint8_t { Normal, Dimmed, Matched };
     // Drag modes.
     static constexpr int DragModeNoneOrLink = 0;
     static constexpr int DragModeMove = 1;
@@ -43,6 +46,15 @@ public:
     std::function<void(int index)> RunLink;
 
     LinkGroupView();
+
+    // Gives the cells the marks of a search (one per shortcut in order; those missing are
+    // Normal) and the selected cell (-1 for none). Only the cells whose look changes are
+    // repainted, in window when given.
+    void SetMarks(HWND window, std::vector<Mark> marks, int selected);
+    Mark GetMark(int index) const;
+    int GetSelected() const { return mSelected; }
+    // Runs the shortcut at index, as a click on it does.
+    void RunAt(int index);
 
     void SetModel(LinkGroupModel* model) { mModel = model; }
     // The sizes of the display density the group is shown at; the design's until set. The group
@@ -114,6 +126,8 @@ private:
     int LinkCount() const;
     bool IsLinkIndex(int index) const { return index >= 0 && index < LinkCount(); }
     void ResizeToContent();
+    // The chip under a shortcut the search matched, with the ring of the selected one.
+    void PaintMatchedCell(TCanvas& canvas, const RECT& cell, bool selected) const;
     // Takes the cell and side under the point as the hovered one; true when the cell changed.
     bool UpdateHover(POINT point);
     // The panel area that shows the hover or insertion feedback of a hover index; empty for none.
@@ -127,6 +141,8 @@ private:
     LinkGroupModel* mModel = nullptr;
     const TGraphic* mBackground = nullptr;
     GroupGeometry::Metrics mMetrics;
+    std::vector<Mark> mMarks;
+    int mSelected = -1;
     int mHoverIndex = HoverNone;
     int mHoverSide = 0;
     int mFeedbackState = 0;

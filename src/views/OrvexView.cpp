@@ -35,6 +35,9 @@ void OrvexView::AddChild(IElementView* child) {
 
 void OrvexView::Invalidate(HWND window, const RECT& rect) {
     MarkStale(rect);
+    if (OnPictureInvalidated) {
+        OnPictureInvalidated(rect);
+    }
     if (window != nullptr) {
         InvalidateRect(window, &rect, FALSE);
     }

@@ -30,6 +30,9 @@ public:
     Tessel::Common::DisplayScale Scale() const { return mScale; }
     const std::wstring& GetHintText() const { return mHintText; }
 
+    // Told of every part of the picture a group marks stale (tests count repaints with it).
+    std::function<void(const RECT& rect)> OnPictureInvalidated;
+
     // The group views in painting order (the last is on top); owned by the window.
     void AddChild(IElementView* child);
     const std::vector<IElementView*>& GetChildren() const { return mChildren; }

@@ -50,6 +50,9 @@ const CultureText ProgramTexts[] = {
     {L"Options_Tab_General_PanelStartButtonColor", L"Change color ...", L"改变颜色..."},
     {L"Options_Tab_General_LabelStartButtonColor", L"Color", L"颜色"},
     {L"Options_Tab_About", L"About", L"关于"},
+    {L"MainWindow_Filter_Hint", L"Type to find a shortcut", L"输入名称或拼音查找快捷方式"},
+    {L"Options_Tab_General_LbHotkey", L"Show the panel and search with", L"显示面板并搜索的快捷键"},
+    {L"Options_Tab_General_HotkeyTaken", L"Another program uses these keys", L"其他程序已占用此快捷键"},
 };
 
 std::string ResourceBytes(const wchar_t* name) {

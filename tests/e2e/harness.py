@@ -125,6 +125,25 @@ class WaitTimeout(AssertionError):
     pass
 
 
+def utf8_locale(name):
+    """The environment of a C library locale such as 'zh_CN.UTF-8', compiled once into the build
+    folder when the system has not installed it (Wine takes its character set for file names
+    from it: without it a file named in Chinese reaches Windows programs as "???")."""
+    folder = BUILD_DIR / 'locales'
+    if not (folder / name).is_dir():
+        folder.mkdir(parents=True, exist_ok=True)
+        language, charmap = name.split('.', 1)
+        made = Path(tempfile.mkdtemp(prefix='locale-', dir=folder))
+        subprocess.run(['localedef', '-i', language, '-f', charmap, str(made / name)], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            (made / name).rename(folder / name)
+        except OSError:
+            pass  # another test made it meanwhile
+        shutil.rmtree(made, ignore_errors=True)
+    return {'LOCPATH': str(folder), 'LC_ALL': name, 'LANG': name}
+
+
 def wait_for(condition, timeout=30.0, what='condition', interval=0.2):
     """Polls condition() until it returns something true; returns that value or fails."""
     deadline = time.monotonic() + timeout

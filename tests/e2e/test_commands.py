@@ -360,12 +360,12 @@ class OptionsDialogTest(CommandsTestCase):
 
         # Tab goes round the controls of the page, the buttons and the tabs; Shift+Tab goes back.
         order = []
-        for _ in range(6):
+        for _ in range(7):
             dialog = self.wait_tab(dialog, 'Tab')
             focus = self.focused(dialog)
             order.append(focus['text'] or focus['class'])
-        self.assertEqual(order, ['10', 'Change color ...', 'Auto start when user logs on Windows', '&OK', '&Cancel',
-                                 'SysTabControl32'])
+        self.assertEqual(order, ['10', 'Change color ...', 'Auto start when user logs on Windows', 'msctls_hotkey32',
+                                 '&OK', '&Cancel', 'SysTabControl32'])
         dialog = self.wait_tab(dialog, 'shift+Tab')
         self.assertEqual(self.focused(dialog)['text'], '&Cancel')
         self.assertTrue(self.control(dialog, 'Button', '&Cancel')['default'], 'the focused button is the default')

@@ -263,3 +263,74 @@ TEST_F(PanelTest, ADensityChangeRelaysAndRerendersAtTheNewScaleAndBackWithoutLea
     EXPECT_EQ(after.gdi, before.gdi);
     EXPECT_EQ(after.user, before.user);
 }
+
+// Typing on the panel searches its shortcuts: what does not match is dimmed, the best match is
+// selected, arrows move the selection to another group's match, Enter runs it as a click does,
+// Esc clears the search (the panel as before) and a second Esc asks for the panel to go. Each
+// keystroke repaints only the cells whose look changed.
+TEST_F(PanelTest, TypingSearchesMarksSelectsRunsAndEscClearsThenHides) {
+    Show();
+    WaitForIcons();
+    std::vector<std::pair<int, int>> runs;
+    for (std::size_t g = 0; g < 2; ++g) {
+        Group(g).RunLink = [&runs, g](int index) { runs.emplace_back(static_cast<int>(g), index); };
+    }
+    int hideRequests = 0;
+    panel->OnHideRequested = [&] { ++hideRequests; };
+    std::vector<RECT> repainted;
+    panel->GetRootView().OnPictureInvalidated = [&](const RECT& rect) { repainted.push_back(rect); };
+
+    using Mark = LinkGroupView::Mark;
+    const auto type = [&](const wchar_t* text) {
+        for (const wchar_t* c = text; *c != 0; ++c) {
+            SendMessageW(panel->Handle(), WM_CHAR, *c, 0);
+        }
+    };
+    const auto key = [&](WORD vk) {
+        SendMessageW(GetFocus(), WM_KEYDOWN, vk, 0);
+    };
+    // The shortcut files zzzA to zzzD all start Notepad: their names are "notepad", their files tell them apart.
+    type(L"zzzb");
+    EXPECT_TRUE(panel->IsFiltering());
+    EXPECT_EQ(panel->GetFilterText(), L"zzzb");
+    EXPECT_EQ(Group(0).GetMark(0), Mark::Dimmed);
+    EXPECT_EQ(Group(0).GetMark(1), Mark::Matched);
+    EXPECT_EQ(Group(0).GetMark(2), Mark::Dimmed);
+    EXPECT_EQ(Group(1).GetMark(0), Mark::Dimmed);
+    EXPECT_EQ(Group(0).GetSelected(), 1);
+
+    // "notepad" matches all four: the first in panel order is selected, Right goes on in its
+    // row, and from the row's end to the other group.
+    SendMessageW(GetFocus(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    type(L"notepa");
+    EXPECT_EQ(Group(0).GetSelected(), 0);
+    repainted.clear();
+    type(L"d");
+    EXPECT_EQ(repainted.size(), 0u) << "the same matches and selection: nothing to repaint";
+    int index = -1;
+    for (const auto& [group, at] : std::vector<std::pair<std::size_t, int>>{{0, 1}, {0, 2}, {1, 0}}) {
+        repainted.clear();
+        key(VK_RIGHT);
+        EXPECT_EQ(repainted.size(), 2u) << "the cell that lost the selection and the one that took it";
+        LinkGroupView* selected = panel->GetFilterSelection(index);
+        ASSERT_NE(selected, nullptr);
+        EXPECT_EQ(selected, &Group(group));
+        EXPECT_EQ(index, at);
+    }
+    key(VK_RETURN);
+    EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{1, 0}}));
+
+    key(VK_ESCAPE);
+    EXPECT_EQ(panel->GetFilterText(), L"");
+    for (std::size_t g = 0; g < 2; ++g) {
+        for (int i = 0; i < Group(g).GetCellCount(); ++i) {
+            EXPECT_EQ(Group(g).GetMark(i), Mark::Normal);
+        }
+        EXPECT_EQ(Group(g).GetSelected(), -1);
+    }
+    EXPECT_EQ(hideRequests, 0);
+    key(VK_ESCAPE);
+    EXPECT_EQ(hideRequests, 1);
+    panel->EndFilter();
+    EXPECT_FALSE(panel->IsFiltering());
+}

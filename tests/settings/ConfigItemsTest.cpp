@@ -22,6 +22,7 @@ TEST(ConfigItems, ListsTheSixItemsInOrderWithTheirPlacesNamesAndDefaults) {
         {L"StartButtonForm", L"Side", L"FloatingButtonSide", L"1"},
         {L"StartButtonForm", L"VisibleHeight", L"FloatingButtonVisibleHeight", L"5"},
         {L"MainForm", L"LastBackgroundImageIndex", L"LastBackgroundImageIndex", L"0"},
+        {L"Hotkey", L"Keys", L"Hotkey", L"1568"},
     };
     ConfigItems items;
     const auto& list = items.GetItems();
@@ -35,7 +36,8 @@ TEST(ConfigItems, ListsTheSixItemsInOrderWithTheirPlacesNamesAndDefaults) {
     }
     const IConfigItem* members[] = {&items.FloatingButtonColor,         &items.FloatingButtonPositionX,
                                     &items.FloatingButtonPositionY,     &items.FloatingButtonSide,
-                                    &items.FloatingButtonVisibleHeight, &items.LastBackgroundImageIndex};
+                                    &items.FloatingButtonVisibleHeight, &items.LastBackgroundImageIndex,
+                                    &items.Hotkey};
     for (std::size_t i = 0; i < list.size(); ++i) {
         EXPECT_EQ(list[i], members[i]) << "the list points at the members themselves";
     }

@@ -79,7 +79,8 @@ TEST(UserSettings, MissingFileGivesTheDefaultsAndTheFirstSaveWritesEverythingInO
                         "IsDrawingReflectionEnabled=0\r\nIsAutoStartEnabled=1\r\nLastBackgroundImageIndex=0\r\n"
                         "[StartButtonForm]\r\nStartButtonPos=30000200\r\nColor=65535\r\nPosX=100\r\nPosY=0\r\n"
                         "Side=1\r\nVisibleHeight=5\r\n"
-                        "[EdgeForm]\r\nVisbleHeight=10\r\n");
+                        "[EdgeForm]\r\nVisbleHeight=10\r\n"
+                        "[Hotkey]\r\nKeys=1568\r\n");
     auto next = f.Loaded();
     EXPECT_EQ(next->GetFirstRunDate(), Today) << "the next start reads the stored day";
 }

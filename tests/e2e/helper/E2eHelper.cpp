@@ -463,6 +463,21 @@ int HoldFile(const wchar_t* path) {
     return 0;
 }
 
+// Holds a hotkey (MOD_ flags and a virtual key, as RegisterHotKey takes them) until killed,
+// as another program that took the combination first would.
+int HoldHotkey(UINT modifiers, UINT key) {
+    if (!RegisterHotKey(nullptr, 1, modifiers, key)) {
+        std::fwprintf(stderr, L"cannot register the hotkey: error %lu\n", GetLastError());
+        return 2;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -486,10 +501,12 @@ int wmain(int argc, wchar_t** argv) {
         result = RunUnclosableEdgeWindow();
     } else if (argc == 3 && std::wcscmp(argv[1], L"hold") == 0) {
         result = HoldFile(argv[2]);
+    } else if (argc == 4 && std::wcscmp(argv[1], L"hold-hotkey") == 0) {
+        result = HoldHotkey(static_cast<UINT>(_wtoi(argv[2])), static_cast<UINT>(_wtoi(argv[3])));
     } else {
         std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | windows <class> | clipboard | "
                               L"drag <x> <y> <file>... | drag-items <x> <y> <item>... | unclosable-edge-window | "
-                              L"hold <path>\n");
+                              L"hold <path> | hold-hotkey <modifiers> <key>\n");
     }
     OleUninitialize();
     return result;
