@@ -11,8 +11,8 @@
 // BENCH_TITLES=0 leaves the names out.
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/Graphic.h"
-#include "framework/IconAtlas.h"
+#include "graphics/Graphic.h"
+#include "graphics/IconAtlas.h"
 #include "model/LinkGroupModel.h"
 #include "model/LinkItemModel.h"
 #include "views/DragDropManager.h"

@@ -2,7 +2,7 @@
 
 #include "foundation/logging/Log.h"
 #include "foundation/win32/FunctionTrace.h"
-#include "framework/Application.h"
+#include "framework/ErrorSink.h"
 #include "framework/Window.h"
 #include "model/OrvexModel.h"
 #include "model/ShortcutFactory.h"

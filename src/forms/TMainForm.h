@@ -5,7 +5,7 @@
 #include "foundation/lang/TesselEvent.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 #include "framework/ImageList.h"
 #include "framework/Menus.h"
 #include "model/OrvexModel.h"

@@ -1,14 +1,12 @@
 #include "framework/Application.h"
 
 #include "foundation/logging/Log.h"
-#include "foundation/text/Utf8.h"
+#include "framework/ErrorSink.h"
 #include "framework/Form.h"
 #include "framework/HintWindow.h"
-#include "framework/Menus.h"
+#include "framework/Window.h"
 
 #include <ole2.h>
-
-#include <algorithm>
 
 TApplication* Application = nullptr;
 
@@ -18,24 +16,13 @@ constexpr wchar_t ApplicationWindowClass[] = L"TApplication";
 // Posted to the application window: show the error box that a failed handler left pending.
 constexpr UINT WM_SHOW_PENDING_ERROR = WM_APP + 0x3F00;
 
-// The message of the exception being caught, for the log and the box.
-std::wstring CurrentExceptionMessage() {
-    try {
-        throw;
-    } catch (const Exception& e) {
-        return e.Message();
-    } catch (const std::exception& e) {
-        return Tessel::Common::Utf8ToUtf16(e.what());
-    } catch (...) {
-        return Tessel::Common::Logging::UnknownExceptionMessage;
-    }
-}
-
 } // namespace
 
 TApplication::TApplication() {
     if (Application == nullptr) {
         Application = this;
+        SetExceptionHandler([this] { HandleException(); });
+        TForm::SetHost(this);
     }
 }
 
@@ -59,6 +46,9 @@ TApplication::~TApplication() {
     }
     if (Application == this) {
         Application = nullptr;
+        SetExceptionHandler(nullptr);
+        TForm::SetHost(nullptr);
+        TWindow::SetDefaultOwner(nullptr);
     }
 }
 
@@ -80,6 +70,9 @@ void TApplication::Initialize() {
                               nullptr, GetModuleHandleW(nullptr), nullptr);
     if (mHandle != nullptr) {
         SetWindowLongPtrW(mHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    if (Application == this) {
+        TWindow::SetDefaultOwner(mHandle);
     }
 }
 
@@ -105,20 +98,6 @@ void TApplication::Run() {
         ProcessMessage(message);
     }
     mTerminated = true;
-}
-
-void TApplication::ProcessMessage(MSG& message) {
-    // By index and by copy: a filter may add or remove filters while it runs.
-    for (std::size_t i = 0; i < mFilters.size(); ++i) {
-        const MessageFilter filter = mFilters[i].second;
-        bool taken = false;
-        Guarded([&] { taken = filter(message); });
-        if (taken) {
-            return;
-        }
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
 }
 
 void TApplication::Terminate() {
@@ -177,6 +156,14 @@ void TApplication::ShowException(const Exception& exception) noexcept {
     mErrorBoxOpen = false;
 }
 
+HWND TApplication::FormOwner(const TForm& form) const {
+    // The main form has a taskbar button of its own when MainFormOnTaskBar is set.
+    if (MainFormOnTaskBar && &form == mMainForm) {
+        return nullptr;
+    }
+    return mHandle;
+}
+
 THintWindow& TApplication::HintWindow() {
     if (!mHintWindow) {
         mHintWindow = std::make_unique<THintWindow>();
@@ -188,17 +175,6 @@ void TApplication::HookMainWindow(MessageHook hook) {
     mHooks.push_back(std::move(hook));
 }
 
-int TApplication::AddMessageFilter(MessageFilter filter) {
-    const int id = mNextFilterId++;
-    mFilters.emplace_back(id, std::move(filter));
-    return id;
-}
-
-void TApplication::RemoveMessageFilter(int id) {
-    mFilters.erase(std::remove_if(mFilters.begin(), mFilters.end(), [id](const auto& f) { return f.first == id; }),
-                   mFilters.end());
-}
-
 LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (application != nullptr) {
@@ -206,10 +182,9 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
             application->ShowPendingError();
             return 0;
         }
-        LRESULT drawn = 0;
-        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
-            TNativeMenu::OwnerDrawMessage(message, lParam, drawn)) {
-            return drawn;
+        LRESULT previewed = 0;
+        if (TWindow::PreviewMessage(message, wParam, lParam, previewed)) {
+            return previewed;
         }
         try {
             // By index and by copy: a hook may add hooks while it runs.
@@ -235,15 +210,4 @@ LRESULT CALLBACK TApplication::ApplicationWindowProc(HWND window, UINT message, 
         }
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void HandleCurrentException() noexcept {
-    if (Application != nullptr) {
-        Application->HandleException();
-        return;
-    }
-    try {
-        LOG_ERR("HandleCurrentException", CurrentExceptionMessage());
-    } catch (...) {
-    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/lang/Exception.h"
+#include "framework/FormHost.h"
 
 #include <windows.h>
 
@@ -19,12 +20,14 @@ constexpr UINT WM_APPLICATION_ACTIVATE = 0xB000;
 constexpr UINT WM_APPLICATION_DEACTIVATE = 0xB001;
 
 // The application object: the hidden application window, the forms it owns, the message loop
-// and the default exception handler. One per process; `Application` points at it.
-class TApplication {
+// and the default exception handler. One per process; `Application` points at it. It hosts every
+// form (TFormHost), handles what HandleCurrentException is given, and its window is the default
+// owner of top-level windows (TWindow::DefaultOwner).
+class TApplication : public TFormHost {
 public:
     TApplication();
     // Destroys the forms, the most recently created first, so the main form goes last.
-    ~TApplication();
+    ~TApplication() override;
 
     TApplication(const TApplication&) = delete;
     TApplication& operator=(const TApplication&) = delete;
@@ -43,11 +46,8 @@ public:
 
     // Shows the main form and dispatches messages until Terminate.
     void Run();
-    void Terminate();
+    void Terminate() override;
     bool Terminated() const { return mTerminated; }
-    // Hands one message to the filters and, unless one of them took it, dispatches it. Every
-    // message loop of the program (also a modal one) goes through here.
-    void ProcessMessage(MSG& message);
 
     // Handles the exception being caught. It always logs; then OnException gets it when set,
     // otherwise its message is shown in a box, but never from inside the failing message: the box
@@ -61,21 +61,18 @@ public:
     // Whether an error box is open or about to open.
     bool ErrorBoxPending() const { return mErrorBoxPending || mErrorBoxOpen; }
 
-    TForm* MainForm() const { return mMainForm; }
+    TForm* MainForm() const override { return mMainForm; }
     HWND Handle() const { return mHandle; }
+    // The application window, except for a main form with a taskbar button of its own.
+    HWND FormOwner(const TForm& form) const override;
     // The one hint window of the application, made when first asked for.
     THintWindow& HintWindow();
+    THintWindow* ControlHintWindow() override { return &HintWindow(); }
 
     // A hook sees every message of the hidden application window first; returning true
     // (with the result set) ends its handling.
     using MessageHook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
     void HookMainWindow(MessageHook hook);
-
-    // A filter sees every message of every loop before it is dispatched (a dialog's keyboard
-    // navigation, say); returning true means it took the message.
-    using MessageFilter = std::function<bool(MSG& message)>;
-    int AddMessageFilter(MessageFilter filter);
-    void RemoveMessageFilter(int id);
 
     // Replaces the default handling (showing the message) of exceptions caught by the loop.
     std::function<void(std::exception_ptr)> OnException;
@@ -101,24 +98,9 @@ private:
     std::vector<std::unique_ptr<TForm>> mForms;
     std::unique_ptr<THintWindow> mHintWindow;
     std::vector<MessageHook> mHooks;
-    std::vector<std::pair<int, MessageFilter>> mFilters;
-    int mNextFilterId = 1;
     std::wstring mPendingError;
     bool mErrorBoxPending = false;
     bool mErrorBoxOpen = false;
 };
 
 extern TApplication* Application;
-
-// Hands the exception being caught to the application's handler (or, without an application,
-// to the log). For catch blocks at the edges of window procedures and callbacks.
-void HandleCurrentException() noexcept;
-
-// Runs a handler; an exception out of it goes to HandleCurrentException.
-template <typename F> void Guarded(F&& handler) noexcept {
-    try {
-        handler();
-    } catch (...) {
-        HandleCurrentException();
-    }
-}

@@ -1,7 +1,7 @@
 #include "framework/Controls.h"
 
-#include "framework/Canvas.h"
-#include "framework/Graphic.h"
+#include "graphics/Canvas.h"
+#include "graphics/Graphic.h"
 #include "framework/ImageList.h"
 #include "framework/PixelScaling.h"
 
@@ -33,7 +33,7 @@ constexpr unsigned DisabledOpacity = 110;
 // ---------------------------------------------------------------------------------------------
 // TGraphicControl
 
-TGraphicControl::TGraphicControl(TForm& parent) : mParent(parent) {
+TGraphicControl::TGraphicControl(TControlHost& parent) : mParent(parent) {
     mParent.AddControl(this);
 }
 
@@ -95,7 +95,7 @@ void TGraphicControl::Click() {
 // ---------------------------------------------------------------------------------------------
 // TLabel
 
-TLabel::TLabel(TForm& parent) : TGraphicControl(parent), mLogFont(SystemMessageFont()) {
+TLabel::TLabel(TControlHost& parent) : TGraphicControl(parent), mLogFont(SystemMessageFont()) {
     UpdateSize();
 }
 
@@ -198,7 +198,7 @@ struct TSpeedButton::Pictures {
     std::unique_ptr<TAlphaImage> up, upFaded, downImage, downFaded;
 };
 
-TSpeedButton::TSpeedButton(TForm& parent) : TGraphicControl(parent) {}
+TSpeedButton::TSpeedButton(TControlHost& parent) : TGraphicControl(parent) {}
 
 TSpeedButton::~TSpeedButton() = default;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/Form.h"
+#include "framework/ControlHost.h"
 
 #include <windows.h>
 
@@ -22,13 +22,13 @@ class TAlphaImage;
 // Controls are painted and hit in the order they were made: a later one lies on top.
 class TGraphicControl {
 public:
-    explicit TGraphicControl(TForm& parent);
+    explicit TGraphicControl(TControlHost& parent);
     virtual ~TGraphicControl();
 
     TGraphicControl(const TGraphicControl&) = delete;
     TGraphicControl& operator=(const TGraphicControl&) = delete;
 
-    TForm& Parent() const { return mParent; }
+    TControlHost& Parent() const { return mParent; }
 
     int Left() const { return mBounds.left; }
     int Top() const { return mBounds.top; }
@@ -80,7 +80,7 @@ protected:
 private:
     friend class TForm;
 
-    TForm& mParent;
+    TControlHost& mParent;
     RECT mBounds{0, 0, 0, 0};
     bool mVisible = true;
     bool mEnabled = true;
@@ -94,7 +94,7 @@ private:
 // turned off. Its font is the system's message font until set otherwise.
 class TLabel : public TGraphicControl {
 public:
-    explicit TLabel(TForm& parent);
+    explicit TLabel(TControlHost& parent);
     ~TLabel() override;
 
     const std::wstring& Caption() const { return mCaption; }
@@ -137,7 +137,7 @@ private:
 // down.
 class TSpeedButton : public TGraphicControl {
 public:
-    explicit TSpeedButton(TForm& parent);
+    explicit TSpeedButton(TControlHost& parent);
     ~TSpeedButton() override;
 
     // The glyphs are not owned and must outlive the button (or be replaced); the down glyph,

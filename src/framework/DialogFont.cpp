@@ -1,6 +1,6 @@
 #include "framework/DialogFont.h"
 
-#include "framework/Canvas.h"
+#include "graphics/Canvas.h"
 #include <cmath>
 
 using Tessel::Common::ScopedSelectObject;

@@ -1,8 +1,11 @@
 #include "framework/Form.h"
 
-#include "framework/Application.h"
-#include "framework/Canvas.h"
+#include "foundation/lang/Exception.h"
+#include "graphics/Canvas.h"
 #include "framework/Controls.h"
+#include "framework/Dpi.h"
+#include "framework/ErrorSink.h"
+#include "framework/FormHost.h"
 #include "framework/HintWindow.h"
 #include "framework/StdCtrls.h"
 
@@ -18,21 +21,38 @@ namespace {
 
 TShiftState ShiftFromKeys(WPARAM keys) {
     TShiftState shift = 0;
-    if (keys & MK_SHIFT) shift |= ssShift;
-    if (keys & MK_CONTROL) shift |= ssCtrl;
-    if (keys & MK_LBUTTON) shift |= ssLeft;
-    if (keys & MK_RBUTTON) shift |= ssRight;
-    if (keys & MK_MBUTTON) shift |= ssMiddle;
-    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    if (keys & MK_SHIFT)
+        shift |= ssShift;
+    if (keys & MK_CONTROL)
+        shift |= ssCtrl;
+    if (keys & MK_LBUTTON)
+        shift |= ssLeft;
+    if (keys & MK_RBUTTON)
+        shift |= ssRight;
+    if (keys & MK_MBUTTON)
+        shift |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0)
+        shift |= ssAlt;
     return shift;
 }
 
 // A control hint shows this far below the pointer's hot spot, clear of the arrow.
 constexpr int HintBelowPointer = 20;
 
+TFormHost* gHost = nullptr;
+
 } // namespace
 
-TForm::TForm() {
+TFormHost& TForm::Host() {
+    static TFormHost standalone;
+    return gHost != nullptr ? *gHost : standalone;
+}
+
+void TForm::SetHost(TFormHost* host) {
+    gHost = host;
+}
+
+TForm::TForm() : mDpi(SystemDpi()) {
     mHintTimer.OnTimer = [this] { ShowControlHint(); };
 }
 
@@ -47,21 +67,20 @@ void TForm::CreateHandle() {
     TCreateParams params;
     CreateParams(params);
     RegisterWindowClass(params.windowClassName);
-    const bool isMainForm = Application != nullptr && Application->MainForm() == this;
-    if (params.parent == nullptr && Application != nullptr && (!isMainForm || !Application->MainFormOnTaskBar)) {
-        // Forms belong to the hidden application window, which keeps them out of the taskbar; the
-        // main form has a taskbar button of its own when MainFormOnTaskBar is set.
-        params.parent = Application->Handle();
+    if (params.parent == nullptr) {
+        // Forms belong to the hidden application window, which keeps them out of the taskbar.
+        params.parent = Host().FormOwner(*this);
     }
     CreateWindowHandle(params.exStyle, params.windowClassName, params.caption, params.style & ~WS_VISIBLE, params.x,
                        params.y, params.width, params.height, params.parent);
+    mDpi = WindowDpi(Handle());
     ApplyLayeredStyle();
     if (mFormStyle == TFormStyle::fsStayOnTop) {
         SetFormStyle(mFormStyle);
     }
     // The native controls, in the order they were constructed: that is the order of their
     // windows among their siblings, which the Tab key follows.
-    const std::vector<TWinControl*> controls = mWinControls;
+    const std::vector<TWinControl*> controls = WinControls();
     for (std::size_t i = 0; i < controls.size(); ++i) {
         TWinControl* control = controls[i];
         control->CreateHandle();
@@ -102,6 +121,18 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     switch (message) {
+    case WmDpiChanged: {
+        // The new density is the message's, also when a test sends it.
+        const int dpi = HIWORD(wParam);
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        mDpi = dpi > 0 ? dpi : mDpi;
+        if (suggested != nullptr) {
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        Guarded([this] { FormDpiChanged(); });
+        return 0;
+    }
     case WM_COMMAND:
         if (lParam == 0 && DialogCommand(LOWORD(wParam))) {
             return 0;
@@ -113,7 +144,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_ACTIVATE:
-        if (!mWinControls.empty()) {
+        if (!WinControls().empty()) {
             if (LOWORD(wParam) == WA_INACTIVE) {
                 const HWND focus = GetFocus();
                 if (focus != nullptr && IsChild(Handle(), focus)) {
@@ -269,7 +300,7 @@ void TForm::PaintMessage() {
 void TForm::PaintContent(HDC dc, const RECT& clip) {
     FormPaint(dc, clip);
     // A copy: painting may add or remove controls.
-    const std::vector<TGraphicControl*> controls = mControls;
+    const std::vector<TGraphicControl*> controls = Controls();
     for (TGraphicControl* control : controls) {
         RECT meet;
         if (!HasControl(control) || !control->Visible() || !IntersectRect(&meet, &control->mBounds, &clip)) {
@@ -421,7 +452,7 @@ bool TForm::SetCursorMessage(WPARAM wParam, LPARAM lParam) {
 }
 
 TGraphicControl* TForm::ControlAtPos(POINT point) const {
-    for (auto it = mControls.rbegin(); it != mControls.rend(); ++it) {
+    for (auto it = Controls().rbegin(); it != Controls().rend(); ++it) {
         TGraphicControl* control = *it;
         if (control->Visible() && control->Enabled() && PtInRect(&control->mBounds, point)) {
             return control;
@@ -431,15 +462,10 @@ TGraphicControl* TForm::ControlAtPos(POINT point) const {
 }
 
 bool TForm::HasControl(const TGraphicControl* control) const {
-    return std::find(mControls.begin(), mControls.end(), control) != mControls.end();
+    return std::find(Controls().begin(), Controls().end(), control) != Controls().end();
 }
 
-void TForm::AddControl(TGraphicControl* control) {
-    mControls.push_back(control);
-}
-
-void TForm::RemoveControl(TGraphicControl* control) {
-    mControls.erase(std::remove(mControls.begin(), mControls.end(), control), mControls.end());
+void TForm::ControlRemoved(TGraphicControl* control) {
     if (mPressControl == control) {
         mPressControl = nullptr;
     }
@@ -503,14 +529,17 @@ void TForm::SetHotControl(TGraphicControl* control) {
 
 void TForm::ShowControlHint() {
     mHintTimer.SetEnabled(false);
-    if (mHotControl == nullptr || mHotControl->Hint().empty() || mControlPress || mFormPress ||
-        Application == nullptr) {
+    if (mHotControl == nullptr || mHotControl->Hint().empty() || mControlPress || mFormPress) {
+        return;
+    }
+    THintWindow* hint = Host().ControlHintWindow();
+    if (hint == nullptr) {
         return;
     }
     POINT cursor{};
     GetCursorPos(&cursor);
     mShownHint = mHotControl->Hint();
-    Application->HintWindow().ActivateHint(mShownHint, POINT{cursor.x, cursor.y + HintBelowPointer});
+    hint->ActivateHint(mShownHint, POINT{cursor.x, cursor.y + HintBelowPointer});
 }
 
 void TForm::HideControlHint() {
@@ -519,11 +548,9 @@ void TForm::HideControlHint() {
         return;
     }
     // Only the hint this form showed: the same window may show another's by now.
-    if (Application != nullptr) {
-        THintWindow& hint = Application->HintWindow();
-        if (hint.Visible() && hint.Text() == mShownHint) {
-            hint.HideHint();
-        }
+    THintWindow* hint = Host().ControlHintWindow();
+    if (hint != nullptr && hint->Visible() && hint->Text() == mShownHint) {
+        hint->HideHint();
     }
     mShownHint.clear();
 }
@@ -650,7 +677,7 @@ void TForm::Close() {
     if (!canClose) {
         return;
     }
-    const bool isMainForm = Application != nullptr && Application->MainForm() == this;
+    const bool isMainForm = Host().MainForm() == this;
     TCloseAction action = isMainForm ? TCloseAction::caFree : TCloseAction::caHide;
     FormClose(action);
     if (action == TCloseAction::caNone) {
@@ -658,11 +685,11 @@ void TForm::Close() {
     }
     if (mModal) {
         // The modal loop hides the form once the program's other windows are enabled again.
-        if (mModalResult == TModalResult::mrNone) {
-            mModalResult = TModalResult::mrCancel;
+        if (ModalResult() == TModalResult::mrNone) {
+            SetModalResult(TModalResult::mrCancel);
         }
     } else if (isMainForm) {
-        Application->Terminate();
+        Host().Terminate();
     } else if (action == TCloseAction::caMinimize) {
         ShowWindow(Handle(), SW_MINIMIZE);
     } else {
@@ -739,12 +766,7 @@ POINT TForm::ClientToScreen(POINT point) const {
 // ---------------------------------------------------------------------------------------------
 // Native controls and modal showing
 
-void TForm::AddWinControl(TWinControl* control) {
-    mWinControls.push_back(control);
-}
-
-void TForm::RemoveWinControl(TWinControl* control) {
-    mWinControls.erase(std::remove(mWinControls.begin(), mWinControls.end(), control), mWinControls.end());
+void TForm::WinControlRemoved(TWinControl* control) {
     if (mActiveControl == control) {
         mActiveControl = nullptr;
     }
@@ -755,10 +777,14 @@ void TForm::ControlFocused(TWinControl* control) {
     UpdateDefaultButton(control);
 }
 
+void TForm::DefaultButtonChanged() {
+    UpdateDefaultButton(TWinControl::FromHandle(GetFocus()));
+}
+
 void TForm::UpdateDefaultButton(TWinControl* focused) {
     // A push button with the focus is the one Enter presses; otherwise the form's default is.
     auto* focusedButton = dynamic_cast<TButton*>(focused);
-    for (TWinControl* control : mWinControls) {
+    for (TWinControl* control : WinControls()) {
         if (auto* button = dynamic_cast<TButton*>(control)) {
             button->ShowAsDefault(focusedButton != nullptr ? button == focusedButton : button->Default());
         }
@@ -766,7 +792,7 @@ void TForm::UpdateDefaultButton(TWinControl* focused) {
 }
 
 TButton* TForm::ShownDefaultButton() const {
-    for (TWinControl* control : mWinControls) {
+    for (TWinControl* control : WinControls()) {
         auto* button = dynamic_cast<TButton*>(control);
         if (button != nullptr && button->mShownDefault && button->Handle() != nullptr) {
             return button;
@@ -780,7 +806,7 @@ bool TForm::DialogCommand(WORD id) {
     if (id != IDOK && id != IDCANCEL) {
         return false;
     }
-    for (TWinControl* control : mWinControls) {
+    for (TWinControl* control : WinControls()) {
         auto* button = dynamic_cast<TButton*>(control);
         if (button != nullptr && (id == IDOK ? button->Default() : button->Cancel())) {
             if (button->Enabled()) {
@@ -790,7 +816,7 @@ bool TForm::DialogCommand(WORD id) {
         }
     }
     if (id == IDCANCEL && mModal) {
-        mModalResult = TModalResult::mrCancel;
+        SetModalResult(TModalResult::mrCancel);
         return true;
     }
     return false;
@@ -823,7 +849,7 @@ bool TForm::DialogMessage(MSG& message) {
         return false;
     }
     if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
-        const std::vector<TWinControl*> controls = mWinControls;
+        const std::vector<TWinControl*> controls = WinControls();
         for (TWinControl* control : controls) {
             if (control->Handle() != nullptr && control->PreviewKey(message)) {
                 return true;
@@ -888,19 +914,16 @@ TModalResult TForm::ShowModal() {
     }
     const HWND previouslyActive = GetActiveWindow();
     mModal = true;
-    mModalResult = TModalResult::mrNone;
+    SetModalResult(TModalResult::mrNone);
     const std::vector<HWND> disabled = DisableThreadWindows(Handle());
-    const int filter =
-        Application != nullptr ? Application->AddMessageFilter([this](MSG& m) { return DialogMessage(m); }) : 0;
+    const int filter = Host().AddMessageFilter([this](MSG& m) { return DialogMessage(m); });
     struct EndModal {
         TForm& form;
         const std::vector<HWND>& disabled;
         HWND previouslyActive;
         int filter;
         ~EndModal() {
-            if (Application != nullptr) {
-                Application->RemoveMessageFilter(filter);
-            }
+            Host().RemoveMessageFilter(filter);
             // Enabled before the form hides, so that the activation goes back to this program
             // instead of to another one.
             for (HWND window : disabled) {
@@ -927,28 +950,23 @@ TModalResult TForm::ShowModal() {
         }
     }
     MSG message;
-    while (mModalResult == TModalResult::mrNone) {
+    while (ModalResult() == TModalResult::mrNone) {
         if (!Visible()) {
-            mModalResult = TModalResult::mrCancel;
+            SetModalResult(TModalResult::mrCancel);
             break;
         }
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1) {
-            mModalResult = TModalResult::mrCancel;
+            SetModalResult(TModalResult::mrCancel);
             break;
         }
         if (got == 0) {
             // The program is ending: the loop outside must see the quit message too.
             PostQuitMessage(static_cast<int>(message.wParam));
-            mModalResult = TModalResult::mrCancel;
+            SetModalResult(TModalResult::mrCancel);
             break;
         }
-        if (Application != nullptr) {
-            Application->ProcessMessage(message);
-        } else if (!DialogMessage(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        Host().ProcessMessage(message);
     }
-    return mModalResult;
+    return ModalResult();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/geometry/DisplayScale.h"
+#include "framework/ControlHost.h"
 #include "framework/Window.h"
 
 #include <windows.h>
@@ -8,27 +10,12 @@
 #include <vector>
 
 class TButton;
+class TFormHost;
 class TGraphicControl;
 class TWinControl;
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-
-// Keys and buttons held during a mouse event.
-enum TShiftStateFlag : unsigned {
-    ssShift = 1u << 0,
-    ssAlt = 1u << 1,
-    ssCtrl = 1u << 2,
-    ssLeft = 1u << 3,
-    ssRight = 1u << 4,
-    ssMiddle = 1u << 5,
-    ssDouble = 1u << 6,
-};
-using TShiftState = unsigned;
-
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TFormStyle { fsNormal, fsStayOnTop };
-// How a modal form was closed: not yet, by its OK button, or by anything that cancels it.
-enum class TModalResult { mrNone, mrOk, mrCancel };
 
 // What a form's window is created with; a form adjusts it in CreateParams.
 struct TCreateParams {
@@ -46,17 +33,22 @@ struct TCreateParams {
 // A top-level window owned by one object (see TWindow). The window is made after construction
 // (CreateParams, then FormCreate) and destroyed by Destroy (FormDestroy first, then the window,
 // while the whole form still exists). Handlers are virtual and do nothing unless a form overrides
-// them; an exception out of a handler goes to the application's handler and the loop keeps
-// running.
+// them; an exception out of a handler goes to HandleCurrentException and the loop keeps
+// running. What a form needs of the application it asks of its host (TFormHost).
 //
 // A form paints its graphic controls (TGraphicControl) over its own content and routes the mouse
 // to them: input over a visible, enabled control goes to the control and never to the form's
 // handlers (nor its context menu). The control under the pointer shows its hint after a short
 // rest.
-class TForm : public TWindow {
+class TForm : public TControlHost {
 public:
     TForm();
     ~TForm() override;
+
+    // The host of every form: the one set, else one that leaves forms standing alone.
+    static TFormHost& Host();
+    // Null puts back the one for forms standing alone.
+    static void SetHost(TFormHost* host);
 
     // Makes the window and runs FormCreate; done by whoever creates the form.
     void AfterConstruction();
@@ -99,6 +91,11 @@ public:
     TFormStyle FormStyle() const { return mFormStyle; }
     void SetFormStyle(TFormStyle style);
 
+    // The display density of the monitor the window is on; the system's before the window is
+    // made. Sizes of the design (96-DPI pixels) become the window's pixels through Scale.
+    int Dpi() const { return mDpi; }
+    Tessel::Common::DisplayScale Scale() const { return Tessel::Common::DisplayScale(mDpi); }
+
     // Screen point to client coordinates of this form and back.
     POINT ScreenToClient(POINT point) const;
     POINT ClientToScreen(POINT point) const;
@@ -108,29 +105,23 @@ public:
     bool DoubleBuffered() const { return mDoubleBuffered; }
     void SetDoubleBuffered(bool doubleBuffered) { mDoubleBuffered = doubleBuffered; }
 
-    // The graphic controls of the form, bottom first.
-    const std::vector<TGraphicControl*>& Controls() const { return mControls; }
     // The topmost visible, enabled control at a client point; null when there is none.
     TGraphicControl* ControlAtPos(POINT point) const;
     // How long the pointer rests on a control before its hint shows, in milliseconds.
     static constexpr UINT HintPause = 500;
 
-    // Shows the form and runs a message loop of its own (through the application's, so every
-    // message filter sees its messages) until ModalResult is set or the form is closed; the
-    // program's other windows are disabled meanwhile and enabled again before the form hides.
+    // Shows the form and runs a message loop of its own (through the host's, so every message
+    // filter sees its messages) until ModalResult is set or the form is closed; the program's
+    // other windows are disabled meanwhile and enabled again before the form hides.
     // Keys work as in any Windows dialog: Tab and Shift+Tab move the focus through the native
     // controls, Enter presses the default button, Esc the cancel button (or cancels the form),
     // Alt and a marked letter press or focus that control. A WM_QUIT ends the loop with mrCancel
     // and is posted again for the loop outside.
     TModalResult ShowModal();
-    TModalResult ModalResult() const { return mModalResult; }
-    void SetModalResult(TModalResult result) { mModalResult = result; }
     bool Modal() const { return mModal; }
     // Puts the window's centre on the centre of the primary monitor.
     void CenterOnDesktop();
 
-    // The native controls (TWinControl) of the form, in the order they were constructed.
-    const std::vector<TWinControl*>& WinControls() const { return mWinControls; }
     // The control that gets the focus when the form first becomes active; without one, the first
     // control that the Tab key reaches.
     TWinControl* ActiveControl() const { return mActiveControl; }
@@ -155,6 +146,9 @@ protected:
     virtual void FormCloseQuery(bool& /*canClose*/) {}
     virtual void FormClose(TCloseAction& /*action*/) {}
     virtual void FormDestroy() {}
+    // The window is on a monitor of another density now (Dpi tells which), and has taken the
+    // size the system suggested for it.
+    virtual void FormDpiChanged() {}
 
     // Sees every message before the form's own handling; return true with result set to end it.
     virtual bool PreDispatch(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
@@ -164,10 +158,6 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    friend class TButton;
-    friend class TGraphicControl;
-    friend class TWinControl;
-
     void CreateHandle();
     void PaintMessage();
     void PaintContent(HDC dc, const RECT& clip);
@@ -177,21 +167,18 @@ private:
     bool SetCursorMessage(WPARAM wParam, LPARAM lParam);
     void ApplyLayeredStyle();
 
-    void AddControl(TGraphicControl* control);
-    void RemoveControl(TGraphicControl* control);
-    // A control was hidden, disabled or moved: hover and press follow.
-    void ControlChanged(TGraphicControl* control);
+    void ControlRemoved(TGraphicControl* control) override;
+    void ControlChanged(TGraphicControl* control) override;
     void SetHotControl(TGraphicControl* control);
     void CancelControlPress();
     bool HasControl(const TGraphicControl* control) const;
     void ShowControlHint();
     void HideControlHint();
 
-    void AddWinControl(TWinControl* control);
-    void RemoveWinControl(TWinControl* control);
-    int NextControlId() { return mNextControlId++; }
-    // A native control took the focus: a push button shows as the default while it has it.
-    void ControlFocused(TWinControl* control);
+    void WinControlRemoved(TWinControl* control) override;
+    // A push button shows as the default while it has the focus.
+    void ControlFocused(TWinControl* control) override;
+    void DefaultButtonChanged() override;
     void UpdateDefaultButton(TWinControl* focused);
     TButton* ShownDefaultButton() const;
     bool DialogCommand(WORD id);
@@ -208,8 +195,8 @@ private:
     bool mMouseInside = false;
     bool mDestroying = false;
     bool mDoubleBuffered = false;
+    int mDpi;
 
-    std::vector<TGraphicControl*> mControls;
     // The control under the pointer, which had MouseEnter.
     TGraphicControl* mHotControl = nullptr;
     // A press that began on a control holds the mouse until every button is up; the control
@@ -222,11 +209,8 @@ private:
     // The hint text this form showed, while it shows.
     std::wstring mShownHint;
 
-    std::vector<TWinControl*> mWinControls;
     TWinControl* mActiveControl = nullptr;
     // The control that had the focus last, given it back when the form is activated again.
     HWND mLastFocus = nullptr;
-    int mNextControlId = 100;
     bool mModal = false;
-    TModalResult mModalResult = TModalResult::mrNone;
 };

@@ -1,7 +1,5 @@
 #include "framework/HintWindow.h"
 
-#include "framework/Application.h"
-
 #include <algorithm>
 
 using Tessel::Common::ScopedSelectObject;
@@ -32,9 +30,8 @@ void THintWindow::CreateIfNeeded() {
     }
     RegisterWindowClass(HintWindowClass, CS_SAVEBITS | CS_DROPSHADOW, IDC_ARROW, nullptr);
     // Owned by the application window, so that the hint has no taskbar button of its own.
-    const HWND owner = Application != nullptr ? Application->Handle() : nullptr;
     CreateWindowHandle(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, HintWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
-                       owner);
+                       DefaultOwner());
 }
 
 HFONT THintWindow::Font() {

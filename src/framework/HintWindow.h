@@ -13,7 +13,9 @@
 // (TApplication::HintWindow) for every form.
 class THintWindow : public TWindow {
 public:
-    THintWindow() = default;
+    // The window belongs to owner (the application's hidden window), which keeps it out of the
+    // taskbar; null: it belongs to no window.
+    explicit THintWindow(HWND owner = nullptr) : mOwner(owner) {}
     ~THintWindow() override;
 
     // Shows text with the window's top-left corner at a screen point, moved as little as needed
@@ -40,6 +42,7 @@ private:
     SIZE WindowSizeFor(const std::wstring& text);
     void Paint(HDC dc);
 
+    HWND mOwner = nullptr;
     std::wstring mText;
     RECT mShownBounds{0, 0, 0, 0};
     Tessel::Common::UniqueFont mFont;

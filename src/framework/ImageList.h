@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,10 +2,11 @@
 
 #include "foundation/logging/Log.h"
 
-#include "framework/Application.h"
-#include "framework/Graphic.h"
+#include "framework/ErrorSink.h"
+#include "graphics/Graphic.h"
 #include "framework/ImageList.h"
 #include "framework/PixelScaling.h"
+#include "framework/Window.h"
 
 #include <algorithm>
 #include <cstring>
@@ -71,6 +72,13 @@ namespace {
 // The owner-drawn images of the menus that exist now: a message about anything else is not ours.
 std::vector<const void*> gLiveImages;
 
+// Sees the messages of every window while some menu has owner-drawn images: a menu asks its
+// owner window to measure and draw them.
+bool PreviewOwnerDraw(UINT message, WPARAM /*wParam*/, LPARAM lParam, LRESULT& result) {
+    return (message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
+           TNativeMenu::OwnerDrawMessage(message, lParam, result);
+}
+
 bool RunningOnWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
@@ -89,6 +97,9 @@ TNativeMenu::~TNativeMenu() {
     }
     for (const auto& image : mImages) {
         gLiveImages.erase(std::remove(gLiveImages.begin(), gLiveImages.end(), image.get()), gLiveImages.end());
+    }
+    if (gLiveImages.empty()) {
+        TWindow::RemoveMessagePreviewer(PreviewOwnerDraw);
     }
 }
 
@@ -157,6 +168,7 @@ HMENU TNativeMenu::Build(const TMenuItem& parent) {
                 info.hbmpItem = HBMMENU_CALLBACK;
                 info.dwItemData = reinterpret_cast<ULONG_PTR>(image.get());
                 gLiveImages.push_back(image.get());
+                TWindow::AddMessagePreviewer(PreviewOwnerDraw);
                 mImages.push_back(std::move(image));
             }
         }
@@ -245,8 +257,8 @@ TMenuItem* TPopupMenu::Popup(HWND owner, int x, int y) {
         OnPopup();
     }
     LOG_DBG("TPopupMenu::Popup", L"Menu: " << DescribeMenu(Items));
-    if (owner == nullptr && Application != nullptr) {
-        owner = Application->Handle();
+    if (owner == nullptr) {
+        owner = TWindow::DefaultOwner();
     }
     TMenuItem* chosen = nullptr;
     {

@@ -79,8 +79,9 @@ public:
     // The mode that shows images well on the running system.
     static TMenuImageMode DefaultImageMode();
 
-    // Measures or draws an owner-drawn image of a live menu; every window of the program hands
-    // WM_MEASUREITEM and WM_DRAWITEM here first. False when the message is not about one.
+    // Measures or draws an owner-drawn image of a live menu; while one lives, every window of the
+    // program hands WM_MEASUREITEM and WM_DRAWITEM here first (TWindow's message previewers).
+    // False when the message is not about one.
     static bool OwnerDrawMessage(UINT message, LPARAM lParam, LRESULT& result);
 
 private:
@@ -106,9 +107,9 @@ public:
     // Raised before the menu shows, so that it can be brought up to date.
     std::function<void()> OnPopup;
 
-    // Shows the menu at a screen point for the owner window and waits until it closes. Then
-    // runs the chosen item's OnClick (an exception out of it goes to the application's handler)
-    // and returns the item; null when the menu was dismissed.
+    // Shows the menu at a screen point for the owner window (null: TWindow::DefaultOwner) and
+    // waits until it closes. Then runs the chosen item's OnClick (an exception out of it goes to
+    // the application's handler) and returns the item; null when the menu was dismissed.
     TMenuItem* Popup(HWND owner, int x, int y);
     // The screen point of the last Popup.
     POINT PopupPoint() const { return mPopupPoint; }

@@ -1,7 +1,7 @@
 #include "framework/StdCtrls.h"
 
 #include "foundation/lang/Exception.h"
-#include "framework/Application.h"
+#include "framework/ErrorSink.h"
 #include "framework/NumberText.h"
 
 #include <uxtheme.h>
@@ -58,7 +58,7 @@ COLORREF ReadableTextColor(COLORREF background) {
 // ---------------------------------------------------------------------------------------------
 // TWinControl
 
-TWinControl::TWinControl(TForm& form, TWinControl* container)
+TWinControl::TWinControl(TControlHost& form, TWinControl* container)
     : mForm(form), mContainer(container), mId(form.NextControlId()) {
     EnsureCommonControls();
     mForm.AddWinControl(this);
@@ -298,7 +298,7 @@ DWORD TWinControl::Style() const {
 // ---------------------------------------------------------------------------------------------
 // TButton
 
-TButton::TButton(TForm& form, TWinControl* container) : TWinControl(form, container) {}
+TButton::TButton(TControlHost& form, TWinControl* container) : TWinControl(form, container) {}
 
 TButton::~TButton() = default;
 
@@ -315,7 +315,7 @@ void TButton::SetDefault(bool isDefault) {
     } else if (Id() == IDOK) {
         SetId(Form().NextControlId());
     }
-    Form().UpdateDefaultButton(TWinControl::FromHandle(GetFocus()));
+    Form().DefaultButtonChanged();
 }
 
 void TButton::SetCancel(bool cancel) {
@@ -358,7 +358,7 @@ bool TButton::Command(WORD code) {
 // ---------------------------------------------------------------------------------------------
 // TCheckBox
 
-TCheckBox::TCheckBox(TForm& form, TWinControl* container) : TWinControl(form, container) {}
+TCheckBox::TCheckBox(TControlHost& form, TWinControl* container) : TWinControl(form, container) {}
 
 void TCheckBox::CreateParams(TWinCreateParams& params) {
     params.className = L"BUTTON";
@@ -397,7 +397,7 @@ bool TCheckBox::Command(WORD code) {
 // ---------------------------------------------------------------------------------------------
 // TEdit
 
-TEdit::TEdit(TForm& form, TWinControl* container) : TWinControl(form, container) {}
+TEdit::TEdit(TControlHost& form, TWinControl* container) : TWinControl(form, container) {}
 
 void TEdit::CreateParams(TWinCreateParams& params) {
     params.className = L"EDIT";
@@ -436,7 +436,7 @@ HBRUSH TEdit::ControlColor(UINT /*message*/, HDC /*dc*/) {
 // ---------------------------------------------------------------------------------------------
 // TUpDown
 
-TUpDown::TUpDown(TForm& form, TWinControl* container) : TWinControl(form, container) {}
+TUpDown::TUpDown(TControlHost& form, TWinControl* container) : TWinControl(form, container) {}
 
 TUpDown::~TUpDown() {
     if (mAssociate != nullptr && mAssociate->mUpDown == this) {
@@ -529,7 +529,7 @@ void TUpDown::AssociateLeft() {
 // ---------------------------------------------------------------------------------------------
 // TStaticText
 
-TStaticText::TStaticText(TForm& form, TWinControl* container) : TWinControl(form, container) {}
+TStaticText::TStaticText(TControlHost& form, TWinControl* container) : TWinControl(form, container) {}
 
 void TStaticText::CreateParams(TWinCreateParams& params) {
     params.className = L"STATIC";
@@ -591,7 +591,7 @@ bool TStaticText::Command(WORD code) {
 // ---------------------------------------------------------------------------------------------
 // TColorPanel
 
-TColorPanel::TColorPanel(TForm& form, TWinControl* container) : TWinControl(form, container) {}
+TColorPanel::TColorPanel(TControlHost& form, TWinControl* container) : TWinControl(form, container) {}
 
 void TColorPanel::CreateParams(TWinCreateParams& params) {
     params.className = L"BUTTON";
@@ -756,7 +756,7 @@ HBRUSH TTabSheet::ChildBackground(HDC dc, HWND child) {
 // ---------------------------------------------------------------------------------------------
 // TPageControl
 
-TPageControl::TPageControl(TForm& form) : TWinControl(form) {}
+TPageControl::TPageControl(TControlHost& form) : TWinControl(form) {}
 
 TPageControl::~TPageControl() = default;
 

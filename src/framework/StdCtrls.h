@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/Form.h"
+#include "framework/ControlHost.h"
 
 #include <windows.h>
 
@@ -34,14 +34,14 @@ struct TWinCreateParams {
 // come back to the control object; the window goes with its parent's or with the control object, whichever goes first.
 class TWinControl {
 public:
-    explicit TWinControl(TForm& form, TWinControl* container = nullptr);
+    explicit TWinControl(TControlHost& form, TWinControl* container = nullptr);
     virtual ~TWinControl();
 
     TWinControl(const TWinControl&) = delete;
     TWinControl& operator=(const TWinControl&) = delete;
 
     HWND Handle() const { return mHandle; }
-    TForm& Form() const { return mForm; }
+    TControlHost& Form() const { return mForm; }
     TWinControl* Container() const { return mContainer; }
     // The id the control's notifications carry.
     int Id() const { return mId; }
@@ -117,7 +117,7 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR data) noexcept;
 
-    TForm& mForm;
+    TControlHost& mForm;
     TWinControl* mContainer;
     HWND mHandle = nullptr;
     int mId;
@@ -135,7 +135,7 @@ private:
 // focus (that one then shows as the default); Esc presses the cancel button.
 class TButton : public TWinControl {
 public:
-    explicit TButton(TForm& form, TWinControl* container = nullptr);
+    explicit TButton(TControlHost& form, TWinControl* container = nullptr);
     ~TButton() override;
 
     bool Default() const { return mDefault; }
@@ -165,7 +165,7 @@ private:
 // A check box with its text on the right.
 class TCheckBox : public TWinControl {
 public:
-    explicit TCheckBox(TForm& form, TWinControl* container = nullptr);
+    explicit TCheckBox(TControlHost& form, TWinControl* container = nullptr);
 
     bool Checked() const;
     void SetChecked(bool checked);
@@ -183,7 +183,7 @@ private:
 // A one-line edit box.
 class TEdit : public TWinControl {
 public:
-    explicit TEdit(TForm& form, TWinControl* container = nullptr);
+    explicit TEdit(TControlHost& form, TWinControl* container = nullptr);
 
     // Set before the window is made.
     void SetRightAligned(bool right) { ChangeStyle(right ? ES_RIGHT : 0, right ? 0 : ES_RIGHT); }
@@ -209,7 +209,7 @@ private:
 // "900") is never taken for it.
 class TUpDown : public TWinControl {
 public:
-    explicit TUpDown(TForm& form, TWinControl* container = nullptr);
+    explicit TUpDown(TControlHost& form, TWinControl* container = nullptr);
     ~TUpDown() override;
 
     int Min() const { return mMin; }
@@ -242,7 +242,7 @@ private:
 // of clicks.
 class TStaticText : public TWinControl {
 public:
-    explicit TStaticText(TForm& form, TWinControl* container = nullptr);
+    explicit TStaticText(TControlHost& form, TWinControl* container = nullptr);
 
     bool AutoSize() const { return mAutoSize; }
     void SetAutoSize(bool autoSize);
@@ -268,7 +268,7 @@ private:
 // the mouse or the space bar like a button.
 class TColorPanel : public TWinControl {
 public:
-    explicit TColorPanel(TForm& form, TWinControl* container = nullptr);
+    explicit TColorPanel(TControlHost& form, TWinControl* container = nullptr);
 
     COLORREF Color() const { return mColor; }
     void SetColor(COLORREF color);
@@ -318,7 +318,7 @@ private:
 // another page. The tabs come after the form's other controls when the Tab key goes round.
 class TPageControl : public TWinControl {
 public:
-    explicit TPageControl(TForm& form);
+    explicit TPageControl(TControlHost& form);
     ~TPageControl() override;
 
     void SetBounds(int left, int top, int width, int height) override;

@@ -1,12 +1,18 @@
 #include "framework/Window.h"
 
 #include "foundation/lang/Exception.h"
-#include "framework/Application.h"
-#include "framework/Menus.h"
+#include "framework/ErrorSink.h"
 
 #include <ole2.h>
 
 #include <algorithm>
+
+namespace {
+
+std::vector<TWindow::MessagePreviewer> gMessagePreviewers;
+HWND gDefaultOwner = nullptr;
+
+} // namespace
 
 TWindow::~TWindow() {
     if (mHandle != nullptr) {
@@ -58,6 +64,36 @@ void TWindow::DestroyHandle() {
     }
 }
 
+void TWindow::AddMessagePreviewer(MessagePreviewer previewer) {
+    if (std::find(gMessagePreviewers.begin(), gMessagePreviewers.end(), previewer) == gMessagePreviewers.end()) {
+        gMessagePreviewers.push_back(previewer);
+    }
+}
+
+void TWindow::RemoveMessagePreviewer(MessagePreviewer previewer) {
+    gMessagePreviewers.erase(std::remove(gMessagePreviewers.begin(), gMessagePreviewers.end(), previewer),
+                             gMessagePreviewers.end());
+}
+
+bool TWindow::PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // By index and by copy: a previewer may add or remove previewers while it runs.
+    for (std::size_t i = 0; i < gMessagePreviewers.size(); ++i) {
+        const MessagePreviewer previewer = gMessagePreviewers[i];
+        if (previewer(message, wParam, lParam, result)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+HWND TWindow::DefaultOwner() {
+    return gDefaultOwner;
+}
+
+void TWindow::SetDefaultOwner(HWND owner) {
+    gDefaultOwner = owner;
+}
+
 LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandler(message, wParam, lParam);
 }
@@ -88,9 +124,6 @@ void TWindow::EndResources() noexcept {
     if (mDropTarget != nullptr) {
         mDropTarget->Revoke();
     }
-    for (TWorkerThread* worker : mWorkers) {
-        worker->Stop();
-    }
 }
 
 LRESULT CALLBACK TWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -116,8 +149,7 @@ LRESULT CALLBACK TWindow::StaticWndProc(HWND window, UINT message, WPARAM wParam
                 return 0;
             }
         }
-        if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
-            TNativeMenu::OwnerDrawMessage(message, lParam, result)) {
+        if (PreviewMessage(message, wParam, lParam, result)) {
             return result;
         }
         result = object->WndProc(message, wParam, lParam);
@@ -213,27 +245,5 @@ void TDropTargetRegistration::Revoke() noexcept {
     }
     if (mOwner.mDropTarget == this) {
         mOwner.mDropTarget = nullptr;
-    }
-}
-
-TWorkerThread::TWorkerThread(TWindow& owner) : mOwner(owner) {
-    mOwner.mWorkers.push_back(this);
-}
-
-TWorkerThread::~TWorkerThread() {
-    Stop();
-    auto& workers = mOwner.mWorkers;
-    workers.erase(std::remove(workers.begin(), workers.end(), this), workers.end());
-}
-
-void TWorkerThread::Start(std::function<void(std::stop_token)> work) {
-    Stop();
-    mThread = std::jthread([work = std::move(work)](std::stop_token stop) { work(stop); });
-}
-
-void TWorkerThread::Stop() noexcept {
-    if (mThread.joinable()) {
-        mThread.request_stop();
-        mThread.join();
     }
 }

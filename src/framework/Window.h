@@ -3,26 +3,22 @@
 #include <windows.h>
 
 #include <functional>
-#include <stop_token>
 #include <string>
-#include <thread>
 #include <vector>
 
 struct IDropTarget;
 class TTimer;
 class TDropTargetRegistration;
-class TWorkerThread;
 
 // A window owned by one object. The object exists before its window and outlives it: the window
 // is made by CreateWindowHandle and destroyed by DestroyHandle while the whole object still
 // exists, so the object sees every message up to WM_NCDESTROY. Every window of the program goes
 // through one window procedure that finds its object; no exception ever leaves it (a failing
-// handler is reported to the application and the message counts as handled).
+// handler goes to the error sink and the message counts as handled).
 //
-// Per-window resources (timers, the drop-target registration, worker threads) have small owners
-// that end with the window in a fixed order: when WM_DESTROY has been handled, the timers are
-// killed, then the drop target is revoked, then every worker thread is stopped and waited for,
-// then the window goes.
+// Per-window resources (timers, the drop-target registration) have small owners that end with the
+// window in a fixed order: when WM_DESTROY has been handled, the timers are killed, then the drop
+// target is revoked, then the window goes.
 class TWindow {
 public:
     TWindow() = default;
@@ -41,6 +37,22 @@ public:
     static void RegisterWindowClass(const std::wstring& name, UINT style = CS_DBLCLKS,
                                     const wchar_t* cursor = IDC_ARROW, HBRUSH background = nullptr);
 
+    // A previewer sees every message of every window of the program (the hidden application
+    // window's too) before the window's object does; returning true with result set ends the
+    // message's handling. It lets a part that no window knows answer what the system sends to
+    // whichever window it is shown for (the owner-drawn images of a menu). Adding one twice adds
+    // it once.
+    using MessagePreviewer = bool (*)(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    static void AddMessagePreviewer(MessagePreviewer previewer);
+    static void RemoveMessagePreviewer(MessagePreviewer previewer);
+    // Hands a message to the previewers, the first added first; true when one took it.
+    static bool PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // The window that owns the program's top-level windows made without an owner of their own:
+    // the hidden application window, which keeps them off the taskbar. Null without one.
+    static HWND DefaultOwner();
+    static void SetDefaultOwner(HWND owner);
+
 protected:
     // Creates the window of a class registered with RegisterWindowClass; the object receives its
     // messages from WM_NCCREATE on. Throws Exception when the system refuses.
@@ -54,7 +66,6 @@ protected:
 private:
     friend class TTimer;
     friend class TDropTargetRegistration;
-    friend class TWorkerThread;
 
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Detach() noexcept;
@@ -64,7 +75,6 @@ private:
     HWND mHandle = nullptr;
     std::vector<TTimer*> mTimers;
     TDropTargetRegistration* mDropTarget = nullptr;
-    std::vector<TWorkerThread*> mWorkers;
 };
 
 // A window timer: raises OnTimer every Interval milliseconds while enabled. It belongs to a
@@ -121,28 +131,4 @@ public:
 private:
     TWindow& mOwner;
     HWND mWindow = nullptr;
-};
-
-// A thread that works for a window and posts what it finds to the window. It is asked to stop
-// and waited for when the window is destroyed (after the timers and the drop target) or when the
-// owner of this object ends, whichever comes first: the window never goes while the thread may
-// still post to it, and the thread never outlives what it works with.
-class TWorkerThread {
-public:
-    explicit TWorkerThread(TWindow& owner);
-    ~TWorkerThread();
-
-    TWorkerThread(const TWorkerThread&) = delete;
-    TWorkerThread& operator=(const TWorkerThread&) = delete;
-
-    // Runs work on a new thread; work must end soon after its stop token is set. A thread still
-    // running is stopped first.
-    void Start(std::function<void(std::stop_token)> work);
-    // Asks the thread to stop and waits for it to end; nothing when none runs.
-    void Stop() noexcept;
-    bool Running() const { return mThread.joinable(); }
-
-private:
-    TWindow& mOwner;
-    std::jthread mThread;
 };

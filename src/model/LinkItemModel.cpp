@@ -2,7 +2,7 @@
 
 #include "foundation/logging/Log.h"
 #include "foundation/win32/DataFolder.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 #include "model/IconCacheFile.h"
 #include "model/ShellLinkFile.h"
 

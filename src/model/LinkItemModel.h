@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/IconAtlas.h"
+#include "graphics/IconAtlas.h"
 
 #include <windows.h>
 

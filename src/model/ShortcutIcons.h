@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/lang/WorkerThread.h"
-#include "framework/IconAtlas.h"
+#include "graphics/IconAtlas.h"
 #include "model/IconCacheFile.h"
 #include "model/LinkItemModel.h"
 

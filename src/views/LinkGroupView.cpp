@@ -1,7 +1,7 @@
 #include "views/LinkGroupView.h"
 
-#include "framework/Canvas.h"
-#include "framework/Graphic.h"
+#include "graphics/Canvas.h"
+#include "graphics/Graphic.h"
 #include "model/LinkGroupModel.h"
 #include "model/LinkItemModel.h"
 #include "views/DragDropManager.h"
@@ -67,18 +67,19 @@ void LinkGroupView::ReloadFromModel() {
     }
     const LinkGroupSettings& settings = mModel->GetSettings();
     mColumns = settings.Column();
-    mCellSize = G::CellSizeFor(settings.IsLargeIcon(), settings.IsTitleVisible());
-    mBounds.left = settings.X();
-    mBounds.top = settings.Y();
+    mCellSize = G::CellSizeFor(settings.IsLargeIcon(), settings.IsTitleVisible(), mMetrics);
+    // The store keeps places in the design's units, the same at every density.
+    mBounds.left = mMetrics.scale.Px(settings.X());
+    mBounds.top = mMetrics.scale.Px(settings.Y());
     mCells.assign(mModel->GetLinks().size(), G::Rect{});
 }
 
 RECT LinkGroupView::GetBodyRect() const {
-    return ToRECT(G::BodyOf(Bounds()));
+    return ToRECT(G::BodyOf(Bounds(), mMetrics));
 }
 
 RECT LinkGroupView::GetBoundsFor(int columns, int rows) const {
-    return ToRECT(G::BoundsFor(Bounds(), mCellSize, columns, rows));
+    return ToRECT(G::BoundsFor(Bounds(), mCellSize, columns, rows, mMetrics));
 }
 
 int LinkGroupView::GetRowCount(int columns) const {
@@ -91,7 +92,7 @@ RECT LinkGroupView::GetPreferredBounds() {
 }
 
 void LinkGroupView::GetColumnsAndRows(int& columns, int& rows) const {
-    columns = G::ColumnsForWidth(Bounds(), mCellSize);
+    columns = G::ColumnsForWidth(Bounds(), mCellSize, mMetrics);
     rows = GetRowCount(columns);
 }
 
@@ -105,11 +106,11 @@ void LinkGroupView::LayoutCells() {
 }
 
 RECT LinkGroupView::GetCellRect(int index) const {
-    return ToRECT(G::CellOnPanel(Bounds(), mCells[index]));
+    return ToRECT(G::CellOnPanel(Bounds(), mCells[index], mMetrics));
 }
 
 int LinkGroupView::GetLinkIndexByPos(const POINT& point, int& side) const {
-    return G::LinkIndexAt(mCells, Bounds(), mCellSize, FromPOINT(point), side);
+    return G::LinkIndexAt(mCells, Bounds(), mCellSize, FromPOINT(point), side, mMetrics);
 }
 
 void LinkGroupView::SetBounds(const RECT& bounds) {
@@ -117,8 +118,8 @@ void LinkGroupView::SetBounds(const RECT& bounds) {
     if (mModel != nullptr) {
         // Each setter tells the root model, which marks itself changed.
         LinkGroupSettings& settings = mModel->GetSettings();
-        settings.SetX(bounds.left);
-        settings.SetY(bounds.top);
+        settings.SetX(mMetrics.scale.Design(bounds.left));
+        settings.SetY(mMetrics.scale.Design(bounds.top));
     }
 }
 
@@ -185,13 +186,14 @@ void LinkGroupView::RefreshFromModel() {
 
 RECT LinkGroupView::GetPaintBounds() {
     RECT bounds = mBounds;
-    bounds.bottom += ReflectionHeight;
+    bounds.bottom += mMetrics.scale.Px(ReflectionHeight);
     return bounds;
 }
 
 bool LinkGroupView::GetClipRegion(HRGN region) {
     const RECT body = GetBodyRect();
-    UniqueRegion rounded(CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, G::Corner, G::Corner));
+    UniqueRegion rounded(
+        CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, mMetrics.corner, mMetrics.corner));
     UniqueRegion bottomEdge(CreateRectRgn(body.left + 5, body.bottom - 1, body.right - 5, body.bottom + 2));
     CombineRgn(region, rounded.Get(), bottomEdge.Get(), RGN_OR);
     return true;
@@ -210,7 +212,8 @@ void LinkGroupView::PaintOnDc(HDC dc, const RECT* update) {
         POINT origin{0, 0};
         LPtoDP(dc, &origin, 1);
         RECT body = GetBodyRect();
-        UniqueRegion region(CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, G::Corner, G::Corner));
+        UniqueRegion region(
+            CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, mMetrics.corner, mMetrics.corner));
         if (OnDecorate) {
             OnDecorate(&canvas, body);
         }
@@ -239,16 +242,17 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
     const HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     const HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     const bool small = !settings.IsLargeIcon();
-    const G::Point iconOffset = G::IconOffset(mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible());
+    const G::Point iconOffset = G::IconOffset(mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible(), mMetrics);
 
     TCanvas canvas(dc);
+    canvas.SetDpi(mMetrics.scale.Dpi());
     canvas.SetBrushStyle(TBrushStyle::bsClear);
     canvas.SetFontColor(small ? RGB(50, 50, 50) : RGB(100, 100, 100));
 
     for (int i = 0; i < count; ++i) {
         const RECT cell = GetCellRect(i);
         // Only the cells the repaint touches are drawn (with the insertion bar left of a cell).
-        const RECT reach{cell.left - G::InsertionBarWidth, cell.top, cell.right, cell.bottom};
+        const RECT reach{cell.left - mMetrics.insertionBarWidth, cell.top, cell.right, cell.bottom};
         RECT overlap;
         if (update != nullptr && !IntersectRect(&overlap, &reach, update)) {
             continue;
@@ -261,7 +265,7 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
         } else if (linkDrag) {
             const bool atEnd = i == count - 1 && mHoverIndex == count;
             if (mHoverIndex == i || atEnd) {
-                const RECT bar = ToRECT(G::InsertionBar(FromRECT(cell), mHoverSide));
+                const RECT bar = ToRECT(G::InsertionBar(FromRECT(cell), mHoverSide, mMetrics));
                 FillRect(dc, &bar, gray);
             }
         }
@@ -273,7 +277,7 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
             if (OnLinkWithoutLook) {
                 OnLinkWithoutLook(link);
             }
-            PaintPlaceholder(dc, iconX, iconY, small ? G::SmallIconSize : G::LargeIconSize);
+            PaintPlaceholder(dc, iconX, iconY, small ? mMetrics.smallIconSize : mMetrics.largeIconSize);
             continue;
         }
         (small ? link->SmallIconRef() : link->LargeIconRef()).Draw(dc, iconX, iconY);
@@ -281,7 +285,8 @@ void LinkGroupView::PaintContents(HDC dc, const RECT* update) {
         // Names are plain text: "&" is a character, not an accelerator mark.
         if (small || settings.IsTitleVisible()) {
             RECT text =
-                ToRECT(G::NameRect(FromRECT(textCell), mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible()));
+                ToRECT(G::NameRect(FromRECT(textCell), mCellSize, settings.IsLargeIcon(), settings.IsTitleVisible(),
+                                   mMetrics));
             canvas.TextRect(text, link->DisplayName(),
                             (small ? 0 : DT_CENTER) | DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE);
         }
@@ -333,7 +338,7 @@ RECT LinkGroupView::HoverArea(int index) const {
     }
     // Past the last cell the insertion bar stands at the last cell's right edge.
     RECT area = GetCellRect(std::min(index, count - 1));
-    area.left -= G::InsertionBarWidth;
+    area.left -= mMetrics.insertionBarWidth;
     return area;
 }
 
@@ -366,7 +371,7 @@ void LinkGroupView::MouseMove(const ViewMouseArgs* args) {
         if (OnShowToolTip) {
             std::wstring text = link->DisplayName();
             const RECT cell = GetCellRect(mHoverIndex);
-            OnShowToolTip(this, text, POINT{cell.left, mBounds.top - ToolTipRise});
+            OnShowToolTip(this, text, POINT{cell.left, mBounds.top - mMetrics.scale.Px(ToolTipRise)});
         }
     } else if (OnHideToolTip) {
         OnHideToolTip();
@@ -411,7 +416,7 @@ void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
         return;
     }
     const POINT p = args->position;
-    switch (G::ZoneAt(Bounds(), FromPOINT(p))) {
+    switch (G::ZoneAt(Bounds(), FromPOINT(p), mMetrics)) {
     case G::DragZone::Move:
         mDragDropManager->Begin(GroupMoveDrag{this, GetBounds(), p});
         return;
@@ -433,7 +438,7 @@ void LinkGroupView::BeginDrag(const ViewDragArgs* args) {
     drag.path = link->Path();
     drag.icon = link->HasLook() ? link->LargeIconRef().MakeIconHandle() : LinkItemModel::LoadIcon(link->Path(), false);
     drag.position = p;
-    drag.imageSize = SIZE{G::LargeIconSize, G::LargeIconSize};
+    drag.imageSize = SIZE{mMetrics.largeIconSize, mMetrics.largeIconSize};
     mDragDropManager->Begin(std::move(drag));
 }
 
@@ -443,7 +448,8 @@ bool LinkGroupView::DragTo(const ViewDragArgs* args) {
     }
     const auto movedBy = [&](const RECT& startBounds, POINT startPoint, auto change) {
         SetBounds(
-            ToRECT(change(FromRECT(startBounds), args->position.x - startPoint.x, args->position.y - startPoint.y)));
+            ToRECT(change(FromRECT(startBounds), args->position.x - startPoint.x, args->position.y - startPoint.y,
+                          mMetrics)));
     };
     if (const auto* move = mDragDropManager->Get<GroupMoveDrag>(); move != nullptr && move->group == this) {
         movedBy(move->startBounds, move->startPoint, G::MovedBy);
@@ -474,7 +480,7 @@ void LinkGroupView::EndDrag(const ViewDragArgs* /*args*/) {
     if (mModel != nullptr) {
         LinkGroupSettings& settings = mModel->GetSettings();
         settings.SetColumn(mColumns);
-        settings.SetX(mBounds.left);
-        settings.SetY(mBounds.top);
+        settings.SetX(mMetrics.scale.Design(mBounds.left));
+        settings.SetY(mMetrics.scale.Design(mBounds.top));
     }
 }

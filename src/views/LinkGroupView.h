@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 #include "views/ElementViewBase.h"
 #include "views/GroupGeometry.h"
 
@@ -20,9 +20,9 @@ class TCanvas;
 // and insertion feedback, and moves, resizes and rearranges itself when dragged.
 class LinkGroupView : public ElementViewBase {
 public:
-    // Room below the card for its reflection, repainted with it.
+    // Room below the card for its reflection, repainted with it (design units).
     static constexpr int ReflectionHeight = 56;
-    // How far above the group its tooltips are anchored.
+    // How far above the group its tooltips are anchored (design units).
     static constexpr int ToolTipRise = 35;
     // Hover states besides a shortcut index.
     static constexpr int HoverNone = -2;
@@ -45,6 +45,10 @@ public:
     LinkGroupView();
 
     void SetModel(LinkGroupModel* model) { mModel = model; }
+    // The sizes of the display density the group is shown at; the design's until set. The group
+    // takes them at its next ReloadFromModel.
+    void SetMetrics(const GroupGeometry::Metrics& metrics) { mMetrics = metrics; }
+    const GroupGeometry::Metrics& Metrics() const { return mMetrics; }
     LinkGroupModel* GetModel() const { return mModel; }
     // The picture stretched over the body; owned by the window.
     void SetBackground(const TGraphic* background) { mBackground = background; }
@@ -122,6 +126,7 @@ private:
 
     LinkGroupModel* mModel = nullptr;
     const TGraphic* mBackground = nullptr;
+    GroupGeometry::Metrics mMetrics;
     int mHoverIndex = HoverNone;
     int mHoverSide = 0;
     int mFeedbackState = 0;

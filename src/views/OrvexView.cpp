@@ -1,8 +1,8 @@
 #include "views/OrvexView.h"
 
 #include "foundation/win32/FunctionTrace.h"
-#include "framework/Canvas.h"
-#include "framework/Graphic.h"
+#include "graphics/Canvas.h"
+#include "graphics/Graphic.h"
 #include "views/DragDropManager.h"
 #include "views/LinkGroupView.h"
 
@@ -11,6 +11,13 @@
 void OrvexView::SetBackground(const TGraphic* background) {
     mBackground = background;
     InvalidateAll();
+}
+
+void OrvexView::SetScale(Tessel::Common::DisplayScale scale) {
+    if (scale != mScale) {
+        mScale = scale;
+        InvalidateAll();
+    }
 }
 
 void OrvexView::SetHintText(const std::wstring& text) {
@@ -335,10 +342,11 @@ void OrvexView::PaintDragImage(HDC dc) {
 void OrvexView::PaintWhenNoGroupFound(HDC dc) {
     TRACE_FUNCTION("OrvexView::PaintWhenNoGroupFound");
     TCanvas canvas(dc);
+    canvas.SetDpi(mScale.Dpi());
     canvas.SetFontSize(16);
     canvas.SetFontColor(RGB(220, 220, 220));
     canvas.SetBrushStyle(TBrushStyle::bsClear);
     RECT rect = mBounds;
-    OffsetRect(&rect, 0, -HintRise);
+    OffsetRect(&rect, 0, -mScale.Px(HintRise));
     canvas.TextRect(rect, mHintText, tfCenter | tfVerticalCenter | tfSingleLine | tfNoPrefix);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/geometry/DisplayScale.h"
 #include "foundation/win32/UniqueHandle.h"
 #include "os/BitmapCache.h"
 #include "views/ElementViewBase.h"
@@ -16,6 +17,7 @@ struct LinkMoveDrag;
 // drag, drop and context-menu event to the group under the point.
 class OrvexView : public ElementViewBase {
 public:
+    // How far above the middle the hint of an empty panel stands (design units).
     static constexpr int HintRise = 60;
     // Up to this many stale rectangles are rendered one by one; more in one clipped pass.
     static constexpr unsigned MaxSeparateParts = 16;
@@ -23,6 +25,9 @@ public:
     // The panel picture; owned by the window, which sets it before the first paint.
     void SetBackground(const TGraphic* background);
     void SetHintText(const std::wstring& text);
+    // The display density the panel is shown at; the design's until set.
+    void SetScale(Tessel::Common::DisplayScale scale);
+    Tessel::Common::DisplayScale Scale() const { return mScale; }
     const std::wstring& GetHintText() const { return mHintText; }
 
     // The group views in painting order (the last is on top); owned by the window.
@@ -75,6 +80,7 @@ private:
     void PaintDragImage(HDC dc);
 
     const TGraphic* mBackground = nullptr;
+    Tessel::Common::DisplayScale mScale;
     std::vector<IElementView*> mChildren;
     BitmapCache mPicture;
     bool mAllStale = true;

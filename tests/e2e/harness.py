@@ -78,6 +78,31 @@ def store_text(*groups):
     return '\r\n'.join(lines) + '\r\n'
 
 
+def read_ini(text):
+    """The sections of an INI text, each a dict of its keys and values."""
+    sections, current = {}, None
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith('[') and line.endswith(']'):
+            current = sections.setdefault(line[1:-1], {})
+        elif '=' in line and current is not None:
+            key, value = line.split('=', 1)
+            current[key] = value
+    return sections
+
+
+def read_groups(path):
+    """The groups of the group store at path, each a dict of its keys with 'links' in order."""
+    sections = read_ini(Path(path).read_bytes().decode('utf-8', errors='replace'))
+    groups = []
+    for g in range(int(sections.get('Group', {}).get('GroupCount', 0))):
+        group = dict(sections.get(f'Group-{g}', {}))
+        group['links'] = [sections.get(f'Group-{g}-Link-{k}', {}).get('Lnk')
+                          for k in range(int(group.get('LinkCount', 0)))]
+        groups.append(group)
+    return groups
+
+
 def _log_file_order(path):
     """Log files in the order of their runs: by start time, then by the number of a further run
     within the same second ("yyMMdd-HHmmss_2.log")."""
@@ -247,16 +272,32 @@ class Session:
     def log_messages(self, index=-1):
         return [line['message'] for line in self.log_lines(index)]
 
-    def wait_for_log(self, pattern, timeout=30.0, index=-1):
-        """Waits until a message of the log matches pattern; returns that line."""
+    def wait_for_log(self, pattern, timeout=30.0, index=-1, since=0, function=None):
+        """Waits until a message of the log, from line since on (and of the function, when given),
+        matches pattern; returns that line."""
         regex = re.compile(pattern)
 
         def found():
             try:
-                return next((l for l in self.log_lines(index) if regex.search(l['message'])), None)
+                return next((l for l in self.log_lines(index)[since:]
+                             if regex.search(l['message']) and function in (None, l['function'])), None)
             except (UnicodeDecodeError, AssertionError):
                 return None  # a line being written right now
         return wait_for(found, timeout, f'a log line matching {pattern!r}')
+
+    def log_count(self):
+        """How many lines the newest log holds: a mark for waiting on what comes after."""
+        def count():
+            try:
+                return (len(self.log_lines()),)
+            except (UnicodeDecodeError, AssertionError):
+                return None  # a line being written right now
+        return wait_for(count, 10, 'a whole log', interval=0.05)[0]
+
+    def wait_for_paint(self, since, timeout=10.0):
+        """Waits until the panel has painted after log line since (the trace, Log/debug.txt, is
+        on): what a screenshot then shows is what the program drew."""
+        return self.wait_for_log(r'^ExitFunc ', timeout, since=since, function='TMainForm::FormPaint')
 
     @property
     def links_folder(self):

@@ -24,25 +24,12 @@ import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-from harness import ARTIFACTS_DIR, BUILD_DIR, Session, WaitTimeout, _wine_sh, wait_for
+from harness import ARTIFACTS_DIR, BUILD_DIR, Group, Session, WaitTimeout, _wine_sh, store_text, wait_for
 
 SAVE_LOOP_EXE = Path(os.environ.get('TILEBAY_SAVE_LOOP_EXE', BUILD_DIR / 'tests' / 'e2e' / 'TilebaySaveLoop.exe'))
 
 # Two groups, one with shortcuts and one without, as the hook needs them; positions of state A.
-SEED_STORE = '''[Group]
-GroupCount=2
-[Group-0]
-X=40
-Y=48
-LinkCount=2
-[Group-0-Link-0]
-Lnk=zzzK1.lnk
-[Group-0-Link-1]
-Lnk=zzzK2.lnk
-[Group-1]
-X=400
-Y=48
-'''
+SEED_STORE = store_text(Group(x=40, y=48, links=('zzzK1.lnk', 'zzzK2.lnk')), Group(x=400, y=48))
 SEED_SETTINGS = '''[App]
 FirstRunDate=46000
 '''
@@ -117,7 +104,7 @@ class KillTest:
         self.links.mkdir(parents=True, exist_ok=True)
         for name, target in SHORTCUTS.items():
             self.session.make_shortcut(self.links / name, target)
-        self.files['groups.txt'].write_bytes(SEED_STORE.replace('\n', '\r\n').encode('ascii'))
+        self.files['groups.txt'].write_bytes(SEED_STORE.encode('ascii'))
         self.files['Settings.ini'].write_bytes(SEED_SETTINGS.replace('\n', '\r\n').encode('ascii'))
 
     def calibrate(self):

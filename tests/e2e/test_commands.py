@@ -8,62 +8,22 @@ import subprocess
 import time
 import unittest
 
-from harness import wait_for
+from harness import Group, read_ini, wait_for
 from test_panel import PanelTestCase
 
 BUTTON_HEIGHT = 77
 USER_MARKER = '=' * 18 + ' User ' + '=' * 15 + '> '
 
 # One group of large icons without names on the green background, at (40, 48) of the panel.
-ONE_GROUP = '''[Group]
-GroupCount=1
-[Group-0]
-X=40
-Y=48
-Column=5
-IsLargeIcon=1
-IsTitleVisible=0
-BackgroundIndex=0
-LinkCount=3
-[Group-0-Link-0]
-Lnk=zzzA1.lnk
-[Group-0-Link-1]
-Lnk=zzzGone.lnk
-[Group-0-Link-2]
-Lnk=zzzA2.lnk
-'''
-
+ONE_GROUP = (Group(x=40, y=48, background=0, links=('zzzA1.lnk', 'zzzGone.lnk', 'zzzA2.lnk')),)
 # A second group of two shortcuts at (500, 48), in front of the first.
-TWO_GROUPS = ONE_GROUP.replace('GroupCount=1', 'GroupCount=2') + '''[Group-1]
-X=500
-Y=48
-Column=4
-IsLargeIcon=1
-IsTitleVisible=1
-BackgroundIndex=4
-LinkCount=2
-[Group-1-Link-0]
-Lnk=zzzA5.lnk
-[Group-1-Link-1]
-Lnk=zzzA6.lnk
-'''
+TWO_GROUPS = ONE_GROUP + (Group(x=500, y=48, column=4, titles=True, background=4, links=('zzzA5.lnk', 'zzzA6.lnk')),)
 
 # Client points of the first group: space of its card above the cells (its menu whatever the
 # icon style), its first shortcut, and a patch of its background below the cells.
 GROUP_SPACE = (100, 62)
 FIRST_LINK = (89, 98)
 GROUP_PATCH = (60, 124, 300, 10)
-
-
-def parse_ini(text):
-    sections, current = {}, None
-    for line in text.splitlines():
-        if line.startswith('[') and line.endswith(']'):
-            current = sections.setdefault(line[1:-1], {})
-        elif '=' in line and current is not None:
-            key, value = line.split('=', 1)
-            current[key] = value
-    return sections
 
 
 class CommandsTestCase(PanelTestCase):
@@ -86,7 +46,6 @@ class CommandsTestCase(PanelTestCase):
         self.click_button()
         self.wait_shown()
         self.session.wait_for_log(r'^First paint of the panel done')
-        self.session.pause(0.5)
         return app
 
     # Files ----------------------------------------------------------------------------------
@@ -106,7 +65,7 @@ class CommandsTestCase(PanelTestCase):
             return ''
 
     def store(self):
-        store = parse_ini(self.store_text().replace('\r\n', '\n'))
+        store = read_ini(self.store_text())
         return store if 'Group' in store else {}
 
     def wait_store(self, predicate, timeout, what):
@@ -120,9 +79,6 @@ class CommandsTestCase(PanelTestCase):
         return (path.stat().st_mtime_ns, path.read_bytes()) if path.exists() else None
 
     # Windows ---------------------------------------------------------------------------------
-
-    def windows_of_class(self, class_name):
-        return json.loads(self.session.helper('windows', class_name))
 
     def panel_client(self):
         """Screen rectangle of the panel's client area."""
@@ -139,8 +95,9 @@ class CommandsTestCase(PanelTestCase):
         self.session.click(*self.at(point), button=button)
         line = wait_for(lambda: next((l for l in self.session.log_lines()[since:]
                                       if l['message'].startswith('Menu: ')), None), 20, 'a menu')
-        self.session.pause(0.5)
+        self.wait_menus(1)
         return line['message']
+
 
     def keys(self, *keys):
         self.session.xdotool('key', '--delay', '120', *keys)
@@ -165,9 +122,9 @@ class CommandsTestCase(PanelTestCase):
         return dialogs[0] if dialogs else None
 
     def wait_dialog(self):
-        wait_for(self.dialog, 20, 'the Options dialog')
-        self.session.pause(1.0)
-        return self.dialog()
+        """Waits until the Options dialog shows with the focus on one of its controls."""
+        return wait_for(lambda: (lambda d: d if d and self.focused(d) else None)(self.dialog()), 20,
+                        'the Options dialog with its focus')
 
     def wait_no_dialog(self):
         wait_for(lambda: self.dialog() is None, 20, 'the Options dialog closed')
@@ -193,8 +150,28 @@ class CommandsTestCase(PanelTestCase):
         # The keyboard goes to the window that was clicked last: a click on the dialog's empty
         # corner, which moves no focus inside it.
         self.session.click(dialog['client'][0] + 12, dialog['client'][3] - 12)
+        # Nothing in the program marks the click: X gives the keyboard to the window meanwhile.
         self.session.pause(0.3)
         return self.dialog()
+
+    def user_actions(self, handler):
+        """How often the handler of a user's action ran."""
+        return sum(l['function'] == handler and l['message'] == USER_MARKER for l in self.session.log_lines())
+
+    def wait_tab(self, dialog, key):
+        """Presses a key that moves the dialog's focus and waits until the focus moved."""
+        before = self.focused(dialog)
+        self.keys(key)
+        return wait_for(lambda: (lambda d: d if self.focused(d) != before else None)(self.dialog()), 10,
+                        f'the focus moved by {key}')
+
+    def wait_page(self, page):
+        """Waits until the dialog shows that page alone; returns the dialog."""
+        def shown():
+            dialog = self.dialog()
+            sheets = {c['text']: c['visible'] for c in dialog['controls'] if c['class'] == 'TTabSheet'} if dialog else {}
+            return dialog if sheets.get(page) and sum(sheets.values()) == 1 else None
+        return wait_for(shown, 10, f'the page {page}')
 
     def button_top(self):
         return self.geometry(self.button)['y']
@@ -215,9 +192,9 @@ class AddGroupTest(CommandsTestCase):
         self.start()
         client = self.panel_client()
         add = (client[2] - client[0] - 30 + 11, 2 + 12)
-        for _ in range(3):
+        for added in range(1, 4):
             self.session.click(*self.at(add))
-            self.session.pause(0.3)
+            wait_for(lambda: self.user_actions('TMainForm::mBtnAddClick') == added, 10, f'group {added} added')
         point = (700, 420)
         self.assertEqual(self.menu_at(point), 'Menu: Add New Group | - | Options ... | About ... | - | '
                                               'Exit Application')
@@ -265,12 +242,13 @@ class GroupMenuTest(CommandsTestCase):
                                                     'Background [Green (x) | Purple | Red | Gray | Blue | Jade | '
                                                     'Orange] | - | Delete Group')
         self.keys('Down', 'Right')
-        self.session.pause(0.5)
+        self.wait_menus(2)
         self.session.save_screenshot('menu-group')
+        since = self.session.log_count()
         self.command(['Down', 'Down', 'Return'], 'TMainForm::MenuItemChangeIconStyleClick')
         store, _ = self.wait_store(lambda s: s['Group-0']['IsLargeIcon'] == '0', 6, 'small icons stored')
         self.assertEqual(store['Group-0']['IsTitleVisible'], '1')
-        self.session.pause(0.5)
+        self.session.wait_for_paint(since)
         small = self.session.save_screenshot('group-small')
         self.assertNotEqual(self.mean_color(before, (40, 48, 640, 100)), self.mean_color(small, (40, 48, 640, 100)))
 
@@ -279,8 +257,8 @@ class GroupMenuTest(CommandsTestCase):
         store, _ = self.wait_store(lambda s: s['Group-0']['IsLargeIcon'] == '1', 6, 'large icons stored')
         self.assertEqual(store['Group-0']['IsTitleVisible'], '0')
 
-        # The style already checked changes nothing: the store is not written again.
-        self.session.pause(6)
+        # The style already checked changes nothing: the store is not written again, also not by
+        # the save timer's next tick (nothing marks a write that does not happen: a fixed wait).
         written = self.file_state(self.links / 'groups.txt')
         self.assertIn('Large (x)', self.menu_at(GROUP_SPACE))
         self.command(['Down', 'Right', 'Return'], 'TMainForm::MenuItemChangeIconStyleClick')
@@ -291,11 +269,12 @@ class GroupMenuTest(CommandsTestCase):
         green = self.mean_color(self.session.save_screenshot('group-green'), GROUP_PATCH)
         self.menu_at(GROUP_SPACE)
         self.keys('Down', 'Down', 'Right')
-        self.session.pause(0.5)
+        self.wait_menus(2)
         self.session.save_screenshot('menu-group-background')
+        since = self.session.log_count()
         self.command(['Down', 'Down', 'Return'], 'TMainForm::OnGroupBackgroundMenuItemClick')
         self.wait_store(lambda s: s['Group-0']['BackgroundIndex'] == '2', 6, 'the red background stored')
-        self.session.pause(0.5)
+        self.session.wait_for_paint(since)
         red = self.mean_color(self.session.save_screenshot('group-red'), GROUP_PATCH)
         self.assertGreater(green[1], max(green[0], green[2]), f'green background {green}')
         self.assertGreater(red[0], max(red[1], red[2]), f'red background {red}')
@@ -314,7 +293,6 @@ class LinkAndDeleteTest(CommandsTestCase):
         # Deleting a group writes the store at once (nothing else is waiting to be written) and
         # keeps its shortcuts' files. Its tooltip was showing.
         self.session.xdotool('mousemove', *self.at(second_group))
-        self.session.pause(0.3)
         self.session.xdotool('mousemove', *self.at((500 + 5 + 14 + 35, 48 + 7 + 14 + 5 + 40)))
         wait_for(lambda: self.windows_of_class('THintWindow'), 10, 'the tooltip of the group\'s shortcut')
         self.assertTrue(self.menu_at(second_group).endswith('Delete Group'))
@@ -326,6 +304,7 @@ class LinkAndDeleteTest(CommandsTestCase):
         # deleted group is reached.
         for point in ((560, 100), (700, 120), FIRST_LINK, (900, 400)):
             self.session.xdotool('mousemove', *self.at(point))
+            # A move leaves no line in the log: the pointer rests a moment at each point.
             self.session.pause(0.3)
         self.assertTrue(self.app.running)
         self.assertEqual(self.windows_of_class('THintWindow'), [])
@@ -382,15 +361,12 @@ class OptionsDialogTest(CommandsTestCase):
         # Tab goes round the controls of the page, the buttons and the tabs; Shift+Tab goes back.
         order = []
         for _ in range(6):
-            self.keys('Tab')
-            self.session.pause(0.2)
-            focus = self.focused(self.dialog())
+            dialog = self.wait_tab(dialog, 'Tab')
+            focus = self.focused(dialog)
             order.append(focus['text'] or focus['class'])
         self.assertEqual(order, ['10', 'Change color ...', 'Auto start when user logs on Windows', '&OK', '&Cancel',
                                  'SysTabControl32'])
-        self.keys('shift+Tab')
-        self.session.pause(0.2)
-        dialog = self.dialog()
+        dialog = self.wait_tab(dialog, 'shift+Tab')
         self.assertEqual(self.focused(dialog)['text'], '&Cancel')
         self.assertTrue(self.control(dialog, 'Button', '&Cancel')['default'], 'the focused button is the default')
         self.assertFalse(self.control(dialog, 'Button', '&OK')['default'])
@@ -402,6 +378,7 @@ class OptionsDialogTest(CommandsTestCase):
         self.assertEqual(self.control(self.dialog(), 'Edit')['text'], '99')
         self.keys('Escape')
         self.wait_no_dialog()
+        # Nothing marks a write that does not happen: a moment for one that should not.
         self.session.pause(1)
         self.assertEqual(self.file_state(self.settings_file), settings)
         self.assertEqual(self.button_top(), top)
@@ -436,6 +413,7 @@ class OptionsDialogTest(CommandsTestCase):
         self.assertFalse(self.control(self.dialog(), 'Button', 'Auto start when user logs on Windows')['checked'])
         self.keys('alt+c')
         self.wait_no_dialog()
+        # Nothing marks a write that does not happen: a moment for one that should not.
         self.session.pause(1)
         self.assertEqual(self.file_state(self.settings_file), settings)
 
@@ -467,6 +445,7 @@ class OptionsDialogTest(CommandsTestCase):
         r = name['rect']
         self.session.xdotool('mousemove', (r[0] + r[2]) // 2, (r[1] + r[3]) // 2)
         self.session.xdotool('click', '--repeat', '2', '--delay', '80', '1')
+        # No box must come: a while for one that should not.
         self.session.pause(1.5)
         self.assertEqual(self.windows_of_class('#32770'), [])
         self.session.xdotool('keydown', 'ctrl')
@@ -481,10 +460,7 @@ class OptionsDialogTest(CommandsTestCase):
         # Ctrl+Tab shows the General page; the colour panel opens the colour dialog.
         self.session.click(self.dialog()['client'][0] + 12, self.dialog()['client'][3] - 12)
         self.keys('ctrl+Tab')
-        self.session.pause(0.5)
-        dialog = self.dialog()
-        self.assertEqual({c['text']: c['visible'] for c in dialog['controls'] if c['class'] == 'TTabSheet'},
-                         {'General': True, 'About': False})
+        dialog = self.wait_page('General')
         self.click_control(self.control(dialog, 'Button', 'Change color ...'))
         colours = wait_for(lambda: self.windows_of_class('#32770'), 10, 'the colour dialog')
         self.session.save_screenshot('options-colour-dialog')
@@ -509,7 +485,7 @@ class ChineseCommandsTest(CommandsTestCase):
         self.keys('Escape')
         self.menu_at(GROUP_SPACE)
         self.keys('Down', 'Right')
-        self.session.pause(0.5)
+        self.wait_menus(2)
         self.session.save_screenshot('menu-group-zh')
         self.keys('Escape', 'Escape')
         self.assertEqual(self.menu_at(FIRST_LINK), 'Menu: 打开文件位置 ... | 显示提示 (x) | 属性 ... | - | 删除此快捷方式')
@@ -524,10 +500,8 @@ class ChineseCommandsTest(CommandsTestCase):
         texts = {c['text'] for c in dialog['controls']}
         self.assertTrue({'浮动按钮可见高度', '颜色', '改变颜色...', '当用户登录到Windows时自动启动', '确定', '取消'} <= texts)
         self.keys('ctrl+Tab')
-        self.session.pause(0.5)
+        self.wait_page('关于')
         self.session.save_screenshot('options-about-zh')
-        self.assertEqual({c['text']: c['visible'] for c in self.dialog()['controls'] if c['class'] == 'TTabSheet'},
-                         {'常用': False, '关于': True})
         self.keys('Escape')
         self.wait_no_dialog()
         self.assertEqual(self.app.close(), 0)

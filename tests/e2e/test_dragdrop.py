@@ -6,32 +6,12 @@ import re
 import subprocess
 import unittest
 
-from harness import HELPER, wait_for
+from harness import HELPER, read_groups, wait_for
 from test_panel import GROUPS, PanelTestCase
 
 # Where the drag source window of the helper stands on the screen: below the panel.
 SOURCE = (200, 900)
 SOURCE_SIZE = 60
-
-
-def read_store(path):
-    """The groups of a group store, each as a dict of its keys with 'links' in order."""
-    sections = {}
-    current = None
-    for line in path.read_bytes().decode('utf-8', errors='replace').splitlines():
-        line = line.strip()
-        if line.startswith('[') and line.endswith(']'):
-            current = sections.setdefault(line[1:-1], {})
-        elif '=' in line and current is not None:
-            key, value = line.split('=', 1)
-            current[key] = value
-    groups = []
-    for g in range(int(sections.get('Group', {}).get('GroupCount', 0))):
-        group = dict(sections.get(f'Group-{g}', {}))
-        group['links'] = [sections.get(f'Group-{g}-Link-{k}', {}).get('Lnk')
-                          for k in range(int(group.get('LinkCount', 0)))]
-        groups.append(group)
-    return groups
 
 
 class DragTestCase(PanelTestCase):
@@ -43,7 +23,7 @@ class DragTestCase(PanelTestCase):
 
     def store(self):
         try:
-            return read_store(self.store_path)
+            return read_groups(self.store_path)
         except (OSError, ValueError):
             return []
 
@@ -62,7 +42,6 @@ class DragTestCase(PanelTestCase):
         p = self.geometry(self.panel)
         self.session.click(p['x'] + p['width'] - 55 + 11, p['y'] + 2 + 12)  # the pin
         self.session.wait_for_log(r'^Auto-hide off$')
-        self.session.pause(0.5)
         return self.geometry(self.panel)
 
     def client(self, x, y):
@@ -103,14 +82,20 @@ class DragTestCase(PanelTestCase):
         self.session.xdotool('mousemove', x + 2, y, 'sleep', 0.05, 'mousemove', x, y, 'sleep', 0.1, 'mouseup', 1)
 
     def mouse_drag(self, start, end, screenshot=None):
-        """A real drag with the left button from start to end (screen points)."""
+        """A real drag with the left button from start to end (screen points); returns once the
+        panel has taken the release."""
         at = self.press(start)
         at = self.move_along(at, end)
-        self.session.pause(0.3)
         if screenshot:
-            self.session.save_screenshot(screenshot)
+            self.screenshot_while_dragging(screenshot)
+        since = self.session.log_count()
         self.release(at)
+        self.session.wait_for_log(r'^=+ User =+> $', 10, since=since, function='TMainForm::FormMouseUp')
+
+    def screenshot_while_dragging(self, name):
+        # Each move paints; no line tells which paint is the last one: the pointer rests a moment.
         self.session.pause(0.3)
+        self.session.save_screenshot(name)
 
     # The drag source -------------------------------------------------------------------------
 
@@ -130,6 +115,7 @@ class DragTestCase(PanelTestCase):
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.addCleanup(lambda: process.poll() is None and process.kill())
         self.session.wait_for_window('E2eDragSource')
+        # The helper says nothing once its window takes presses: a moment for it.
         self.session.pause(0.5)
         return process
 
@@ -152,8 +138,8 @@ class ShellDropTest(DragTestCase):
         # (419, 74), three columns): the new shortcut comes last.
         at = self.press((SOURCE[0] + 20, SOURCE[1] + 20))
         at = self.move_along(at, self.client(419 + 60 + 50, 74 + 48 + 24))
-        self.session.pause(0.5)
-        self.session.save_screenshot('shell-drag-over-group')
+        self.screenshot_while_dragging('shell-drag-over-group')
+        since = self.session.log_count()
         self.release(at)
         self.assertTrue(self.source_result(source).startswith('dropped'))
 
@@ -167,7 +153,7 @@ class ShellDropTest(DragTestCase):
         self.assertEqual(self.session.shortcut_target(self.session.data_folder / 'Data' / lnk).lower(),
                          files[0].lower())
         self.assertFalse(list((self.session.data_folder / 'Data').glob('*.tmp')))
-        self.session.pause(0.5)
+        self.session.wait_for_paint(since)
         self.session.save_screenshot('shell-drop-added')
         self.assertEqual(self.app.close(), 0)
         self.assertFalse([l for l in self.session.log_lines() if l['level'] == 'ERR'])
@@ -184,13 +170,11 @@ class ShellDropTest(DragTestCase):
         for dx in (3, -3, 3, -3):
             at = self.move_along(at, (at[0] + dx, at[1]), delay=0.1)
         self.wait_shown()
-        self.session.pause(0.5)
-        self.session.save_screenshot('shell-drag-over-button')
+        self.screenshot_while_dragging('shell-drag-over-button')
 
         # Down into the first shortcut's left half of the group at (40, 48), cells 70 x 80 from (59, 74).
         at = self.move_along(at, self.client(59 + 10, 74 + 40))
-        self.session.pause(0.5)
-        self.session.save_screenshot('shell-drag-over-first-shortcut')
+        self.screenshot_while_dragging('shell-drag-over-first-shortcut')
         self.release(at)
         self.assertTrue(self.source_result(source).startswith('dropped'))
 
@@ -212,6 +196,7 @@ class ShellDropTest(DragTestCase):
         source = self.start_drag_source([computer], items_only=True)
         at = self.press((SOURCE[0] + 20, SOURCE[1] + 20))
         at = self.move_along(at, self.client(419 + 60 + 50, 74 + 48 + 24))
+        since = self.session.log_count()
         self.release(at)
         self.assertTrue(self.source_result(source).startswith('dropped'))
         line = self.session.wait_for_log(r'^Added zzz[0-9A-Fa-f]+\.lnk for ', 10)
@@ -221,7 +206,7 @@ class ShellDropTest(DragTestCase):
         self.assertEqual(self.group_with(lnk, groups)['links'][-1], lnk)
         self.assertEqual(self.session.shortcut_target(self.session.data_folder / 'Data' / lnk), '',
                          'no file system target')
-        self.session.pause(0.5)
+        self.session.wait_for_paint(since)
         self.session.save_screenshot('virtual-item-added')
         self.assertEqual(self.app.close(), 0)
 
@@ -250,6 +235,7 @@ class ShellDropTest(DragTestCase):
         self.release(at)
         self.source_result(source)
         self.session.wait_for_log(r'^Dropped on the button: nothing added$', 10)
+        # Nothing must be stored, also by the save timer's next tick: a fixed wait.
         self.session.pause(6)
         self.assertEqual(shortcut_files(), before)
         self.assertEqual([g['links'] for g in self.store()], stored)
@@ -283,7 +269,6 @@ class PanelDragTest(DragTestCase):
                                  'the new column count stored')
         group = self.group_with('zzzA7.lnk', groups)
         self.assertEqual((group['X'], group['Y'], group['Column']), ('400', '48', '5'))
-        self.session.pause(0.5)
         self.session.save_screenshot('group-resized')
         self.assertEqual(self.app.close(), 0)
 
@@ -301,7 +286,6 @@ class PanelDragTest(DragTestCase):
         self.assertEqual(self.group_with('zzzA4.lnk', groups)['links'],
                          ['zzzA1.lnk', 'zzzA3.lnk', 'zzzA4.lnk', 'zzzA8.lnk'])
         self.assertTrue((self.session.data_folder / 'Data' / 'zzzA2.lnk').is_file())
-        self.session.pause(0.5)
         self.session.save_screenshot('shortcut-moved')
         self.assertEqual(self.app.close(), 0)
 
@@ -311,6 +295,7 @@ class PanelDragTest(DragTestCase):
         # zzzA3.lnk, the third shortcut of the group at (40, 48), out onto the empty panel.
         self.mouse_drag(self.client(59 + 140 + 35, 74 + 30), self.client(1200, 600),
                         screenshot='shortcut-drag-floating-icon')
+        # Nothing must be stored, also by the save timer's next tick: a fixed wait.
         self.session.pause(6)
         group = self.group_with('zzzA4.lnk')
         self.assertEqual(group['links'], ['zzzA1.lnk', 'zzzA2.lnk', 'zzzA3.lnk', 'zzzA4.lnk', 'zzzA8.lnk'])

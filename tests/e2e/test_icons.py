@@ -8,23 +8,20 @@ import subprocess
 import unittest
 
 from test_panel import PanelTestCase, TARGETS
-from harness import wait_for
+from harness import Group, wait_for
 
 ALL_SHOWN = r'^All icons shown: (\d+) shortcuts, GDI objects (\d+), USER objects (\d+)$'
 
 
-def groups_text(group_sizes, columns=5):
-    """A group store with groups of the given sizes; shortcut n of the whole store is zzzN.lnk.
-    The first groups sit side by side along the top of the panel, the rest in a second row."""
-    lines = ['[Group]', f'GroupCount={len(group_sizes)}']
-    number = 0
+def groups_of(group_sizes, columns=5):
+    """Groups of the given sizes; shortcut n of the whole store is zzzN.lnk. The first groups sit
+    side by side along the top of the panel, the rest in a second row."""
+    groups, number = [], 0
     for g, size in enumerate(group_sizes):
-        lines += [f'[Group-{g}]', f'X={40 + (g % 4) * 420}', f'Y={48 + (g // 4) * 360}', f'Column={columns}',
-                  'IsLargeIcon=1', 'IsTitleVisible=1', f'BackgroundIndex={g % 7}', f'LinkCount={size}']
-        for i in range(size):
-            lines += [f'[Group-{g}-Link-{i}]', f'Lnk=zzz{number}.lnk']
-            number += 1
-    return '\n'.join(lines) + '\n'
+        groups.append(Group(x=40 + (g % 4) * 420, y=48 + (g // 4) * 360, column=columns, titles=True,
+                            background=g % 7, links=tuple(f'zzz{number + i}.lnk' for i in range(size))))
+        number += size
+    return groups
 
 
 class IconTestCase(PanelTestCase):
@@ -43,7 +40,7 @@ class IconTestCase(PanelTestCase):
             (links / f'zzz{number}.lnk').write_bytes(models[number % len(models)])
         for model in links.glob('model*.lnk'):
             model.unlink()
-        (links / 'groups.txt').write_bytes(groups_text(group_sizes).replace('\n', '\r\n').encode('ascii'))
+        self.session.write_store(*groups_of(group_sizes))
 
     @property
     def cache(self):
@@ -61,9 +58,10 @@ class IconTestCase(PanelTestCase):
         return re.match(ALL_SHOWN, line['message'])
 
     def show_panel(self):
+        since = self.session.log_count()
         self.click_button()
         self.wait_shown()
-        self.session.pause(0.5)
+        self.session.wait_for_paint(since)
 
     def groups_picture(self, shot, name):
         """The part of a screenshot that shows the groups (below the panel's band), as a file."""

@@ -180,6 +180,7 @@ class FullDiskTest(LifecycleTestCase):
         # An idle start on the full disk shows no box. (Its log waits in memory for space.)
         app = self.session.start()
         self.button = self.session.wait_for_window('Zenpane')
+        # Past the save timer's first tick, with no box: nothing marks a box that does not come.
         self.session.pause(7)
         self.assertEqual(self.message_boxes(), [])
 
@@ -187,6 +188,7 @@ class FullDiskTest(LifecycleTestCase):
         self.add_group(logged=False)
         box = wait_for(lambda: next(iter(self.message_boxes()), None), 15, 'the box of the failed save')
         self.assertIn('Unable to write to', ' '.join(c['text'] for c in box['controls']))
+        # The save timer's next tick fails again, quietly: a fixed wait for a box that must not come.
         self.session.pause(6)
         self.assertEqual(len(self.message_boxes()), 1, 'later failures bring no further box')
         self.assertEqual(store.read_bytes(), started_with)

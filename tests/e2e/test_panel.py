@@ -1,10 +1,11 @@
 """The running launcher seen from outside: the button on the top edge, the panel sliding in and out,
 the groups drawn on it, its menus, and what an exit stores."""
 
+import json
 import re
 import unittest
 
-from harness import APP_ENDS, CLOSE_LOGGERS, TilebayTestCase, wait_for
+from harness import APP_ENDS, CLOSE_LOGGERS, Group, TilebayTestCase, wait_for
 
 BUTTON_WIDTH, BUTTON_HEIGHT = 100, 77
 # The panel's default size on a 1920 x 1080 screen: the work area less 200 and 300.
@@ -24,59 +25,13 @@ TARGETS = {
     'zzzA8.lnk': r'C:\windows',
 }
 
-GROUPS = '''[Group]
-GroupCount=3
-[Group-0]
-X=40
-Y=48
-Column=4
-IsLargeIcon=1
-IsTitleVisible=1
-BackgroundIndex=4
-LinkCount=5
-[Group-0-Link-0]
-Lnk=zzzA1.lnk
-[Group-0-Link-1]
-Lnk=zzzA2.lnk
-[Group-0-Link-2]
-Lnk=zzzA3.lnk
-[Group-0-Link-3]
-Lnk=zzzA4.lnk
-[Group-0-Link-4]
-Lnk=zzzA8.lnk
-[Group-1]
-X=400
-Y=48
-Column=3
-IsLargeIcon=1
-IsTitleVisible=0
-BackgroundIndex=0
-LinkCount=4
-[Group-1-Link-0]
-Lnk=zzzA5.lnk
-[Group-1-Link-1]
-Lnk=zzzA6.lnk
-[Group-1-Link-2]
-Lnk=zzzA7.lnk
-[Group-1-Link-3]
-Lnk=zzzA1.lnk
-[Group-2]
-X=640
-Y=48
-Column=2
-IsLargeIcon=0
-IsTitleVisible=1
-BackgroundIndex=6
-LinkCount=4
-[Group-2-Link-0]
-Lnk=zzzA2.lnk
-[Group-2-Link-1]
-Lnk=zzzA8.lnk
-[Group-2-Link-2]
-Lnk=zzzA3.lnk
-[Group-2-Link-3]
-Lnk=zzzA6.lnk
-'''
+GROUPS = (
+    Group(x=40, y=48, column=4, titles=True, background=4,
+          links=('zzzA1.lnk', 'zzzA2.lnk', 'zzzA3.lnk', 'zzzA4.lnk', 'zzzA8.lnk')),
+    Group(x=400, y=48, column=3, background=0, links=('zzzA5.lnk', 'zzzA6.lnk', 'zzzA7.lnk', 'zzzA1.lnk')),
+    Group(x=640, y=48, column=2, large=False, titles=True, background=6,
+          links=('zzzA2.lnk', 'zzzA8.lnk', 'zzzA3.lnk', 'zzzA6.lnk')),
+)
 
 
 class PanelTestCase(TilebayTestCase):
@@ -90,7 +45,7 @@ class PanelTestCase(TilebayTestCase):
             links.mkdir(parents=True, exist_ok=True)
             for name, target in TARGETS.items():
                 self.session.make_shortcut(links / name, target)
-            (links / 'groups.txt').write_bytes(groups.replace('\n', '\r\n').encode('ascii'))
+            self.session.write_store(*groups)
         if settings is not None:
             (self.session.data_folder / 'Settings.ini').write_bytes(settings.replace('\n', '\r\n').encode('ascii'))
         self.app = self.session.start()
@@ -117,6 +72,17 @@ class PanelTestCase(TilebayTestCase):
     def click_button(self):
         g = self.geometry(self.button)
         self.session.click(g['x'] + g['width'] // 2, g['y'] + g['height'] - 4)
+
+    def windows_of_class(self, class_name):
+        return json.loads(self.session.helper('windows', class_name))
+
+    def wait_menus(self, count):
+        """Waits until that many menus (a menu and its open submenus) are on the screen."""
+        wait_for(lambda: len(self.windows_of_class('#32768')) == count, 10, f'{count} menus open')
+
+    def wait_all_icons(self):
+        """Waits until every shortcut's icon and name are on the panel."""
+        self.session.wait_for_log(r'^All icons shown: ')
 
     def slide_tops(self, since):
         """The panel's top edges the slide set, from log line since on."""
@@ -198,8 +164,11 @@ class LauncherTest(PanelTestCase):
         p = self.geometry(self.panel)
         self.session.click(p['x'] + p['width'] - 55 + 11, p['y'] + 2 + 12)  # the pin
         self.session.wait_for_log(r'^Auto-hide off$')
+        since = self.session.log_count()
         other = self.session.start_windows_program('notepad.exe')
-        self.session.pause(2)
+        self.session.wait_for_log(r'^EnterFunc$', since=since, function='TEdgeForm::ApplicationEvents1Deactivate')
+        # A slide would start at once: a moment for one that must not come.
+        self.session.pause(0.5)
         self.assertGreaterEqual(self.panel_top(), 0, 'a pinned panel stays')
         self.session.stop_windows_program(other)
         self.assertEqual(self.app.close(), 0)
@@ -273,8 +242,7 @@ class GroupsTest(PanelTestCase):
         self.assertIn('Groups : 3', self.session.log_messages())
         self.click_button()
         self.wait_shown()
-        self.session.wait_for_log(r'^First paint of the panel done')
-        self.session.pause(1.0)
+        self.wait_all_icons()
         self.session.save_screenshot('panel-groups')
         p = self.geometry(self.panel)
 
@@ -283,7 +251,7 @@ class GroupsTest(PanelTestCase):
             self.session.click(p['x'] + x, p['y'] + y, button=3)
             line = wait_for(lambda: next((l for l in self.session.log_lines()[since:]
                                           if l['message'].startswith('Menu: ')), None), 20, 'a menu')
-            self.session.pause(0.5)
+            self.wait_menus(1)
             return line['message']
 
         panel_menu = menu_at(1200, 600)
@@ -316,13 +284,12 @@ class ChineseGroupsTest(PanelTestCase):
         self.start(groups=GROUPS)
         self.click_button()
         self.wait_shown()
-        self.session.wait_for_log(r'^First paint of the panel done')
-        self.session.pause(1.0)
+        self.wait_all_icons()
         self.session.save_screenshot('panel-groups-zh')
         p = self.geometry(self.panel)
         self.session.click(p['x'] + 1200, p['y'] + 600, button=3)
         line = self.session.wait_for_log(r'^Menu: ')
-        self.session.pause(0.5)
+        self.wait_menus(1)
         self.session.save_screenshot('menu-panel-zh')
         self.session.xdotool('key', 'Escape')
         self.assertEqual(line['message'], 'Menu: 新建组 | - | 选项 ... | 关于 ... | - | 退出程序')

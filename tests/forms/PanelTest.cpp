@@ -3,6 +3,7 @@
 #include "support/LogCapture.h"
 #include "support/MenuKeys.h"
 #include "support/PaintSurface.h"
+#include "support/PumpMessages.h"
 #include "support/TempFolder.h"
 
 #include "forms/TMainForm.h"
@@ -66,16 +67,7 @@ protected:
         Pump();
     }
 
-    void Pump(DWORD milliseconds = 100) {
-        const DWORD until = GetTickCount() + milliseconds;
-        MSG message;
-        do {
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                application.ProcessMessage(message);
-            }
-            Sleep(5);
-        } while (GetTickCount() < until);
-    }
+    void Pump(DWORD milliseconds = 100) { TestSupport::Pump(application, milliseconds); }
 
     LinkGroupView& Group(std::size_t index) {
         return *dynamic_cast<LinkGroupView*>(panel->GetRootView().GetChildren().at(index));

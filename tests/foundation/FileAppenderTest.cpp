@@ -2,6 +2,7 @@
 #include "support/TempFolder.h"
 
 #include "foundation/logging/Log.h"
+#include "foundation/time/IDateTime.h"
 #include "foundation/win32/FileAppender.h"
 #include "foundation/win32/InitializeLogging.h"
 
@@ -135,20 +136,34 @@ TEST_F(InitializeLoggingTest, CreatesTheWholeFolderChainAndANewFileNamedAfterThe
     EXPECT_FALSE(IsLogLevelEnabled(LogLevelDebug));
 }
 
-TEST_F(InitializeLoggingTest, StartsInTheSameSecondEachGetAFileOfTheirOwn) {
-    // Three runs: the clock may turn over between them, but no file is shared.
-    for (int run = 0; run < 3; ++run) {
-        InitializeLogging(mFolder / L"Documents\\Tilebay\\1.0");
-        LOG_INF("WinMain", AppStartsMarker);
-        AppenderCollection::Instance().DestroyAll();
+TEST_F(InitializeLoggingTest, AStartInTheSameSecondAsAnotherGetsAFileOfItsOwn) {
+    // Earlier runs took the names of this second and the next ones.
+    CreateDirectoryW((mFolder / L"Documents").c_str(), nullptr);
+    CreateDirectoryW((mFolder / L"Documents\\Tilebay").c_str(), nullptr);
+    CreateDirectoryW((mFolder / L"Documents\\Tilebay\\1.0").c_str(), nullptr);
+    CreateDirectoryW(LogFolder().c_str(), nullptr);
+    Tessel::Common::DateTime clock;
+    const auto now = clock.Now();
+    std::vector<std::wstring> taken;
+    for (int second = 0; second < 3; ++second) {
+        taken.push_back(clock.Format(now + second, L"%y%m%d-%H%M%S.log"));
+        TestSupport::WriteFileBytes(LogFolder() + L"\\" + taken.back(), "earlier run\r\n");
+    }
+    InitializeLogging(mFolder / L"Documents\\Tilebay\\1.0");
+    LOG_INF("WinMain", AppStartsMarker);
+    AppenderCollection::Instance().DestroyAll();
+
+    for (const std::wstring& name : taken) {
+        EXPECT_EQ(ReadFileBytes(LogFolder() + L"\\" + name), "earlier run\r\n") << "never two runs in one file";
     }
     const auto files = TestSupport::ListFolder(LogFolder());
-    ASSERT_EQ(files.size(), 3u);
-    for (const std::wstring& file : files) {
-        EXPECT_TRUE(std::regex_match(file, std::wregex(LR"(\d{6}-\d{6}(_[23])?\.log)"))) << file;
-        const std::string text = ReadFileBytes(LogFolder() + L"\\" + file);
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << "one App Starts line a file";
-    }
+    ASSERT_EQ(files.size(), taken.size() + 1);
+    const auto own = std::find_if(files.begin(), files.end(), [&](const std::wstring& f) {
+        return std::find(taken.begin(), taken.end(), f) == taken.end();
+    });
+    ASSERT_NE(own, files.end());
+    EXPECT_TRUE(std::regex_match(*own, std::wregex(LR"(\d{6}-\d{6}_2\.log)"))) << *own;
+    EXPECT_NE(ReadFileBytes(LogFolder() + L"\\" + *own).find("App Starts"), std::string::npos);
 }
 
 TEST_F(InitializeLoggingTest, DebugMarkerFileOrFolderSwitchesTheTraceOn) {

@@ -1,11 +1,12 @@
 #include "support/PaintSurface.h"
+#include "support/PumpMessages.h"
 
 #include "framework/Application.h"
-#include "framework/Canvas.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 #include "framework/HintWindow.h"
 #include "framework/ImageList.h"
+#include "graphics/Canvas.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -95,21 +96,7 @@ protected:
         form = application.CreateForm<RoutingForm>(journal);
     }
 
-    // Runs the message loop until done() or the time is up; false when the time ran out.
-    template <typename Done> bool PumpUntil(Done done, DWORD milliseconds = 3000) {
-        const DWORD start = GetTickCount();
-        MSG message;
-        while (!done()) {
-            if (GetTickCount() - start > milliseconds) {
-                return false;
-            }
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                application.ProcessMessage(message);
-            }
-            Sleep(10);
-        }
-        return true;
-    }
+    template <typename Done> bool PumpUntil(Done done) { return TestSupport::PumpUntil(application, done); }
 
     // The form's client area as painted now, controls included.
     std::unique_ptr<PaintSurface> Snapshot() {

@@ -1,6 +1,8 @@
 #include "framework/Form.h"
 #include "framework/Application.h"
+#include "framework/HintWindow.h"
 #include "support/LogCapture.h"
+#include "support/PumpMessages.h"
 
 #include <ole2.h>
 
@@ -160,6 +162,97 @@ TEST(TForm, ClickComesBeforeTheReleaseAndOnlyOverTheForm) {
                                      "f.down 5,5", "f.up 5,5"));
 }
 
+TEST(TApplication, ItsWindowOwnsTheFormsAndTheHintExceptAMainFormOnTheTaskBar) {
+    struct Case {
+        bool mainFormOnTaskBar;
+        bool mainFormOwned;
+    };
+    for (const Case& c : {Case{false, true}, Case{true, false}}) {
+        std::vector<std::string> journal;
+        TApplication application;
+        application.MainFormOnTaskBar = c.mainFormOnTaskBar;
+        application.Initialize();
+        EXPECT_EQ(TWindow::DefaultOwner(), application.Handle());
+        JournalForm* main = application.CreateForm<JournalForm>(journal, "main");
+        JournalForm* panel = application.CreateForm<JournalForm>(journal, "panel");
+        EXPECT_EQ(GetWindow(main->Handle(), GW_OWNER), c.mainFormOwned ? application.Handle() : nullptr);
+        EXPECT_EQ(GetWindow(panel->Handle(), GW_OWNER), application.Handle());
+        THintWindow& hint = application.HintWindow();
+        hint.ActivateHint(L"Add a new group", POINT{10, 10});
+        EXPECT_EQ(GetWindow(hint.Handle(), GW_OWNER), application.Handle());
+    }
+    EXPECT_EQ(TWindow::DefaultOwner(), nullptr) << "gone with the application";
+
+    std::vector<std::string> journal;
+    JournalForm alone(journal, "alone");
+    alone.AfterConstruction();
+    EXPECT_EQ(GetWindow(alone.Handle(), GW_OWNER), nullptr) << "a form without an application stands alone";
+    alone.Destroy();
+}
+
+namespace {
+
+constexpr UINT WM_TEST_PREVIEW = WM_APP + 3;
+
+std::vector<std::string>* gPreviewJournal = nullptr;
+
+// Takes the test messages with an odd wParam, answering 7; lets the others through.
+bool PreviewOddTestMessages(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_TEST_PREVIEW) {
+        return false;
+    }
+    gPreviewJournal->push_back("preview " + std::to_string(wParam));
+    if (wParam % 2 == 0) {
+        return false;
+    }
+    result = 7;
+    return true;
+}
+
+// A bare window that notes the test messages that reach it and answers 1.
+class RecordingWindow : public TWindow {
+public:
+    explicit RecordingWindow(std::vector<std::string>& journal) : mJournal(journal) {
+        RegisterWindowClass(L"TRecordingWindow");
+        CreateWindowHandle(0, L"TRecordingWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr);
+    }
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_TEST_PREVIEW) {
+            mJournal.push_back("window " + std::to_string(wParam));
+            return 1;
+        }
+        return DefaultHandler(message, wParam, lParam);
+    }
+
+private:
+    std::vector<std::string>& mJournal;
+};
+
+} // namespace
+
+TEST(TWindow, MessagePreviewersSeeEveryWindowsMessagesFirstUntilRemoved) {
+    std::vector<std::string> journal;
+    gPreviewJournal = &journal;
+    TApplication application;
+    application.Initialize();
+    RecordingWindow window(journal);
+    struct RemoveOnExit {
+        ~RemoveOnExit() { TWindow::RemoveMessagePreviewer(PreviewOddTestMessages); }
+    } removeOnExit;
+    TWindow::AddMessagePreviewer(PreviewOddTestMessages);
+    TWindow::AddMessagePreviewer(PreviewOddTestMessages);
+
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_TEST_PREVIEW, 1, 0), 7);
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_TEST_PREVIEW, 2, 0), 1);
+    EXPECT_EQ(SendMessageW(application.Handle(), WM_TEST_PREVIEW, 3, 0), 7) << "the application window's too";
+    TWindow::RemoveMessagePreviewer(PreviewOddTestMessages);
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_TEST_PREVIEW, 5, 0), 1);
+    EXPECT_THAT(journal, ElementsAre("preview 1", "preview 2", "window 2", "preview 3", "window 5"))
+        << "a previewer added twice sees each message once";
+}
+
 namespace {
 
 // The message boxes open on this thread.
@@ -221,6 +314,8 @@ private:
 
 TEST(TApplication, AFailingTimerOpensAtMostOneBoxAndEveryFailureIsLogged) {
     TestSupport::LogCapture log;
+    // Outlives the application, whose end destroys the watcher form that writes to it.
+    std::vector<std::string> journal;
     TApplication application;
     application.Initialize();
     auto* form = application.CreateForm<FailingTimerForm>();
@@ -229,7 +324,6 @@ TEST(TApplication, AFailingTimerOpensAtMostOneBoxAndEveryFailureIsLogged) {
     DWORD start = GetTickCount();
     // Watches from outside the failing form: how many boxes are open, for two seconds; then
     // stops the failures, closes the boxes and ends the loop.
-    std::vector<std::string> journal;
     TForm* watcherOwner = application.CreateForm<JournalForm>(journal, "watcher");
     TTimer watcher(*watcherOwner, 50);
     watcher.OnTimer = [&] {
@@ -321,14 +415,6 @@ protected:
         mWindow = Handle();
         registered = SUCCEEDED(mRegistration.Register(&mDropTarget));
         mTimerId = mTimer.Id();
-        // Posts to the window for as long as it runs, as a worker with results would.
-        mWorker.Start([this](std::stop_token stop) {
-            while (!stop.stop_requested()) {
-                PostMessageW(mWindow, WM_NULL, 0, 0);
-                Sleep(1);
-            }
-            mJournal.push_back(IsWindow(mWindow) ? "worker stopped" : "worker stopped after the window went");
-        });
     }
     void FormDestroy() override { mJournal.push_back("FormDestroy"); }
     bool PreDispatch(UINT message, WPARAM, LPARAM, LRESULT&) override {
@@ -347,7 +433,6 @@ private:
     TTimer mTimer{*this, 10000};
     JournalDropTarget mDropTarget;
     TDropTargetRegistration mRegistration{*this};
-    TWorkerThread mWorker{*this};
 };
 
 } // namespace
@@ -365,7 +450,7 @@ TEST(TForm, DestructionEndsTheWindowsResourcesInOrderWhileTheFormIsWhole) {
     form->Destroy();
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(form->Handle(), nullptr);
-    EXPECT_THAT(journal, ElementsAre("FormDestroy", "WM_DESTROY (timer was running)", "revoked", "worker stopped"));
+    EXPECT_THAT(journal, ElementsAre("FormDestroy", "WM_DESTROY (timer was running)", "revoked"));
     form.reset();
     PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
     RunWithWatchdog(application);
@@ -386,23 +471,9 @@ void HookActivation(TApplication& application) {
     });
 }
 
-// Dispatches messages until done() or the time is up; false when the time ran out.
-template <typename Done> bool PumpUntil(TApplication& application, Done done, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG message;
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) {
-            return false;
-        }
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            application.ProcessMessage(message);
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
 } // namespace
+
+using TestSupport::PumpUntil;
 
 TEST(TApplication, ActivationMessagesRaiseTheActivationEvents) {
     std::vector<std::string> journal;

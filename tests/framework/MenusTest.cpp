@@ -2,10 +2,11 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
-#include "framework/Graphic.h"
 #include "framework/Menus.h"
+#include "graphics/Graphic.h"
 
 #include "support/CollectExceptions.h"
+#include "support/MenuKeys.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -175,6 +176,46 @@ TEST(TNativeMenu, OwnerDrawnImagesAreMeasuredAndBlendedForTheirMenuOnly) {
         << "the images end with their menu";
 }
 
+namespace {
+
+class OwnerForm : public TForm {
+protected:
+    void CreateParams(TCreateParams& params) override {
+        params.style = WS_POPUP;
+        params.x = 100;
+        params.y = 100;
+        params.width = 200;
+        params.height = 100;
+        params.windowClassName = L"TMenuOwnerForm";
+    }
+};
+
+} // namespace
+
+TEST(TNativeMenu, EveryWindowMeasuresItsOwnerDrawnImagesWhileTheMenuLives) {
+    TBitmap red(10, 6, RGB(255, 0, 0));
+    TApplication application;
+    application.Initialize();
+    OwnerForm* form = application.CreateForm<OwnerForm>();
+    TMenuItem root;
+    root.Add(L"Red").Bitmap = &red;
+
+    ULONG_PTR data = 0;
+    {
+        TNativeMenu menu(root, TMenuImageMode::imOwnerDrawn);
+        const NativeItem item = ReadItem(menu.Handle(), 0);
+        data = item.data;
+        for (const HWND owner : {form->Handle(), application.Handle()}) {
+            MEASUREITEMSTRUCT measure = {ODT_MENU, 0, item.id, 0, 0, item.data};
+            EXPECT_EQ(SendMessageW(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), TRUE);
+            EXPECT_EQ(static_cast<int>(measure.itemWidth), TNativeMenu::ImageSize());
+        }
+    }
+    MEASUREITEMSTRUCT gone = {ODT_MENU, 0, 1, 0, 0, data};
+    SendMessageW(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&gone));
+    EXPECT_EQ(gone.itemWidth, 0u) << "nothing answers for a menu that is gone";
+}
+
 TEST(TMenuItem, OwnsItsChildrenAndAFailingClickGoesToTheApplication) {
     TApplication application;
     application.Initialize();
@@ -193,50 +234,11 @@ TEST(TMenuItem, OwnsItsChildrenAndAFailingClickGoesToTheApplication) {
     EXPECT_EQ(parent.Count(), 0u);
 }
 
-namespace {
-
-class OwnerForm : public TForm {
-protected:
-    void CreateParams(TCreateParams& params) override {
-        params.style = WS_POPUP;
-        params.x = 100;
-        params.y = 100;
-        params.width = 200;
-        params.height = 100;
-        params.windowClassName = L"TMenuOwnerForm";
-    }
-};
-
-std::vector<UINT> gKeys;
-HWND gOwner = nullptr;
-
-// Types the keys into the open menu, one per tick, from a thread timer that the menu's own
-// message loop runs.
-void CALLBACK TypeKeys(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (gKeys.empty()) {
-        KillTimer(nullptr, timer);
-        return;
-    }
-    const UINT key = gKeys.front();
-    gKeys.erase(gKeys.begin());
-    PostMessageW(gOwner, WM_KEYDOWN, key, 0);
-    PostMessageW(gOwner, WM_KEYUP, key, 0xC0000000);
-}
-
-void CALLBACK MenuWatchdog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    ADD_FAILURE() << "the menu did not close";
-    EndMenu();
-}
-
-} // namespace
-
 TEST(TPopupMenu, RunsTheChosenItemAfterTheMenuClosesAndReturnsNullWhenDismissed) {
     TApplication application;
     application.Initialize();
     OwnerForm* owner = application.CreateForm<OwnerForm>();
     owner->Show();
-    gOwner = owner->Handle();
 
     TPopupMenu popup;
     std::vector<std::string> journal;
@@ -259,12 +261,10 @@ TEST(TPopupMenu, RunsTheChosenItemAfterTheMenuClosesAndReturnsNullWhenDismissed)
     const Case cases[] = {{{VK_DOWN, VK_RETURN}, &first}, {{VK_ESCAPE}, nullptr}};
     for (const Case& c : cases) {
         journal.clear();
-        gKeys = c.keys;
-        const UINT_PTR typing = SetTimer(nullptr, 0, 200, TypeKeys);
-        const UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, MenuWatchdog);
-        TMenuItem* chosen = popup.Popup(owner->Handle(), 120, 130);
-        KillTimer(nullptr, typing);
-        KillTimer(nullptr, watchdog);
+        TMenuItem* chosen = nullptr;
+        EXPECT_TRUE(TestSupport::ChooseFromMenu(owner->Handle(), c.keys, [&] {
+            chosen = popup.Popup(owner->Handle(), 120, 130);
+        })) << "the menu did not close";
         EXPECT_EQ(chosen, c.chosen);
         EXPECT_EQ(popup.PopupPoint().x, 120);
         EXPECT_EQ(popup.PopupPoint().y, 130);

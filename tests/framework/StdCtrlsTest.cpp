@@ -276,6 +276,22 @@ TEST_F(ModalFormTest, AButtonWhoseHandlerFailsLeavesTheFormOpen) {
     dialog.Destroy();
 }
 
+TEST(TForm, ShowsModallyWithTheDialogKeysAlsoWithoutAnApplication) {
+    struct Case {
+        WPARAM key;
+        TModalResult result;
+        const char* click;
+    };
+    for (const Case& c :
+         {Case{VK_RETURN, TModalResult::mrOk, "ok"}, Case{VK_ESCAPE, TModalResult::mrCancel, "cancel"}}) {
+        DialogForm dialog;
+        dialog.AfterConstruction();
+        EXPECT_EQ(ShowModalWith(dialog, {[key = c.key] { PressKey(key); }}), c.result);
+        EXPECT_THAT(dialog.clicks, ElementsAre(c.click));
+        dialog.Destroy();
+    }
+}
+
 TEST(Clipboard, TextPutOnItIsReadBackWhole) {
     const std::wstring text = L"support@tilebay.example \u00e9\u9009\u9879";
     ASSERT_TRUE(SetClipboardText(nullptr, text));

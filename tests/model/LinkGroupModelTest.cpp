@@ -108,22 +108,20 @@ TEST(LinkGroupModel, EverySettingsSetterRaisesOnChangedAfterStoringANewValueOnly
                        std::to_wstring(settings.Column()) + L"," + std::to_wstring(settings.IsLargeIcon()) + L"," +
                        std::to_wstring(settings.IsTitleVisible()) + L"," + std::to_wstring(settings.BackgroundIndex()));
     };
-    settings.SetX(10);
-    settings.SetY(20);
-    settings.SetColumn(3);
-    settings.SetIsLargeIcon(false);
-    settings.SetIsTitleVisible(true);
-    settings.SetBackgroundIndex(6);
+    const auto setAll = [&] {
+        settings.SetX(10);
+        settings.SetY(20);
+        settings.SetColumn(3);
+        settings.SetIsLargeIcon(false);
+        settings.SetIsTitleVisible(true);
+        settings.SetBackgroundIndex(6);
+    };
+    setAll();
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"10,0,5,1,0,0", L"10,20,5,1,0,0", L"10,20,3,1,0,0", L"10,20,3,0,0,0",
                                                L"10,20,3,0,1,0", L"10,20,3,0,1,6"}));
 
     // Setting what a field holds (a layout at the stored place) changes nothing.
     seen.clear();
-    settings.SetX(10);
-    settings.SetY(20);
-    settings.SetColumn(3);
-    settings.SetIsLargeIcon(false);
-    settings.SetIsTitleVisible(true);
-    settings.SetBackgroundIndex(6);
+    setAll();
     EXPECT_TRUE(seen.empty());
 }

@@ -3,7 +3,7 @@
 
 #include "support/LogCapture.h"
 
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 #include "model/LinkItemModel.h"
 #include "model/ShortcutIcons.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 
 #include <windows.h>
 

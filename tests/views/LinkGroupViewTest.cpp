@@ -3,7 +3,7 @@
 #include "support/PaintSurface.h"
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/IconAtlas.h"
+#include "graphics/IconAtlas.h"
 #include "model/LinkItemModel.h"
 #include "views/DragDropManager.h"
 #include "views/GroupGeometry.h"

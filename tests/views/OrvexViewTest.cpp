@@ -3,7 +3,7 @@
 #include "support/PaintSurface.h"
 
 #include "foundation/win32/DataFolder.h"
-#include "framework/IconAtlas.h"
+#include "graphics/IconAtlas.h"
 #include "views/DragDropManager.h"
 #include "views/OrvexView.h"
 

@@ -1,6 +1,6 @@
 #include "support/PaintSurface.h"
 
-#include "framework/IconAtlas.h"
+#include "graphics/IconAtlas.h"
 
 #include <gtest/gtest.h>
 

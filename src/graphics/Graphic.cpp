@@ -1,4 +1,4 @@
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 
 #include "foundation/image/PngDecoder.h"
 #include "foundation/logging/Log.h"

@@ -1,7 +1,7 @@
 #include "support/PaintSurface.h"
 
 #include "foundation/image/PngDecoder.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 
 #include <gtest/gtest.h>
 

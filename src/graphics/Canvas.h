@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/win32/UniqueHandle.h"
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 
 #include <windows.h>
 
@@ -20,8 +20,10 @@ enum TTextFormatFlag : unsigned {
 };
 
 // The system's message font, which dialogs and menus use; the default GUI font when the system
-// does not tell.
+// does not tell. Its height is for the system's density (SystemDpi).
 LOGFONTW SystemMessageFont();
+// The density the system's metrics and fonts are given for (the primary monitor's at logon).
+int SystemDpi();
 
 // Drawing on a device context it borrows, with a font, a brush and a pen that are made when
 // first needed. Everything it selected into the context is put back when it goes away.
@@ -33,6 +35,10 @@ public:
     TCanvas& operator=(const TCanvas&) = delete;
 
     HDC Handle() const { return mDc; }
+
+    // The display density the canvas draws for: the font keeps its size on the screen. Until set,
+    // the system's.
+    void SetDpi(int dpi);
 
     void SetFontName(const std::wstring& name);
     // Size in points, as the user sees it; the pixel height follows the device's resolution.
@@ -60,6 +66,7 @@ private:
 
     HDC mDc;
     int mSavedState;
+    int mDpi;
     LOGFONTW mFont{};
     bool mFontChanged = true;
     COLORREF mFontColor = RGB(0, 0, 0);

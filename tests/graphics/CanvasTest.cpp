@@ -2,8 +2,8 @@
 #include "support/PaintSurface.h"
 #include "support/TempFolder.h"
 
-#include "framework/Canvas.h"
-#include "framework/Graphic.h"
+#include "graphics/Canvas.h"
+#include "graphics/Graphic.h"
 
 #include <gtest/gtest.h>
 

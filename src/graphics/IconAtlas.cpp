@@ -1,6 +1,6 @@
-#include "framework/IconAtlas.h"
+#include "graphics/IconAtlas.h"
 
-#include "framework/Graphic.h"
+#include "graphics/Graphic.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "framework/Canvas.h"
+#include "graphics/Canvas.h"
 
 namespace {
 
@@ -11,6 +11,18 @@ const LOGFONTW& DefaultFont() {
 
 } // namespace
 
+int SystemDpi() {
+    static const int dpi = [] {
+        const HDC screen = GetDC(nullptr);
+        const int value = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen != nullptr) {
+            ReleaseDC(nullptr, screen);
+        }
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
+}
+
 LOGFONTW SystemMessageFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
@@ -22,7 +34,17 @@ LOGFONTW SystemMessageFont() {
     return font;
 }
 
-TCanvas::TCanvas(HDC dc) : mDc(dc), mSavedState(SaveDC(dc)), mFont(DefaultFont()) {}
+TCanvas::TCanvas(HDC dc) : mDc(dc), mSavedState(SaveDC(dc)), mDpi(SystemDpi()), mFont(DefaultFont()) {}
+
+void TCanvas::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == mDpi) {
+        return;
+    }
+    mFont.lfHeight = MulDiv(mFont.lfHeight, dpi, mDpi);
+    mFont.lfWidth = MulDiv(mFont.lfWidth, dpi, mDpi);
+    mDpi = dpi;
+    mFontChanged = true;
+}
 
 TCanvas::~TCanvas() {
     // Deselects every object of the canvas before its handles are deleted.
@@ -35,7 +57,7 @@ void TCanvas::SetFontName(const std::wstring& name) {
 }
 
 void TCanvas::SetFontSize(int points) {
-    mFont.lfHeight = -MulDiv(points, GetDeviceCaps(mDc, LOGPIXELSY), 72);
+    mFont.lfHeight = -MulDiv(points, mDpi, 72);
     mFont.lfWidth = 0;
     mFontChanged = true;
 }
