@@ -172,6 +172,8 @@ void TMainForm::BuildMenus() {
     mMenuItemOptions = &panel.Add(L"Options ...");
     mMenuItemAbout = &panel.Add(L"About");
     panel.Add(L"-");
+    BuildLayoutMenus(panel);
+    panel.Add(L"-");
     mMenuItemExitApplication = &panel.Add(L"Exit Application");
     mMenuItemExitApplication->OnClick = [this](TMenuItem&) { mMenuItemExitApplicationClick(); };
 }
@@ -212,6 +214,7 @@ void TMainForm::SetDataFolder(const std::wstring& folder) {
     if (!Tessel::Common::PathExists(mLinksFolder)) {
         Tessel::Common::ForceDirectories(mLinksFolder);
     }
+    mLayouts.SetDataFolder(folder);
 }
 
 void TMainForm::FormShow() {
@@ -281,6 +284,7 @@ void TMainForm::ApplyCultureTexts() {
     mBtnStick.SetHint(t.GetText(L"MainWindow_Btn_EnableOrDisableAutoHide"));
     mLbProductName.SetCaption(t.GetText(L"MainWindow_Lb_ProductName"));
     mRootView.SetHintText(t.GetText(L"MainWindow_AddNewGroupTip"));
+    ApplyLayoutTexts();
 }
 
 void TMainForm::ChooseBackgroundPicture() {
@@ -429,6 +433,8 @@ bool TMainForm::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         Guarded([this] { TakeIconResults(); });
         result = 0;
         return true;
+    case WM_COPYDATA:
+        return OnLayoutRequest(lParam, result);
     case WM_ERASEBKGND:
         // The root view paints every pixel.
         result = 1;
@@ -584,6 +590,7 @@ void TMainForm::HideLinkToolTip() {
 
 void TMainForm::ShowPanelContextMenu(POINT point) {
     const POINT screen = ClientToScreen(point);
+    FillRestoreMenu();
     mPopupMenuOrvexView.Popup(Handle(), screen.x, screen.y);
 }
 
