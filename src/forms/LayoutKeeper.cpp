@@ -106,9 +106,14 @@ LayoutImportOutcome LayoutKeeper::AddTo(OrvexModel& model, const LayoutArchive::
 }
 
 std::wstring LayoutKeeper::DisplayName(const std::wstring& name) {
+    std::wstring shown = name.substr(0, 10);
+    std::size_t at = 10;
     if (name.size() >= 17 && name[10] == L'-') {
-        return name.substr(0, 10) + L" " + name.substr(11, 2) + L":" + name.substr(13, 2) + L":" +
-               name.substr(15, 2) + name.substr(17);
+        shown += L" " + name.substr(11, 2) + L":" + name.substr(13, 2) + L":" + name.substr(15, 2);
+        at = 17;
     }
-    return name;
+    if (at < name.size() && name[at] == L'_') {
+        shown += L" (" + name.substr(at + 1) + L")";
+    }
+    return shown;
 }

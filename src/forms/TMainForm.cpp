@@ -590,7 +590,6 @@ void TMainForm::HideLinkToolTip() {
 
 void TMainForm::ShowPanelContextMenu(POINT point) {
     const POINT screen = ClientToScreen(point);
-    FillRestoreMenu();
     mPopupMenuOrvexView.Popup(Handle(), screen.x, screen.y);
 }
 

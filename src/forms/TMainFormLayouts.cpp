@@ -32,6 +32,7 @@ void TMainForm::BuildLayoutMenus(TMenuItem& panel) {
     mMenuItemImportGroups = &panel.Add(L"Import Groups ...");
     mMenuItemExportGroups->OnClick = [this](TMenuItem&) { mMenuItemExportGroupsClick(); };
     mMenuItemImportGroups->OnClick = [this](TMenuItem&) { mMenuItemImportGroupsClick(); };
+    mPopupMenuOrvexView.OnPopup = [this] { FillRestoreMenu(); };
     // Each day's first change keeps the layout before it; so does deleting a shortcut's file.
     mOrvexModel.BeforeStoreChange = [this] { mLayouts.KeepBeforeChange(mOrvexModel.LoadProblem().empty()); };
 }
@@ -49,13 +50,13 @@ void TMainForm::ApplyLayoutTexts() {
 
 void TMainForm::FillRestoreMenu() {
     mMenuItemRestoreLayout->Clear();
+    mRestoreNames.clear();
     const auto snapshots = mLayouts.Snapshots();
     if (snapshots.empty()) {
         mMenuItemRestoreLayout->Add(LayoutText(L"MainWindow_Menu_RestoreLayoutNone", L"No snapshots yet")).Enabled =
             false;
         return;
     }
-    mRestoreNames.clear();
     for (const auto& snapshot : snapshots) {
         TMenuItem& item = mMenuItemRestoreLayout->Add(
             Fill(LayoutText(L"MainWindow_Menu_RestoreLayoutItem", L"%1 — %2 groups, %3 shortcuts"),
