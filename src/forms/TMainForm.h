@@ -159,6 +159,8 @@ private:
     void mMenuItemExportGroupsClick();
     void mMenuItemImportGroupsClick();
     std::wstring LayoutText(const wchar_t* key, const wchar_t* fallback) const;
+    std::wstring Count(std::size_t count, const wchar_t* oneKey, const wchar_t* one, const wchar_t* manyKey,
+                       const wchar_t* many) const;
     std::wstring ChooseZipFile(bool save);
     void ReloadGroupViews();
     bool OnLayoutRequest(LPARAM lParam, LRESULT& result);

@@ -42,6 +42,11 @@ std::wstring TMainForm::LayoutText(const wchar_t* key, const wchar_t* fallback) 
     return text.empty() ? fallback : text;
 }
 
+std::wstring TMainForm::Count(std::size_t count, const wchar_t* oneKey, const wchar_t* one, const wchar_t* manyKey,
+                             const wchar_t* many) const {
+    return count == 1 ? LayoutText(oneKey, one) : Fill(LayoutText(manyKey, many), {std::to_wstring(count)});
+}
+
 void TMainForm::ApplyLayoutTexts() {
     mMenuItemRestoreLayout->Caption = LayoutText(L"MainWindow_Menu_RestoreLayout", L"Restore Layout");
     mMenuItemExportGroups->Caption = LayoutText(L"MainWindow_Menu_ExportGroups", L"Export Groups ...");
@@ -59,9 +64,12 @@ void TMainForm::FillRestoreMenu() {
     }
     for (const auto& snapshot : snapshots) {
         TMenuItem& item = mMenuItemRestoreLayout->Add(
-            Fill(LayoutText(L"MainWindow_Menu_RestoreLayoutItem", L"%1 — %2 groups, %3 shortcuts"),
-                 {LayoutKeeper::DisplayName(snapshot.name), std::to_wstring(snapshot.groups),
-                  std::to_wstring(snapshot.shortcuts)}));
+            Fill(LayoutText(L"MainWindow_Menu_RestoreLayoutItem", L"%1 — %2, %3"),
+                 {LayoutKeeper::DisplayName(snapshot.name),
+                  Count(snapshot.groups, L"MainWindow_Count_OneGroup", L"1 group", L"MainWindow_Count_Groups",
+                        L"%1 groups"),
+                  Count(snapshot.shortcuts, L"MainWindow_Count_OneShortcut", L"1 shortcut",
+                        L"MainWindow_Count_Shortcuts", L"%1 shortcuts")}));
         item.Tag = static_cast<std::intptr_t>(mRestoreNames.size());
         mRestoreNames.push_back(snapshot.name);
         item.OnClick = [this](TMenuItem& chosen) { RestoreLayoutClick(chosen); };

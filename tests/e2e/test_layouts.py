@@ -25,6 +25,8 @@ def day(offset=0):
 
 
 class LayoutTestCase(CommandsTestCase):
+    # The boxes' titles show in the screenshots.
+    wine_draws_captions = True
 
     @property
     def snapshots(self):
@@ -98,7 +100,7 @@ class RestoreTest(LayoutTestCase):
         changed = self.store_text()
 
         line = self.choose_restore(1, 0)
-        self.assertIn(f'Restore Layout [{day()} — 2 groups, 5 shortcuts | {day(-1)} — 1 groups, 2 shortcuts]',
+        self.assertIn(f'Restore Layout [{day()} — 2 groups, 5 shortcuts | {day(-1)} — 1 group, 2 shortcuts]',
                       line)
         self.session.save_screenshot('restore-submenu')
         self.keys('Return')
