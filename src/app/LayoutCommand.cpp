@@ -75,8 +75,7 @@ int AskRunningCopy(bool exporting, const std::wstring& path) {
     data.lpData = const_cast<wchar_t*>(path.c_str());
     DWORD_PTR answer = 0;
     LOG_INF("RunLayoutCommand", L"Handing the request to the running copy: " << path);
-    if (!SendMessageTimeoutW(panel, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 300000,
-                             &answer)) {
+    if (!SendMessageTimeoutW(panel, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 300000, &answer)) {
         return Fail(L"The running Tilebay did not answer (error " + std::to_wstring(GetLastError()) + L")");
     }
     if (answer != static_cast<DWORD_PTR>(LayoutRequest::Done)) {

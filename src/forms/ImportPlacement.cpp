@@ -44,10 +44,9 @@ bool Free(const std::vector<Rect>& existing, const std::vector<Rect>& imported, 
 
 Rect BoundsOf(const StoreSummary::Group& group, std::size_t links) {
     const int columns = GroupGeometry::PreferredColumns(group.column);
-    return GroupGeometry::BoundsFor({group.x, group.y, group.x, group.y},
-                                    GroupGeometry::CellSizeFor(group.isLargeIcon, group.isTitleVisible), columns,
-                                    GroupGeometry::RowCount(static_cast<int>(std::min<std::size_t>(links, INT_MAX)),
-                                                            columns));
+    return GroupGeometry::BoundsFor(
+        {group.x, group.y, group.x, group.y}, GroupGeometry::CellSizeFor(group.isLargeIcon, group.isTitleVisible),
+        columns, GroupGeometry::RowCount(static_cast<int>(std::min<std::size_t>(links, INT_MAX)), columns));
 }
 
 Point Offset(const std::vector<Rect>& existing, const std::vector<Rect>& imported, Rect area) {

@@ -76,8 +76,8 @@ LayoutArchive::ImportResult LayoutKeeper::Read(const std::wstring& zipPath) {
     if (!result.Ok()) {
         LOG_ERR("LayoutKeeper::Read", zipPath << L": " << result.error);
     } else {
-        LOG_INF("LayoutKeeper::Read", zipPath << L": " << result.groups.size() << L" groups, "
-                                              << result.ShortcutCount() << L" shortcuts");
+        LOG_INF("LayoutKeeper::Read",
+                zipPath << L": " << result.groups.size() << L" groups, " << result.ShortcutCount() << L" shortcuts");
     }
     return result;
 }

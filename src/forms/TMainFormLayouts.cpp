@@ -43,7 +43,7 @@ std::wstring TMainForm::LayoutText(const wchar_t* key, const wchar_t* fallback) 
 }
 
 std::wstring TMainForm::Count(std::size_t count, const wchar_t* oneKey, const wchar_t* one, const wchar_t* manyKey,
-                             const wchar_t* many) const {
+                              const wchar_t* many) const {
     return count == 1 ? LayoutText(oneKey, one) : Fill(LayoutText(manyKey, many), {std::to_wstring(count)});
 }
 
@@ -63,13 +63,12 @@ void TMainForm::FillRestoreMenu() {
         return;
     }
     for (const auto& snapshot : snapshots) {
-        TMenuItem& item = mMenuItemRestoreLayout->Add(
-            Fill(LayoutText(L"MainWindow_Menu_RestoreLayoutItem", L"%1 — %2, %3"),
-                 {LayoutKeeper::DisplayName(snapshot.name),
-                  Count(snapshot.groups, L"MainWindow_Count_OneGroup", L"1 group", L"MainWindow_Count_Groups",
-                        L"%1 groups"),
-                  Count(snapshot.shortcuts, L"MainWindow_Count_OneShortcut", L"1 shortcut",
-                        L"MainWindow_Count_Shortcuts", L"%1 shortcuts")}));
+        TMenuItem& item = mMenuItemRestoreLayout->Add(Fill(
+            LayoutText(L"MainWindow_Menu_RestoreLayoutItem", L"%1 — %2, %3"),
+            {LayoutKeeper::DisplayName(snapshot.name),
+             Count(snapshot.groups, L"MainWindow_Count_OneGroup", L"1 group", L"MainWindow_Count_Groups", L"%1 groups"),
+             Count(snapshot.shortcuts, L"MainWindow_Count_OneShortcut", L"1 shortcut", L"MainWindow_Count_Shortcuts",
+                   L"%1 shortcuts")}));
         item.Tag = static_cast<std::intptr_t>(mRestoreNames.size());
         mRestoreNames.push_back(snapshot.name);
         item.OnClick = [this](TMenuItem& chosen) { RestoreLayoutClick(chosen); };
@@ -97,8 +96,8 @@ void TMainForm::RestoreLayoutClick(TMenuItem& item) {
     SaveChangesNow();
     const LayoutSnapshots::RestoreResult result = mLayouts.Restore(name);
     if (!result.ok) {
-        const std::wstring text =
-            Fill(LayoutText(L"MainWindow_RestoreLayoutFailed", L"The layout could not be restored: %1"), {result.error});
+        const std::wstring text = Fill(
+            LayoutText(L"MainWindow_RestoreLayoutFailed", L"The layout could not be restored: %1"), {result.error});
         MessageBoxW(Handle(), text.c_str(), L"Tilebay", MB_OK | MB_ICONERROR);
         return;
     }
@@ -140,8 +139,8 @@ std::wstring TMainForm::ChooseZipFile(bool save) {
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = L"zip";
-    dialog.Flags = OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    dialog.Flags =
+        OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     return chosen ? std::wstring(path) : std::wstring();
 }
@@ -194,8 +193,7 @@ std::wstring TMainForm::ImportLayout(const std::wstring& path) {
         return import.error;
     }
     const GroupGeometry::Rect area{0, BandHeight, ClientWidth(), ClientHeight()};
-    const LayoutImportOutcome outcome =
-        mLayouts.AddTo(mOrvexModel, import, area, mOrvexModel.LoadProblem().empty());
+    const LayoutImportOutcome outcome = mLayouts.AddTo(mOrvexModel, import, area, mOrvexModel.LoadProblem().empty());
     std::vector<LinkItemModel*> links;
     for (LinkGroupModel* group : outcome.groups) {
         mRootView.AddChild(CreateGroupView(group));
@@ -215,8 +213,7 @@ std::wstring TMainForm::ImportLayout(const std::wstring& path) {
 
 bool TMainForm::OnLayoutRequest(LPARAM lParam, LRESULT& result) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (data == nullptr ||
-        (data->dwData != LayoutRequest::ExportCode && data->dwData != LayoutRequest::ImportCode)) {
+    if (data == nullptr || (data->dwData != LayoutRequest::ExportCode && data->dwData != LayoutRequest::ImportCode)) {
         return false;
     }
     result = LayoutRequest::Failed;

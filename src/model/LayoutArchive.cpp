@@ -77,8 +77,8 @@ ImportResult Import(std::string_view zip, IFileStore& decoder) {
         return result;
     }
     for (const SkippedZipEntry& skipped : read.skipped) {
-        result.skipped.push_back(L"Entry " + std::to_wstring(skipped.index) + L" \"" + skipped.name +
-                                 L"\" skipped: " + skipped.reason);
+        result.skipped.push_back(L"Entry " + std::to_wstring(skipped.index) + L" \"" + skipped.name + L"\" skipped: " +
+                                 skipped.reason);
     }
     std::unordered_map<std::wstring, ZipEntry*> byKey;
     const ZipEntry* store = nullptr;
@@ -105,8 +105,9 @@ ImportResult Import(std::string_view zip, IFileStore& decoder) {
         for (const StoreSummary::Link& link : group.links) {
             const auto found = byKey.find(ZipEntryNameKey(link.name));
             if (found == byKey.end()) {
-                result.skipped.push_back(L"Shortcut " + link.name + L" is named by groups.txt but not in the "
-                                                                     L"archive (or was refused); skipped");
+                result.skipped.push_back(L"Shortcut " + link.name +
+                                         L" is named by groups.txt but not in the "
+                                         L"archive (or was refused); skipped");
                 continue;
             }
             used[found->first] = true;

@@ -41,7 +41,7 @@ LayoutImportOutcome AddImportedGroups(OrvexModel& model, const LayoutArchive::Im
         outcome.groups.push_back(group);
     }
     model.SetChanged();
-    LOG_INF("AddImportedGroups", L"Imported " << outcome.groups.size() << L" groups, " << outcome.shortcuts
-                                              << L" shortcuts");
+    LOG_INF("AddImportedGroups",
+            L"Imported " << outcome.groups.size() << L" groups, " << outcome.shortcuts << L" shortcuts");
     return outcome;
 }

@@ -84,8 +84,8 @@ std::size_t LayoutSnapshots::RemoveUnfinished() {
             ++removed;
             LOG_INF("LayoutSnapshots::RemoveUnfinished", L"Removed a snapshot that was cut short: " << path);
         } else {
-            LOG_ERR("LayoutSnapshots::RemoveUnfinished", L"A snapshot that was cut short could not be removed: "
-                                                             << path);
+            LOG_ERR("LayoutSnapshots::RemoveUnfinished",
+                    L"A snapshot that was cut short could not be removed: " << path);
         }
     }
     return removed;
@@ -189,7 +189,7 @@ bool LayoutSnapshots::Take(const std::wstring& name) {
         return fail(L"the finished folder could not be renamed to " + done);
     }
     LOG_INF("LayoutSnapshots::Take", L"Snapshot kept: " << done << L" (" << summary.groups.size() << L" groups, "
-                                                         << kept << L" shortcut files)");
+                                                        << kept << L" shortcut files)");
     Prune(name);
     return true;
 }
@@ -239,8 +239,8 @@ void LayoutSnapshots::Prune(const std::wstring& keep) {
         }
     }
     if (total > MaxTotalBytes) {
-        LOG_ERR("LayoutSnapshots::Prune", L"The newest snapshot alone holds " << total << L" bytes, more than "
-                                                                              << MaxTotalBytes);
+        LOG_ERR("LayoutSnapshots::Prune",
+                L"The newest snapshot alone holds " << total << L" bytes, more than " << MaxTotalBytes);
     }
 }
 
@@ -261,8 +261,7 @@ std::vector<LayoutSnapshots::Info> LayoutSnapshots::List() {
         }
         std::string store;
         if (mFiles.Read(JoinStorePath(folder, GroupStoreFileName), MaxFileBytes, store)) {
-            const StoreSummary summary =
-                SummarizeStore(Tessel::Common::IniDocument::Parse(mFiles.DecodeText(store)));
+            const StoreSummary summary = SummarizeStore(Tessel::Common::IniDocument::Parse(mFiles.DecodeText(store)));
             info.groups = summary.groups.size();
             for (const StoreSummary::Group& group : summary.groups) {
                 for (const StoreSummary::Link& link : group.links) {
@@ -345,8 +344,8 @@ LayoutSnapshots::RestoreResult LayoutSnapshots::Restore(const std::wstring& name
             mFiles.Remove(JoinStorePath(LinksFolder(), file));
         }
     }
-    LOG_INF("LayoutSnapshots::Restore", L"Snapshot " << name << L" restored: " << summary.groups.size()
-                                                     << L" groups, " << links.size() << L" shortcut files");
+    LOG_INF("LayoutSnapshots::Restore", L"Snapshot " << name << L" restored: " << summary.groups.size() << L" groups, "
+                                                     << links.size() << L" shortcut files");
     result.ok = true;
     return result;
 }

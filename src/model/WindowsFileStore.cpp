@@ -25,8 +25,9 @@ std::vector<IFileStore::Entry> WindowsFileStore::List(const std::wstring& folder
             continue;
         }
         const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entries.push_back({name, isFolder,
-                           isFolder ? 0 : (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
+        entries.push_back(
+            {name, isFolder,
+             isFolder ? 0 : (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
     } while (FindNextFileW(search.Get(), &found));
     return entries;
 }

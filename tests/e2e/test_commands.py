@@ -481,8 +481,8 @@ class ChineseCommandsTest(CommandsTestCase):
 
     def test_menus_and_dialog_pages_in_chinese(self):
         self.start(groups=ONE_GROUP)
-        self.assertEqual(self.menu_at((1200, 600)), 'Menu: 新建组 | - | 选项 ... | 关于 ... | - | 恢复布局 [尚无快照 (disabled)] | 导出组 ... | 导入组 ... | - | '
-                         '退出程序')
+        self.assertEqual(self.menu_at((1200, 600)), 'Menu: 新建组 | - | 选项 ... | 关于 ... | - | '
+                                                    '恢复布局 [尚无快照 (disabled)] | 导出组 ... | 导入组 ... | - | 退出程序')
         self.session.save_screenshot('menu-panel-zh')
         self.keys('Escape')
         self.menu_at(GROUP_SPACE)

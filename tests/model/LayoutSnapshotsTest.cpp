@@ -18,8 +18,8 @@ const std::wstring Snaps = Root + L"\\Snapshots";
 std::string StoreText(const std::vector<std::vector<std::string>>& groups) {
     std::string text = "[Group]\r\nGroupCount=" + std::to_string(groups.size()) + "\r\n";
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        text += "[Group-" + std::to_string(g) + "]\r\nX=" + std::to_string(10 * g) + "\r\nY=40\r\nLinkCount=" +
-                std::to_string(groups[g].size()) + "\r\n";
+        text += "[Group-" + std::to_string(g) + "]\r\nX=" + std::to_string(10 * g) +
+                "\r\nY=40\r\nLinkCount=" + std::to_string(groups[g].size()) + "\r\n";
         for (std::size_t k = 0; k < groups[g].size(); ++k) {
             text += "[Group-" + std::to_string(g) + "-Link-" + std::to_string(k) + "]\r\nLnk=" + groups[g][k] + "\r\n";
         }
@@ -223,10 +223,18 @@ TEST(LayoutSnapshotNames, OnlyDaysAndTimesAreSnapshots) {
         const wchar_t* name;
         bool snapshot;
     } cases[] = {
-        {L"2026-12-09", true},          {L"2026-12-09-235959", true}, {L"2026-12-09-235959_2", true},
-        {L"2026-12-09_3", true},        {L"2026-12-09.partial", false}, {L"2026-12-9", false},
-        {L"2026-12-09-2359", false},    {L"2026-12-09_", false},      {L"..", false},
-        {L"2026-12-09\\..", false},     {L"", false},                 {L"abcd-ef-gh", false},
+        {L"2026-12-09", true},
+        {L"2026-12-09-235959", true},
+        {L"2026-12-09-235959_2", true},
+        {L"2026-12-09_3", true},
+        {L"2026-12-09.partial", false},
+        {L"2026-12-9", false},
+        {L"2026-12-09-2359", false},
+        {L"2026-12-09_", false},
+        {L"..", false},
+        {L"2026-12-09\\..", false},
+        {L"", false},
+        {L"abcd-ef-gh", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LayoutSnapshots::IsSnapshotName(c.name), c.snapshot) << c.name;

@@ -10,8 +10,6 @@
 #include <set>
 #include <string>
 
-
-
 namespace TestSupport {
 
 // A folder tree in memory for the file operations of snapshots, export and import. Names
@@ -135,7 +133,9 @@ public:
         return std::wstring(buffer, std::wcsftime(buffer, 63, pattern.c_str(), &utc));
     }
     // Noon of the day that many days after 2026-12-01.
-    void SetDay(int day) { now = 1796126400 + static_cast<std::int64_t>(day) * 86400; }
+    void SetDay(int day) {
+        now = 1796126400 + static_cast<std::int64_t>(day) * 86400;
+    }
 };
 
 } // namespace TestSupport
