@@ -7,6 +7,7 @@
 #include "model/WindowsFileStore.h"
 
 #include "support/LogCapture.h"
+#include "support/FixedClock.h"
 #include "support/MemoryFileStore.h"
 #include "support/TempFolder.h"
 

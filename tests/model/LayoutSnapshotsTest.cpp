@@ -1,6 +1,7 @@
 #include "model/LayoutSnapshots.h"
 
 #include "support/LogCapture.h"
+#include "support/FixedClock.h"
 #include "support/MemoryFileStore.h"
 
 #include <gtest/gtest.h>

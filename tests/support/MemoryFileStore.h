@@ -1,11 +1,8 @@
 #pragma once
 
-#include "foundation/time/IDateTime.h"
 #include "model/IFileStore.h"
 
 #include <cstddef>
-#include <ctime>
-#include <cwchar>
 #include <map>
 #include <set>
 #include <string>
@@ -112,29 +109,6 @@ private:
     static bool Child(const std::wstring& path, const std::wstring& prefix) {
         return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
                path.find(L'\\', prefix.size()) == std::wstring::npos;
-    }
-};
-
-// A clock the test sets; formats in UTC so that results do not depend on the machine's zone.
-class FixedClock : public Tessel::Common::IDateTime {
-public:
-    std::int64_t now = 0;
-
-    std::int64_t Now() override { return now; }
-    std::wstring Format(std::int64_t time, const std::wstring& pattern) override {
-        const std::time_t t = static_cast<std::time_t>(time);
-        std::tm utc{};
-#ifdef _WIN32
-        gmtime_s(&utc, &t);
-#else
-        gmtime_r(&t, &utc);
-#endif
-        wchar_t buffer[64] = {};
-        return std::wstring(buffer, std::wcsftime(buffer, 63, pattern.c_str(), &utc));
-    }
-    // Noon of the day that many days after 2026-12-01.
-    void SetDay(int day) {
-        now = 1796126400 + static_cast<std::int64_t>(day) * 86400;
     }
 };
 
