@@ -131,7 +131,11 @@ class ChineseRestoreTest(LayoutTestCase):
 
     def test_restore_submenu_and_box_in_chinese(self):
         self.prepare_snapshot(day(-2), YESTERDAY_GROUPS)
+        # What a kill while a snapshot was written leaves: gone at the start, never offered.
+        cut = self.prepare_snapshot(day(-1) + '.partial', YESTERDAY_GROUPS)
         self.start(groups=TWO_GROUPS)
+        self.session.wait_for_log(r'^Removed a snapshot that was cut short: .*\.partial$')
+        self.assertFalse(cut.exists())
         line = self.choose_restore(0, 0)
         self.assertIn(f'恢复布局 [{day(-2)} — 1 个组，2 个快捷方式]', line)
         self.session.save_screenshot('restore-submenu-zh')
