@@ -127,7 +127,7 @@ int main() {
 
     // Every cell shows the shortcut's real icon and name, as on a panel whose icons have all
     // arrived: the shell is asked once, and the icons live in shared atlases.
-    const LinkItemModel::Look look = LinkItemModel::LookUp(shortcut);
+    const LinkItemModel::Look look = LinkItemModel::LookUp(shortcut, GroupGeometry::LargeIconSize, GroupGeometry::SmallIconSize);
     IconAtlas largeIcons(GroupGeometry::LargeIconSize);
     IconAtlas smallIcons(GroupGeometry::SmallIconSize);
     const IconAtlas::Ref largeIcon = largeIcons.Add(look.large);

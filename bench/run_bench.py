@@ -7,8 +7,9 @@ Rows: start to first paint (no groups; 2,000 shortcuts with a cold and a warm ic
 as a median beside the minimal program started in turn; the time until every icon of 2,000
 shortcuts is shown on a first start; a full and a hover repaint of 2,000 shortcuts
 (views_paint_bench); group store load and save at 1,000 and 10,000 shortcuts beside the load
-through the profile functions (group_store_bench); resident memory and GDI and USER object counts
-with 0, 2,000 and 10,000 shortcuts. --smoke runs all of it once with tiny sizes, judges no goal
+through the profile functions (group_store_bench); the shortcut search per keystroke over 10,000
+names (shortcut_matcher_bench); resident memory and GDI and USER object counts with 0, 2,000 and
+10,000 shortcuts. --smoke runs all of it once with tiny sizes, judges no goal
 and fails only when a benchmark cannot run. --out writes the table with the date and the machine
 (scripts/bench writes bench/RESULTS.md).
 """
@@ -204,6 +205,7 @@ class Bench:
         session = self.open_session()
         self.run('views_paint_bench', lambda: self.paint(session), 'Full repaint', 'Hover repaint')
         self.run('group_store_bench', lambda: self.store(session), 'Group store')
+        self.run('shortcut_matcher_bench', lambda: self.search(session), 'Shortcut search')
 
     def paint(self, session):
         s = self.sizes
@@ -244,10 +246,21 @@ class Bench:
             self.rows.append(row)
             self.rows.append(Row(f'Group store save, {n:,} shortcuts', f'{float(save):.1f} ms'))
 
+    def search(self, session):
+        out = self.bench_program(session, 'shortcut_matcher_bench', *(['--smoke'] if self.smoke else []))
+        found = re.search(r'^per keystroke of (\d+) names: median ([\d.]+) ms, 90th percentile ([\d.]+) ms, '
+                          r'worst ([\d.]+) ms', out, re.M)
+        if not found:
+            raise AssertionError(f'shortcut_matcher_bench printed no times: {out.strip()[-300:]}')
+        names, median, worst = int(found[1]), float(found[2]), float(found[4])
+        self.rows.append(Row(f'Shortcut search, {names:,} names, per keystroke',
+                             f'median {median:.3f} ms, worst {worst:.3f} ms', goal='median <= 1 ms, worst <= 3 ms',
+                             met=self.judge(median <= 1 and worst <= 3)))
+
     # Output ----------------------------------------------------------------------------------
 
     ORDER = ('First paint', 'Every icon', 'Full repaint', 'Hover repaint', 'Group store load', 'Group store save',
-             'Group store', 'Resident memory', 'GDI / USER')
+             'Group store', 'Shortcut search', 'Resident memory', 'GDI / USER')
 
     def table(self):
         def rank(row):
@@ -286,7 +299,7 @@ def main():
     started = time.monotonic()
     load = ' '.join(f'{x:.1f}' for x in os.getloadavg())
     for missing in (harness.EXE, sb.MINIMAL, BENCH_DIR / 'views_paint_bench.exe',
-                    BENCH_DIR / 'group_store_bench.exe', harness.HELPER):
+                    BENCH_DIR / 'group_store_bench.exe', BENCH_DIR / 'shortcut_matcher_bench.exe', harness.HELPER):
         if not Path(missing).is_file():
             print(f'{missing} is missing: build first', file=sys.stderr)
             return 1

@@ -13,6 +13,8 @@
 Unicode true
 Target amd64-unicode
 ManifestDPIAware true
+; Per monitor on Windows 10 and later, the system's density before.
+ManifestDPIAwareness "PerMonitorV2,System"
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 AllowSkipFiles off

@@ -5,9 +5,14 @@
   (PNG, 8-bit RGBA), cut from one drawing of a whole framed card at the places where the panel
   draws them, so that corners and edges meet without a seam;
 - "transparent40percent", the dark translucent band along the top of the panel (PNG);
-- the button glyphs of the band, 16 x 16 and 32 x 32 (PNG);
+- the button glyphs of the band, 16 x 16, 24 x 24 and 32 x 32 (PNG);
 - the seven card backgrounds, light vertical gradients (24-bit BMP);
 - "Back", the panel picture, 1400 x 990 in 16 colours, dithered by error diffusion (4-bit BMP).
+
+The frame, the band and the panel picture are drawn at 100, 150 and 200 percent display scale
+(the larger ones named with "_150" and "_200"), each with every length of the design scaled
+and rounded as the program rounds it, so that a screen of any density gets pictures drawn for it
+rather than stretched. The gradients only change from row to row and are drawn once.
 
 Only the standard library is used, and the output is the same byte for byte on every run.
 
@@ -25,6 +30,17 @@ import zlib
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+
+# Display scales in percent, and the suffix of the pictures drawn for each.
+SCALES = ((100, ''), (150, '_150'), (200, '_200'))
+
+
+def px(value, percent):
+    """A design length (96-DPI pixels) at a display scale, rounded to the nearest with halves
+    away from zero, as the program rounds it."""
+    whole, rest = divmod(abs(value) * percent, 100)
+    rounded = whole + (1 if rest >= 50 else 0)
+    return rounded if value >= 0 else -rounded
 
 # ---------------------------------------------------------------------------------------------
 # File formats
@@ -232,11 +248,6 @@ FRAME_PIECES = {
     'PngBottom': (('L', 12), ('B', -1), ('R', -12), ('B', 5)),
     'PngBottomRight': (('R', -12), ('B', -10), ('R', 3), ('B', 5)),
 }
-# Pieces that are stretched along one direction are one pixel long in it.
-FRAME_SIZES = {
-    'PngTopLeft': (15, 15), 'PngTop': (1, 4), 'PngTopRight': (15, 15), 'PngLeft': (5, 1),
-    'PngRight': (5, 1), 'PngBottomLeft': (15, 15), 'PngBottom': (1, 6), 'PngBottomRight': (15, 15),
-}
 REFLECTION_HEIGHT = 56
 CORNER_RADIUS = 2.5  # the card's corners are cut by a 5 x 5 ellipse
 
@@ -251,14 +262,39 @@ RIM_COLOUR = (1.0, 1.0, 1.0)
 SHEET = 40  # body size of the card the pieces are cut from
 
 
-def frame_sheet():
-    """The frame around a SHEET x SHEET card at (0, 0): straight RGBA floats keyed by (x, y)."""
-    margin = 8
-    size = SHEET + 2 * margin
+def frame_offsets(percent):
+    """Where the panel draws each piece at a display scale: {name: ((edge, offset), ...)}."""
+    return {name: tuple((edge, px(offset, percent)) for edge, offset in sides)
+            for name, sides in FRAME_PIECES.items()}
+
+
+def frame_sizes(offsets):
+    """Each piece's size, from where it is drawn; pieces that are stretched along one direction
+    are one pixel long in it."""
+    sizes = {}
+    for name, ((_, left), (_, top), (_, right), (_, bottom)) in offsets.items():
+        width, height = right - left, bottom - top
+        if name in ('PngTop', 'PngBottom'):
+            width = 1
+        if name in ('PngLeft', 'PngRight'):
+            height = 1
+        sizes[name] = (width, height)
+    return sizes
+
+
+def frame_sheet(percent):
+    """The frame around a card at (0, 0) whose body is SHEET design pixels wide and high, drawn
+    at a display scale: straight RGBA floats keyed by (x, y)."""
+    k = percent / 100
+    sheet_size = SHEET * percent // 100
+    margin = 8 * percent // 100
+    size = sheet_size + 2 * margin
+    radius = CORNER_RADIUS * k
     alpha = [[0.0] * size for _ in range(size)]
     for spread, offset, sigma, opacity in SHADOW_LAYERS:
-        coverage = [[rounded_rect_coverage(x - margin, y - margin, -spread, -spread + offset, SHEET + spread,
-                                           SHEET + spread + offset, CORNER_RADIUS + spread, 4)
+        spread, offset, sigma = spread * k, offset * k, sigma * k
+        coverage = [[rounded_rect_coverage(x - margin, y - margin, -spread, -spread + offset, sheet_size + spread,
+                                           sheet_size + spread + offset, radius + spread, 4)
                      for x in range(size)] for y in range(size)]
         layer = blur(coverage, sigma)
         for y in range(size):
@@ -271,7 +307,7 @@ def frame_sheet():
             shadow = SHADOW_COLOUR + (alpha[y][x],)
             # Inside the body the card lies over its shadow; only what its rounded corners leave
             # uncovered shows, with the edge of the card smoothed.
-            card = rounded_rect_coverage(bx, by, 0, 0, SHEET, SHEET, CORNER_RADIUS)
+            card = rounded_rect_coverage(bx, by, 0, 0, sheet_size, sheet_size, radius)
             sheet[(bx, by)] = over(RIM_COLOUR + (card,), shadow)
     return sheet
 
@@ -282,38 +318,45 @@ def check_seams(pieces):
         return [row[x] for row in pieces[name]]
     top, bottom = column('PngTop', 0), column('PngBottom', 0)
     left, right = pieces['PngLeft'][0], pieces['PngRight'][0]
+    corner = len(pieces['PngTopLeft'])
     seams = (
-        (column('PngTopLeft', 14)[:4], top), (column('PngTopRight', 0)[:4], top),
-        (column('PngBottomLeft', 14)[9:], bottom), (column('PngBottomRight', 0)[9:], bottom),
-        (pieces['PngTopLeft'][14][:5], left), (pieces['PngBottomLeft'][0][:5], left),
-        (pieces['PngTopRight'][14][10:], right), (pieces['PngBottomRight'][0][10:], right),
+        (column('PngTopLeft', corner - 1)[:len(top)], top), (column('PngTopRight', 0)[:len(top)], top),
+        (column('PngBottomLeft', corner - 1)[corner - len(bottom):], bottom),
+        (column('PngBottomRight', 0)[corner - len(bottom):], bottom),
+        (pieces['PngTopLeft'][corner - 1][:len(left)], left), (pieces['PngBottomLeft'][0][:len(left)], left),
+        (pieces['PngTopRight'][corner - 1][corner - len(right):], right),
+        (pieces['PngBottomRight'][0][corner - len(right):], right),
     )
     for corner, edge in seams:
         if corner != edge:
             raise AssertionError('a frame corner does not meet its edge: %r != %r' % (corner, edge))
 
 
-def frame_pieces():
-    sheet = frame_sheet()
-    body = {'L': 0, 'T': 0, 'R': SHEET, 'B': SHEET}
+def frame_pieces(percent=100):
+    sheet = frame_sheet(percent)
+    sheet_size = SHEET * percent // 100
+    body = {'L': 0, 'T': 0, 'R': sheet_size, 'B': sheet_size}
+    offsets = frame_offsets(percent)
+    sizes = frame_sizes(offsets)
     pieces = {}
-    for name, ((lk, lo), (tk, to), (rk, ro), (bk, bo)) in FRAME_PIECES.items():
+    for name, ((lk, lo), (tk, to), _, _) in offsets.items():
         left, top = body[lk] + lo, body[tk] + to
-        width, height = FRAME_SIZES[name]
+        width, height = sizes[name]
         if name in ('PngTop', 'PngBottom'):
-            left = SHEET // 2
+            left = sheet_size // 2
         if name in ('PngLeft', 'PngRight'):
-            top = SHEET // 2
+            top = sheet_size // 2
         pieces[name] = [[sheet[(left + x, top + y)] for x in range(width)] for y in range(height)]
-    pieces['PngReflection'] = reflection()
+    pieces['PngReflection'] = reflection(percent)
     return pieces
 
 
-def reflection():
+def reflection(percent=100):
     """A faint light mirror of the card fading out downwards."""
     rows = []
-    for y in range(REFLECTION_HEIGHT):
-        t = (y + 0.5) / REFLECTION_HEIGHT
+    height = px(REFLECTION_HEIGHT, percent)
+    for y in range(height):
+        t = (y + 0.5) / height
         rows.append([(1.0, 1.0, 1.0, 0.20 * (1 - t) ** 2.2)])
     return rows
 
@@ -322,15 +365,16 @@ def reflection():
 # The band along the top of the panel and the glyphs of its buttons
 
 
-def band():
+def band(percent=100):
     """Dark and translucent (about 40 percent), a touch denser at the top, with a faint light
     line at its lower edge."""
     rows = []
-    for y in range(16):
-        if y == 15:
+    height, line = px(16, percent), px(1, percent)
+    for y in range(height):
+        if y >= height - line:
             pixel = (1.0, 1.0, 1.0, 0.10)
         else:
-            pixel = (0.0, 0.02, 0.06, 0.44 - 0.06 * y / 14)
+            pixel = (0.0, 0.02, 0.06, 0.44 - 0.06 * y / (height - line - 1))
         rows.append([pixel] * 16)
     return rows
 
@@ -384,7 +428,7 @@ def links_shape(size):
 
 def glyphs():
     result = {}
-    for size in (16, 32):
+    for size in (16, 24, 32):
         result[f'GlyphAdd{size}'] = glyph(size, plus_shape(size))
         result[f'GlyphPinUp{size}'] = glyph(size, pin_shape(size, False))
         result[f'GlyphPinDown{size}'] = glyph(size, pin_shape(size, True))
@@ -455,6 +499,7 @@ GLOWS = ((0.07, 0.20, 0.10, 0.07), (0.94, 0.28, 0.07, 0.06), (0.87, 0.80, 0.12, 
 
 
 def back_field(u, v):
+    # The same field at every scale: only the number of pixels it is sampled at changes.
     """Brightness of the panel picture at (u, v), in 0..1 of its width and height: a dark field,
     lighter towards the upper middle, crossed by soft ribbons of light, with a few faint round
     glows near the sides."""
@@ -471,10 +516,10 @@ def back_field(u, v):
     return value
 
 
-def back_picture():
+def back_picture(percent=100):
     """The palette and the rows of colour indexes."""
-    width, height = BACK_SIZE
-    step = 5
+    width, height = (size * percent // 100 for size in BACK_SIZE)
+    step = 5 * percent // 100
     cw, ch = width // step + 2, height // step + 2
     coarse = [[back_field(x * step / width, y * step / height) for x in range(cw)] for y in range(ch)]
     # Stretched so that the darkest and the lightest place use the ends of the ramp.
@@ -716,20 +761,25 @@ def build(out):
     the PNG pictures and RGB for the bitmaps."""
     out.mkdir(parents=True, exist_ok=True)
     pictures = {}
-    images = dict(frame_pieces())
-    images['transparent40percent'] = band()
+    images = {}
+    for percent, suffix in SCALES:
+        scaled = dict(frame_pieces(percent))
+        scaled['transparent40percent'] = band(percent)
+        check_seams({name: to_rgba_bytes(image) for name, image in scaled.items()})
+        images.update({name + suffix: image for name, image in scaled.items()})
     images.update(glyphs())
     for name, image in images.items():
         pictures[name] = to_rgba_bytes(image)
-    check_seams(pictures)
     for name, image in images.items():
         (out / (name + '.png')).write_bytes(png_file(len(image[0]), len(image), pictures[name]))
     for name, (width, height), top, bottom in GRADIENTS:
         pictures[name] = gradient(width, height, top, bottom)
         (out / (name + '.bmp')).write_bytes(bmp24_file(width, height, pictures[name]))
-    palette, rows = back_picture()
-    (out / 'Back.bmp').write_bytes(bmp4_file(BACK_SIZE[0], BACK_SIZE[1], palette, rows))
-    pictures['Back'] = [[palette[i] for i in row] for row in rows]
+    for percent, suffix in SCALES:
+        palette, rows = back_picture(percent)
+        (out / f'Back{suffix}.bmp').write_bytes(bmp4_file(len(rows[0]), len(rows), palette, rows))
+        if percent == 100:
+            pictures['Back'] = [[palette[i] for i in row] for row in rows]
     return pictures
 
 

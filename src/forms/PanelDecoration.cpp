@@ -1,23 +1,41 @@
 #include "forms/PanelDecoration.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace PanelDecoration {
 
-FramePieces FramePiecesFor(Rect body, const FramePictureSizes& s) {
+FramePieces FramePiecesFor(Rect body, const FramePictureSizes& s, Tessel::Common::DisplayScale scale) {
     const int L = body.left, T = body.top, R = body.right, B = body.bottom;
+    const auto px = [&](int design) { return scale.Px(design); };
     FramePieces p;
-    p.topLeft = Rect{L - 3, T - 2, L - 3 + s.topLeft.width, T - 2 + s.topLeft.height};
-    p.topRight = Rect{R - 12, T - 2, R - 12 + s.topRight.width, T - 2 + s.topRight.height};
+    p.topLeft = Rect{L + px(-3), T + px(-2), L + px(-3) + s.topLeft.width, T + px(-2) + s.topLeft.height};
+    p.topRight = Rect{R + px(-12), T + px(-2), R + px(-12) + s.topRight.width, T + px(-2) + s.topRight.height};
     const int edgesTop = p.topLeft.bottom;
-    p.left = Rect{L - 3, edgesTop, L - 3 + s.left.width, B + edgesTop - T - 23};
-    p.right = Rect{R - 2, edgesTop, R - 2 + s.right.width, p.left.bottom};
-    p.top = Rect{L + 12, T + 2 - s.top.height, R - 12, T + 2};
-    p.bottom = Rect{L + 12, B - 1, R - 12, B - 1 + s.bottom.height};
-    p.bottomLeft = Rect{L - 3, B + 5 - s.bottomLeft.height, L - 3 + s.bottomLeft.width, B + 5};
-    p.bottomRight = Rect{R - 12, B + 5 - s.bottomLeft.height, R - 12 + s.bottomRight.width, B + 5};
-    p.reflection = Rect{L, B, R - 1, B + s.reflection.height};
+    p.left = Rect{L + px(-3), edgesTop, L + px(-3) + s.left.width, B + px(-10)};
+    p.right = Rect{R + px(-2), edgesTop, R + px(-2) + s.right.width, p.left.bottom};
+    p.top = Rect{L + px(12), T + px(2) - s.top.height, R + px(-12), T + px(2)};
+    p.bottom = Rect{L + px(12), B + px(-1), R + px(-12), B + px(-1) + s.bottom.height};
+    p.bottomLeft = Rect{L + px(-3), B + px(5) - s.bottomLeft.height, L + px(-3) + s.bottomLeft.width, B + px(5)};
+    p.bottomRight =
+        Rect{R + px(-12), B + px(5) - s.bottomLeft.height, R + px(-12) + s.bottomRight.width, B + px(5)};
+    p.reflection = Rect{L, B, R - px(1), B + s.reflection.height};
     return p;
+}
+
+int PictureScaleFor(Tessel::Common::DisplayScale scale) {
+    const int percent = scale.Percent();
+    int best = PictureScales[0];
+    for (const int candidate : PictureScales) {
+        if (std::abs(candidate - percent) <= std::abs(best - percent)) {
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+std::wstring ScaledPictureName(const wchar_t* name, int pictureScale) {
+    return pictureScale == 100 ? std::wstring(name) : std::wstring(name) + L"_" + std::to_wstring(pictureScale);
 }
 
 std::wstring PictureFileName(int number) {

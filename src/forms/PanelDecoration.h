@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/geometry/DisplayScale.h"
 #include "views/GroupGeometry.h"
 
 #include <string>
@@ -23,13 +24,22 @@ struct FramePictureSizes {
 };
 
 // Destination of each picture around a card's body. The frame reaches 3 px beyond the body on
-// the left and right, 2 px above it and 5 px below it; the corners lie over the ends of the
-// edges; the reflection fills the room below the body.
+// the left and right, 2 px above it and 5 px below it (design pixels, at the scale the pictures
+// were drawn for); the corners lie over the ends of the edges; the reflection fills the room
+// below the body.
 struct FramePieces {
     Rect topLeft, top, topRight, left, right, bottomLeft, bottom, bottomRight, reflection;
 };
 
-FramePieces FramePiecesFor(Rect body, const FramePictureSizes& sizes);
+FramePieces FramePiecesFor(Rect body, const FramePictureSizes& sizes,
+                           Tessel::Common::DisplayScale scale = Tessel::Common::DisplayScale());
+
+// The display scales the program's pictures are drawn for, in percent, and the one of them a
+// screen of the given scale uses: the nearest, the larger of two as near.
+inline constexpr int PictureScales[] = {100, 150, 200};
+int PictureScaleFor(Tessel::Common::DisplayScale scale);
+// A picture resource's name at a picture scale: "Back", "Back_150", "Back_200".
+std::wstring ScaledPictureName(const wchar_t* name, int pictureScale);
 
 // The user's panel pictures are numbered 0 to 20: "Back.bmp", then "Back1.bmp" to "Back20.bmp".
 constexpr int PictureCount = 21;

@@ -9,26 +9,28 @@ bool SlideAnimationManager::Step() {
     }
     if (mState == Showing) {
         const int target = mAnchor->Top() + mAnchor->Height();
-        if (target - mPanel->Top() < ShowStep) {
+        const int step = mScale.Px(ShowStep);
+        if (target - mPanel->Top() < step) {
             mPanel->SetTop(target);
             mState = Shown;
             mPanel->SetEnabled(true);
             return true;
         }
         mPanel->SetEnabled(false);
-        mPanel->SetTop(mPanel->Top() + ShowStep);
+        mPanel->SetTop(mPanel->Top() + step);
         return false;
     }
     if (mState == Shown) {
         mState = Hiding;
     }
     const int target = HiddenTop();
-    if (mPanel->Top() - target < HideStep) {
+    const int step = mScale.Px(HideStep);
+    if (mPanel->Top() - target < step) {
         mPanel->SetTop(target);
         mState = Hidden;
         return true;
     }
     mPanel->SetEnabled(false);
-    mPanel->SetTop(mPanel->Top() - HideStep);
+    mPanel->SetTop(mPanel->Top() - step);
     return false;
 }

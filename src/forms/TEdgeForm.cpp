@@ -28,9 +28,16 @@ namespace {
 
 // The second number stored with the button's position; it is never read back.
 constexpr int StoredButtonY = 500;
-// A press and release closer than this toggle the panel; a move farther than this drags the button.
+// A press and release closer than this toggle the panel; a move farther than this drags the button
+// (design pixels).
 constexpr int ClickSlop = 2;
 constexpr int DragThreshold = 4;
+// The roundness of the button's corners and its grip: two bars, each this wide and this far
+// apart, above the lower edge.
+constexpr int CornerEllipse = 3;
+constexpr int GripHalfWidth = 9;
+constexpr int GripBarPitch = 3;
+constexpr int GripBottom = 6;
 // The button's colours: a warm yellow, a little deeper at the edge that shows.
 constexpr COLORREF ButtonTop = RGB(255, 240, 90);
 constexpr COLORREF ButtonBottom = RGB(255, 204, 0);
@@ -131,9 +138,9 @@ void TEdgeForm::CreateParams(TCreateParams& params) {
     params.caption = L"Zenpane";
     params.style = WS_POPUP | WS_CLIPCHILDREN;
     params.x = 0;
-    params.y = -ClientHeightDesign;
-    params.width = ClientWidthDesign;
-    params.height = ClientHeightDesign;
+    params.y = -Scale().Px(ClientHeightDesign);
+    params.width = Scale().Px(ClientWidthDesign);
+    params.height = Scale().Px(ClientHeightDesign);
 }
 
 void TEdgeForm::FormCreate() {
@@ -167,7 +174,29 @@ void TEdgeForm::PlaceButton(bool atStoredLeft) {
         mUserSettings.GetStartButtonPos(left, y);
         left = WindowPlacement::UsableButtonLeft(left, Width(), MonitorAreas(false));
     }
-    SetBounds(left, VisibleHeight(mUserSettings) - Height(), Width(), Height());
+    SetBounds(left, Scale().Px(VisibleHeight(mUserSettings)) - Height(), Width(), Height());
+}
+
+void TEdgeForm::ApplyScale() {
+    const Tessel::Common::DisplayScale scale = Scale();
+    mSlideAnimationManager.mScale = scale;
+    SetBounds(Left(), Top(), scale.Px(ClientWidthDesign), scale.Px(ClientHeightDesign));
+    const RECT client = ClientRect();
+    // The system owns the region once the window has it.
+    Tessel::Common::UniqueRegion region(CreateRoundRectRgn(client.left, client.top, client.right,
+                                                           client.bottom, scale.Px(CornerEllipse),
+                                                           scale.Px(CornerEllipse)));
+    if (SetWindowRgn(Handle(), region.Get(), TRUE)) {
+        region.Release();
+    }
+}
+
+void TEdgeForm::FormDpiChanged() {
+    TRACE_FUNCTION("TEdgeForm::FormDpiChanged");
+    LOG_INF("TEdgeForm::FormDpiChanged", L"The button is on a screen of " << Dpi() << L" DPI now");
+    ApplyScale();
+    PlaceButton(false);
+    Invalidate();
 }
 
 int TEdgeForm::VisibleHeight(IUserSettings& settings) {
@@ -199,6 +228,7 @@ void TEdgeForm::PlacePanel() {
 
 void TEdgeForm::FormShow() {
     TRACE_FUNCTION("TEdgeForm::FormShow");
+    ApplyScale();
     PlaceButton(true);
     if (mMainPanel != nullptr) {
         TMainForm& panel = *mMainPanel;
@@ -230,12 +260,6 @@ void TEdgeForm::FormShow() {
         mSlideAnimationTimer.SetEnabled(true);
     }
     mCheckWindowTopMostTimer.SetEnabled(true);
-    const RECT client = ClientRect();
-    // The system owns the region once the window has it.
-    Tessel::Common::UniqueRegion region(CreateRoundRectRgn(client.left, client.top, client.right, client.bottom, 3, 3));
-    if (SetWindowRgn(Handle(), region.Get(), TRUE)) {
-        region.Release();
-    }
 }
 
 void TEdgeForm::FormPaint(HDC dc, const RECT& /*clip*/) {
@@ -249,12 +273,16 @@ void TEdgeForm::FormPaint(HDC dc, const RECT& /*clip*/) {
     GradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
     // A firm lower edge and a small grip in the part that hangs into the screen.
     Tessel::Common::UniqueBrush edge(CreateSolidBrush(ButtonEdge));
-    const RECT bottom{client.left, client.bottom - 1, client.right, client.bottom};
+    const RECT bottom{client.left, client.bottom - Scale().Px(1), client.right, client.bottom};
     FillRect(dc, &bottom, edge.Get());
     Tessel::Common::UniqueBrush grip(CreateSolidBrush(ButtonGrip));
+    const Tessel::Common::DisplayScale scale = Scale();
     const int middle = (client.left + client.right) / 2;
+    const int half = scale.Px(GripHalfWidth);
+    const int thickness = scale.Px(1);
     for (int line = 0; line < 2; ++line) {
-        const RECT bar{middle - 9, client.bottom - 7 + 3 * line, middle + 9, client.bottom - 6 + 3 * line};
+        const int top = client.bottom - scale.Px(GripBottom + 1) + scale.Px(GripBarPitch * line);
+        const RECT bar{middle - half, top, middle + half, top + thickness};
         FillRect(dc, &bar, grip.Get());
     }
 }
@@ -285,7 +313,8 @@ void TEdgeForm::FormMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {
     if (mIsDragging) {
         SetLeft(Left() + p.x - mDragLastPos.x);
         mDragLastPos = p;
-    } else if (std::abs(p.x - mDragLastPos.x) > DragThreshold || std::abs(p.y - mDragLastPos.y) > DragThreshold) {
+    } else if (const int threshold = Scale().Px(DragThreshold);
+               std::abs(p.x - mDragLastPos.x) > threshold || std::abs(p.y - mDragLastPos.y) > threshold) {
         mDragLastPos = p;
         mIsDragging = true;
     }
@@ -301,7 +330,8 @@ void TEdgeForm::FormClick() {
     TRACE_FUNCTION("TEdgeForm::FormClick");
     LOG_USER_ACTION("TEdgeForm::FormClick");
     const POINT p = CursorPos();
-    if (std::abs(p.x - mMouseDownPos.x) > ClickSlop || std::abs(p.y - mMouseDownPos.y) > ClickSlop) {
+    const int slop = Scale().Px(ClickSlop);
+    if (std::abs(p.x - mMouseDownPos.x) > slop || std::abs(p.y - mMouseDownPos.y) > slop) {
         return;
     }
     // A move started this way ends at once on Windows when the button is already up, as it is
@@ -391,7 +421,7 @@ void TEdgeForm::OnSlaveRequestToHide(void* /*sender*/, void* /*data*/) {
 }
 
 void TEdgeForm::OnUserSettingsFloatingButtonVisibleHeight(IUserSettings* settings, void* /*data*/) {
-    SetTop(VisibleHeight(*settings) - Height());
+    SetTop(Scale().Px(VisibleHeight(*settings)) - Height());
 }
 
 void TEdgeForm::OnAutoStartEnabledChanged(IUserSettings* settings, void* /*data*/) {

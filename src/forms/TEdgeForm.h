@@ -36,7 +36,7 @@ private:
 // into view and out of it.
 class TEdgeForm : public TForm {
 public:
-    // Client size of the button.
+    // Client size of the button, in design pixels (96 DPI).
     static constexpr int ClientWidthDesign = 100;
     static constexpr int ClientHeightDesign = 77;
     static constexpr BYTE TranslucentAlpha = 180;
@@ -78,11 +78,15 @@ protected:
     bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void FormClose(TCloseAction& action) override;
     void FormDestroy() override;
+    void FormDpiChanged() override;
 
 private:
+    // Sizes the button and its rounded shape, and the slide's steps, for the window's display scale.
+    void ApplyScale();
     // Stores the groups' pending changes, the window places and the settings.
     void SaveBeforeEnding();
-    // Hangs the button from the top edge of the screen: only the visible height shows.
+    // Hangs the button from the top edge of the screen: only the visible height (design pixels,
+    // scaled) shows.
     void PlaceButton(bool atStoredLeft);
     // The stored visible height of the button, taken into reach (and logged when it was not).
     static int VisibleHeight(IUserSettings& settings);

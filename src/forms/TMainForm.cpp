@@ -30,6 +30,7 @@ namespace {
 constexpr COLORREF PanelColor = RGB(166, 202, 240);
 constexpr int DesignClientWidth = 984;
 constexpr int DesignClientHeight = 562;
+// Sizes below are design pixels (96 DPI), scaled for the window's display.
 // A press and release closer than this are a click; a move farther than this starts a drag.
 constexpr int ClickSlop = 1;
 constexpr int DragThreshold = 4;
@@ -38,6 +39,11 @@ constexpr int MoveBandHeight = 29;
 // The labels of the band.
 constexpr wchar_t LabelFont[] = L"Verdana";
 constexpr int LabelFontHeight = 13;
+// The band's buttons: the flat buttons' size and the glyphs' design size.
+constexpr int ButtonWidth = 23;
+constexpr int ButtonHeight = 24;
+constexpr int LinksButtonSize = 21;
+constexpr int GlyphSize = 16;
 
 POINT CursorPos() {
     POINT p{0, 0};
@@ -85,19 +91,20 @@ TMainForm::TMainForm()
     // one step; a second buffer would copy the whole panel twice more. Only the thin band and its
     // buttons are drawn over it on the window.
     SetDoubleBuffered(false);
+    for (Background& background : mBackgrounds) {
+        if (!background.bitmap.LoadFromResource(GetModuleHandleW(nullptr), background.resource)) {
+            throw Exception(std::wstring(L"The picture ") + background.resource + L" is missing from the program");
+        }
+    }
     LoadDecorationPictures();
     BuildMenus();
 
-    mBtnStick.SetBounds(0, 2, 23, 24);
     mBtnStick.GroupIndex = 10;
     mBtnStick.AllowAllUp = true;
     mBtnStick.OnClick = [this] { mBtnStickClick(); };
-    mBtnAdd.SetBounds(0, 2, 23, 24);
-    mBtnShowAdMenu.SetBounds(2, 2, 21, 22);
     mBtnShowAdMenu.SetVisible(false);
     for (TLabel* label : {&mLbLink, &mLbProductName, &mLbBottomLeft}) {
         label->SetFontName(LabelFont);
-        label->SetFontHeight(LabelFontHeight);
         label->SetFontColor(RGB(255, 255, 255));
         label->SetFontUnderline(true);
         label->SetCursor(LoadCursorW(nullptr, IDC_HAND));
@@ -109,6 +116,8 @@ TMainForm::TMainForm()
     mLbBottomLeft.SetCaption(WebAddresses::SiteCaption);
     mLbProductName.SetCaption(L"Tilebay");
 
+    ApplyScale();
+
     mTimerSaveChanges.OnTimer = [this] { mTimerSaveChangesTimer(); };
     mTimerIconProgress.OnTimer = [this] { mTimerIconProgress.SetEnabled(mIcons.CheckProgress()); };
     WireCommands();
@@ -119,29 +128,55 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::LoadDecorationPictures() {
-    for (Background& background : mBackgrounds) {
-        if (!background.bitmap.LoadFromResource(GetModuleHandleW(nullptr), background.resource)) {
-            throw Exception(std::wstring(L"The picture ") + background.resource + L" is missing from the program");
-        }
+    const int pictureScale = PanelDecoration::PictureScaleFor(Scale());
+    if (pictureScale == mPictureScale) {
+        return;
     }
-    LoadPng(mPngTopLeft, L"PngTopLeft");
-    LoadPng(mPngTopRight, L"PngTopRight");
-    LoadPng(mPngLeft, L"PngLeft");
-    LoadPng(mPngRight, L"PngRight");
-    LoadPng(mPngTop, L"PngTop");
-    LoadPng(mPngBottom, L"PngBottom");
-    LoadPng(mPngBottomLeft, L"PngBottomLeft");
-    LoadPng(mPngBottomRight, L"PngBottomRight");
-    LoadPng(mPngReflection, L"PngReflection");
-    LoadPng(mBandOverlay, L"transparent40percent");
+    const auto load = [pictureScale](TAlphaImage& image, const wchar_t* name) {
+        LoadPng(image, PanelDecoration::ScaledPictureName(name, pictureScale).c_str());
+    };
+    load(mPngTopLeft, L"PngTopLeft");
+    load(mPngTopRight, L"PngTopRight");
+    load(mPngLeft, L"PngLeft");
+    load(mPngRight, L"PngRight");
+    load(mPngTop, L"PngTop");
+    load(mPngBottom, L"PngBottom");
+    load(mPngBottomLeft, L"PngBottomLeft");
+    load(mPngBottomRight, L"PngBottomRight");
+    load(mPngReflection, L"PngReflection");
+    load(mBandOverlay, L"transparent40percent");
 
-    const int add = AddGlyph(mImageListButtons, L"GlyphAdd16");
-    const int stickUp = AddGlyph(mImageListButtons, L"GlyphPinUp16");
-    const int stickDown = AddGlyph(mImageListButtons, L"GlyphPinDown16");
-    const int links = AddGlyph(mImageListButtons, L"GlyphLinks16");
+    // The glyphs are drawn at 16, 24 and 32 pixels: the one of the picture scale.
+    const int glyphSize = GlyphSize * pictureScale / 100;
+    const std::wstring size = std::to_wstring(glyphSize);
+    mBtnAdd.SetGlyph(nullptr);
+    mBtnStick.SetGlyph(nullptr, nullptr);
+    mBtnShowAdMenu.SetGlyph(nullptr);
+    mImageListButtons = TImageList(glyphSize, glyphSize);
+    const int add = AddGlyph(mImageListButtons, (L"GlyphAdd" + size).c_str());
+    const int stickUp = AddGlyph(mImageListButtons, (L"GlyphPinUp" + size).c_str());
+    const int stickDown = AddGlyph(mImageListButtons, (L"GlyphPinDown" + size).c_str());
+    const int links = AddGlyph(mImageListButtons, (L"GlyphLinks" + size).c_str());
     mBtnAdd.SetGlyph(&mImageListButtons[add]);
     mBtnStick.SetGlyph(&mImageListButtons[stickUp], &mImageListButtons[stickDown]);
     mBtnShowAdMenu.SetGlyph(&mImageListButtons[links]);
+    mPictureScale = pictureScale;
+}
+
+void TMainForm::ApplyScale() {
+    const Tessel::Common::DisplayScale scale = Scale();
+    mBtnStick.SetBounds(mBtnStick.Left(), scale.Px(2), scale.Px(ButtonWidth), scale.Px(ButtonHeight));
+    mBtnAdd.SetBounds(mBtnAdd.Left(), scale.Px(2), scale.Px(ButtonWidth), scale.Px(ButtonHeight));
+    mBtnShowAdMenu.SetBounds(scale.Px(2), scale.Px(2), scale.Px(LinksButtonSize), scale.Px(LinksButtonSize + 1));
+    for (TLabel* label : {&mLbLink, &mLbProductName, &mLbBottomLeft}) {
+        label->SetFontHeight(scale.Px(LabelFontHeight));
+    }
+    mRootView.SetScale(scale);
+    const GroupGeometry::Metrics metrics = GroupGeometry::MetricsFor(scale);
+    for (const auto& view : mGroupViews) {
+        view->SetMetrics(metrics);
+        view->ReloadFromModel();
+    }
 }
 
 void TMainForm::BuildMenus() {
@@ -195,8 +230,8 @@ void TMainForm::CreateParams(TCreateParams& params) {
     // The edge window places and sizes the panel from the settings before showing it.
     params.x = 0;
     params.y = 0;
-    params.width = DesignClientWidth;
-    params.height = DesignClientHeight;
+    params.width = Scale().Px(DesignClientWidth);
+    params.height = Scale().Px(DesignClientHeight);
 }
 
 void TMainForm::FormCreate() {
@@ -250,6 +285,7 @@ LinkGroupView* TMainForm::CreateGroupView(LinkGroupModel* group) {
     view->OnLinkWithoutLook = [this](LinkItemModel* link) { RequestLooks({link}); };
     view->SetBackground(&BackgroundFor(group->GetSettings().BackgroundIndex()));
     view->SetModel(group);
+    view->SetMetrics(GroupGeometry::MetricsFor(Scale()));
     view->ReloadFromModel();
     view->SetDragDropManager(&mDragState);
     mGroupViews.push_back(std::move(view));
@@ -314,20 +350,75 @@ void TMainForm::ChooseBackgroundPicture() {
             if (mPanelPicture.LoadFromFile(path)) {
                 LOG_INF("TMainForm::ChooseBackgroundPicture", L"Panel picture: " << path);
                 last = number;
+                mPanelPicturePath = path;
+                ScalePanelPicture();
                 return;
             }
             LOG_ERR("TMainForm::ChooseBackgroundPicture", L"Not a readable bitmap, skipped: " << path);
         }
     }
-    if (!mPanelPicture.LoadFromResource(GetModuleHandleW(nullptr), L"Back")) {
+    LoadBuiltInPanelPicture();
+}
+
+void TMainForm::LoadBuiltInPanelPicture() {
+    mPanelPicturePath.clear();
+    const std::wstring builtIn = PanelDecoration::ScaledPictureName(L"Back", PanelDecoration::PictureScaleFor(Scale()));
+    if (!mPanelPicture.LoadFromResource(GetModuleHandleW(nullptr), builtIn.c_str())) {
         LOG_ERR("TMainForm::ChooseBackgroundPicture", L"The built-in panel picture could not be loaded");
     }
+}
+
+void TMainForm::ScalePanelPicture() {
+    const Tessel::Common::DisplayScale scale = Scale();
+    if (scale.IsDesign() || mPanelPicture.Empty()) {
+        return;
+    }
+    // Once, when the picture is loaded: a smoothing filter costs too much for every paint.
+    TBitmap scaled(scale.Px(mPanelPicture.Width()), scale.Px(mPanelPicture.Height()));
+    if (scaled.Empty()) {
+        return;
+    }
+    SetStretchBltMode(scaled.Dc(), HALFTONE);
+    SetBrushOrgEx(scaled.Dc(), 0, 0, nullptr);
+    if (StretchBlt(scaled.Dc(), 0, 0, scaled.Width(), scaled.Height(), mPanelPicture.Dc(), 0, 0,
+                   mPanelPicture.Width(), mPanelPicture.Height(), SRCCOPY)) {
+        mPanelPicture = std::move(scaled);
+    }
+}
+
+void TMainForm::FormDpiChanged() {
+    TRACE_FUNCTION("TMainForm::FormDpiChanged");
+    LOG_INF("TMainForm::FormDpiChanged", L"The panel is on a screen of " << Dpi() << L" DPI now");
+    LoadDecorationPictures();
+    ApplyScale();
+    if (mIcons.LargeIconSize() != Scale().Px(GroupGeometry::LargeIconSize)) {
+        // The icons of the old size are kept in their cache, and the new size's are looked up
+        // (or read from its own cache).
+        mIcons.Stop();
+        SaveIconCache();
+        for (const auto& group : mOrvexModel.GetGroups()) {
+            for (const auto& link : group->GetLinks()) {
+                link->ForgetLook();
+            }
+        }
+        mAllIconsShown = false;
+        StartIconLookUps();
+    }
+    // The same picture again, at the new scale.
+    if (mPanelPicturePath.empty() || !mPanelPicture.LoadFromFile(mPanelPicturePath)) {
+        LoadBuiltInPanelPicture();
+    } else {
+        ScalePanelPicture();
+    }
+    mRootView.SetBackground(&mPanelPicture);
+    mRootView.UpdateLayout();
+    FormResize();
 }
 
 void TMainForm::FormPaint(HDC dc, const RECT& clip) {
     TRACE_FUNCTION("TMainForm::FormPaint");
     mRootView.Paint(dc, &clip);
-    const RECT band{0, 0, ClientWidth(), BandHeight};
+    const RECT band{0, 0, ClientWidth(), Scale().Px(BandHeight)};
     RECT overlap;
     if (IntersectRect(&overlap, &band, &clip)) {
         mBandOverlay.StretchDraw(dc, band);
@@ -340,8 +431,11 @@ void TMainForm::FormPaint(HDC dc, const RECT& clip) {
 
 void TMainForm::StartIconLookUps() {
     TRACE_FUNCTION("TMainForm::StartIconLookUps");
+    // Icons of the sizes the screen's density needs, never stretched; each size has a cache file
+    // of its own.
+    mIcons.SetIconSizes(Scale().Px(GroupGeometry::LargeIconSize), Scale().Px(GroupGeometry::SmallIconSize));
     if (!mDataFolder.empty()) {
-        mIcons.LoadCache(Tessel::Common::JoinPath(mDataFolder, L"IconCache.bin"));
+        mIcons.LoadCache(Tessel::Common::JoinPath(mDataFolder, mIcons.CacheFileName()));
     }
     const auto stamps = ShortcutIcons::StampsOf(mLinksFolder);
     // Groups on the panel's face first, then the rest, each in its order.
@@ -464,15 +558,17 @@ bool TMainForm::OnNcMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
 
 void TMainForm::FormResize() {
     TRACE_FUNCTION("TMainForm::FormResize");
+    const Tessel::Common::DisplayScale scale = Scale();
     const int width = ClientWidth();
-    mBtnShowAdMenu.SetBounds(2, 2, mBtnShowAdMenu.Width(), mBtnShowAdMenu.Height());
-    mBtnAdd.SetBounds(width - 30, 2, mBtnAdd.Width(), mBtnAdd.Height());
-    mBtnStick.SetBounds(width - 55, 2, mBtnStick.Width(), mBtnStick.Height());
-    mLbLink.SetBounds(28, 5, mLbLink.Width(), mLbLink.Height());
-    mLbProductName.SetBounds(width - 200, 5, mLbProductName.Width(), mLbProductName.Height());
+    const int top = scale.Px(2);
+    mBtnShowAdMenu.SetBounds(scale.Px(2), top, mBtnShowAdMenu.Width(), mBtnShowAdMenu.Height());
+    mBtnAdd.SetBounds(width - scale.Px(30), top, mBtnAdd.Width(), mBtnAdd.Height());
+    mBtnStick.SetBounds(width - scale.Px(55), top, mBtnStick.Width(), mBtnStick.Height());
+    mLbLink.SetBounds(scale.Px(28), scale.Px(5), mLbLink.Width(), mLbLink.Height());
+    mLbProductName.SetBounds(width - scale.Px(200), scale.Px(5), mLbProductName.Width(), mLbProductName.Height());
     // Anchored to the bottom-left corner.
-    mLbBottomLeft.SetBounds(8, ClientHeight() - 8 - mLbBottomLeft.Height(), mLbBottomLeft.Width(),
-                            mLbBottomLeft.Height());
+    mLbBottomLeft.SetBounds(scale.Px(8), ClientHeight() - scale.Px(8) - mLbBottomLeft.Height(),
+                            mLbBottomLeft.Width(), mLbBottomLeft.Height());
     mRootView.SetBounds(ClientRect());
     Invalidate();
 }
@@ -488,8 +584,9 @@ void TMainForm::FormMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, in
 void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
     const bool left = IsLeftButtonDown();
     const POINT cursor = CursorPos();
+    const int threshold = Scale().Px(DragThreshold);
     if (sMouseDown && !sDragging && left &&
-        (std::abs(x - mDownPoint.x) > DragThreshold || std::abs(y - mDownPoint.y) > DragThreshold)) {
+        (std::abs(x - mDownPoint.x) > threshold || std::abs(y - mDownPoint.y) > threshold)) {
         sDragging = true;
         // A shortcut's tooltip does not follow it, nor stay over the group that moves.
         HideLinkToolTip();
@@ -510,7 +607,7 @@ void TMainForm::FormMouseMove(TShiftState /*shift*/, int x, int y) {
     } else {
         const ViewDragArgs args{POINT{x, y}, Handle()};
         const bool handled = mRootView.DragTo(&args);
-        if (!handled && y < MoveBandHeight) {
+        if (!handled && y < Scale().Px(MoveBandHeight)) {
             // Dragging the empty top band moves the panel with the cursor.
             SetBounds(Left() + cursor.x - sLastCursorPos.x, Top() + cursor.y - sLastCursorPos.y, Width(), Height());
         }
@@ -536,7 +633,8 @@ void TMainForm::FormClick() {
     TRACE_FUNCTION("TMainForm::FormClick");
     LOG_USER_ACTION("TMainForm::FormClick");
     const POINT p = ScreenToClient(CursorPos());
-    if (std::abs(mDownPoint.x - p.x) > ClickSlop || std::abs(mDownPoint.y - p.y) > ClickSlop) {
+    const int slop = Scale().Px(ClickSlop);
+    if (std::abs(mDownPoint.x - p.x) > slop || std::abs(mDownPoint.y - p.y) > slop) {
         return;
     }
     const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -633,8 +731,10 @@ void TMainForm::DecorateRect(TCanvas* canvas, RECT& body) {
     const PanelDecoration::FramePictureSizes sizes{
         SizeOf(mPngTopLeft),    SizeOf(mPngTop),    SizeOf(mPngTopRight),    SizeOf(mPngLeft),      SizeOf(mPngRight),
         SizeOf(mPngBottomLeft), SizeOf(mPngBottom), SizeOf(mPngBottomRight), SizeOf(mPngReflection)};
+    // The pieces lie around the body as the scale they were drawn for has them.
     const PanelDecoration::FramePieces pieces =
-        PanelDecoration::FramePiecesFor(PanelDecoration::Rect{body.left, body.top, body.right, body.bottom}, sizes);
+        PanelDecoration::FramePiecesFor(PanelDecoration::Rect{body.left, body.top, body.right, body.bottom}, sizes,
+                                        Tessel::Common::DisplayScale(mPictureScale * 96 / 100));
     if (mUserSettings != nullptr && mUserSettings->GetIsDrawingReflectionEnabled()) {
         canvas->StretchDraw(ToRECT(pieces.reflection), mPngReflection);
     }
@@ -647,7 +747,8 @@ void TMainForm::DecorateRect(TCanvas* canvas, RECT& body) {
     canvas->StretchDraw(ToRECT(pieces.bottomLeft), mPngBottomLeft);
     canvas->StretchDraw(ToRECT(pieces.bottomRight), mPngBottomRight);
     canvas->SetPenStyle(TPenStyle::psClear);
-    canvas->RoundRect(body.left, body.top, body.right, body.bottom, GroupGeometry::Corner, GroupGeometry::Corner);
+    const int corner = Scale().Px(GroupGeometry::Corner);
+    canvas->RoundRect(body.left, body.top, body.right, body.bottom, corner, corner);
 }
 
 void TMainForm::mBtnStickClick() {

@@ -36,7 +36,8 @@ class TMainForm : public TForm {
 public:
     // The seven group backgrounds, by a group's background index modulo 7.
     static constexpr int BackgroundCount = 7;
-    // Height of the translucent band along the top; a drag on empty space above it moves the panel.
+    // Height of the translucent band along the top (design pixels); a drag on empty space above
+    // it moves the panel.
     static constexpr int BandHeight = 28;
 
     TMainForm();
@@ -73,6 +74,8 @@ public:
     OrvexView& GetRootView() { return mRootView; }
     ShortcutIcons& GetIcons() { return mIcons; }
     const TGraphic& GetPanelPicture() const { return mPanelPicture; }
+    // The display scale the panel's pictures were drawn for (100, 150 or 200 percent).
+    int GetPictureScale() const { return mPictureScale; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -87,6 +90,7 @@ protected:
     void FormContextPopup(POINT mousePos, bool& handled) override;
     void FormDestroy() override;
     bool PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void FormDpiChanged() override;
 
 private:
     struct Background {
@@ -95,7 +99,15 @@ private:
         TBitmap bitmap;
     };
 
+    // Loads the frame, band and glyph pictures drawn for the window's display scale, unless they
+    // are loaded already.
     void LoadDecorationPictures();
+    // Sizes the band's controls and fonts and the groups for the window's display scale.
+    void ApplyScale();
+    // A user's panel picture at the window's display scale, enlarged with a smoothing filter.
+    void ScalePanelPicture();
+    // The program's own panel picture, drawn for the nearest picture scale.
+    void LoadBuiltInPanelPicture();
     void BuildMenus();
     void BuildBackgroundMenu();
     void ApplyCultureTexts();
@@ -199,6 +211,9 @@ private:
     TAlphaImage mBandOverlay;
     TBitmap mPanelPicture;
     TImageList mImageListButtons{16, 16};
+    int mPictureScale = 0;
+    // The user's picture file the panel shows (scaled when loaded); empty for the program's own.
+    std::wstring mPanelPicturePath;
 
     // Controls of the band and the corner.
     TSpeedButton mBtnStick{*this};
@@ -241,7 +256,7 @@ private:
     PanelDropTarget mDropTarget{*this, mOsSpecific, mRootView, mDragState, mOrvexModel, mLinksFolder};
     TDropTargetRegistration mDropTargetRegistration{*this};
 
-    // Where the last press was, and where the add button puts its next group.
+    // Where the last press was, and where the add button puts its next group (design pixels).
     POINT mDownPoint{0, 0};
     POINT mCascade{20, 20};
     bool mPaintedOnce = false;

@@ -73,7 +73,7 @@ void TMainForm::AddGroupAt(POINT offset) {
 void TMainForm::mBtnAddClick() {
     TRACE_FUNCTION("TMainForm::mBtnAddClick");
     LOG_USER_ACTION("TMainForm::mBtnAddClick");
-    AddGroupAt(mCascade);
+    AddGroupAt(POINT{Scale().Px(mCascade.x), Scale().Px(mCascade.y)});
     mCascade.x += CascadeStep;
     mCascade.y += CascadeStep;
 }

@@ -4,6 +4,7 @@
 #include "forms/ScrambledText.h"
 #include "foundation/version/FileVersion.h"
 #include "foundation/win32/WindowsFileVersionInfoReader.h"
+#include "graphics/Canvas.h"
 #include "settings/IUserSettings.h"
 #include "weblinks/WebAddresses.h"
 
@@ -78,6 +79,19 @@ void TOptionsForm::CreateParams(TCreateParams& params) {
 }
 
 void TOptionsForm::FormCreate() {
+    if (Dpi() != SystemDpi()) {
+        mDialogFont = TDialogFont(Dpi());
+        LayOut();
+    }
+    SetClientSize(mDialogFont.X(DesignClientWidth), mDialogFont.Y(DesignClientHeight));
+}
+
+void TOptionsForm::FormDpiChanged() {
+    // The same design in the font of the new density; the window keeps the place the system
+    // suggested and takes the size the design needs.
+    mDialogFont = TDialogFont(Dpi());
+    LayOut();
+    KeepTextsClear();
     SetClientSize(mDialogFont.X(DesignClientWidth), mDialogFont.Y(DesignClientHeight));
 }
 

@@ -31,6 +31,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void FormCreate() override;
+    void FormDpiChanged() override;
     void FormShow() override;
 
 private:

@@ -19,7 +19,11 @@ int Scale(int value, LONG to, LONG from) {
 
 } // namespace
 
-TDialogFont::TDialogFont() : mLogFont(SystemMessageFont()) {
+TDialogFont::TDialogFont(int dpi) : mLogFont(SystemMessageFont()) {
+    if (dpi > 0 && dpi != SystemDpi()) {
+        mLogFont.lfHeight = MulDiv(mLogFont.lfHeight, dpi, SystemDpi());
+        mLogFont.lfWidth = MulDiv(mLogFont.lfWidth, dpi, SystemDpi());
+    }
     mFont.Reset(CreateFontIndirectW(&mLogFont));
     mUnits = BaseUnits(mFont ? mFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     LOGFONTW design{};

@@ -13,7 +13,9 @@
 // font and size the system uses (with Tahoma 8 at 96 dpi it is 1).
 class TDialogFont {
 public:
-    TDialogFont();
+    // The system's message font at the system's density, or at the density given (a window on
+    // a monitor of another density).
+    explicit TDialogFont(int dpi = 0);
 
     // Null when the system could not make it: controls then keep their own.
     HFONT Handle() const { return mFont.Get(); }

@@ -13,7 +13,6 @@ namespace IconCacheFile {
 namespace {
 
 constexpr char Magic[8] = {'T', 'B', 'I', 'C', 'O', 'N', 'S', 0x1A};
-constexpr std::size_t PictureBytes = PicturePixelCount * 4;
 // File size, write time, picture index, two name lengths.
 constexpr std::size_t EntryFixedBytes = 8 + 8 + 4 + 2 + 2;
 
@@ -85,11 +84,22 @@ bool ReadName(std::string_view bytes, std::wstring& name) {
 
 } // namespace
 
+std::size_t PicturePixels(int largeSize, int smallSize) {
+    const auto square = [](int size) {
+        const auto side = static_cast<std::size_t>(std::clamp(size, 1, MaxIconSize));
+        return side * side;
+    };
+    return square(largeSize) + square(smallSize);
+}
+
 std::string Encode(const Contents& contents) {
-    const std::size_t pictureCount = std::min(contents.pictures.size(), MaxPictures);
+    const std::size_t picturePixels = PicturePixels(contents.largeSize, contents.smallSize);
+    const std::size_t pictureBytes = picturePixels * 4;
+    const std::size_t pictureCount =
+        std::min({contents.pictures.size(), MaxPictures, MaxPictureBytes / pictureBytes});
     std::string entries;
     std::uint32_t entryCount = 0;
-    const std::size_t roomForEntries = MaxFileBytes - HeaderSize - pictureCount * PictureBytes;
+    const std::size_t roomForEntries = MaxFileBytes - HeaderSize - pictureCount * pictureBytes;
     for (const Entry& entry : contents.entries) {
         if (entryCount == MaxEntries) {
             break;
@@ -116,18 +126,20 @@ std::string Encode(const Contents& contents) {
     }
 
     std::string file;
-    file.reserve(HeaderSize + pictureCount * PictureBytes + entries.size());
+    file.reserve(HeaderSize + pictureCount * pictureBytes + entries.size());
     file.append(Magic, sizeof(Magic));
     PutU32(file, FormatVersion);
-    PutU16(file, LargeSize);
-    PutU16(file, SmallSize);
+    PutU16(file, static_cast<std::uint16_t>(std::clamp(contents.largeSize, 1, MaxIconSize)));
+    PutU16(file, static_cast<std::uint16_t>(std::clamp(contents.smallSize, 1, MaxIconSize)));
     PutU32(file, static_cast<std::uint32_t>(pictureCount));
     PutU32(file, entryCount);
-    PutU64(file, pictureCount * PictureBytes + entries.size());
+    PutU64(file, pictureCount * pictureBytes + entries.size());
     file.append(8, '\0'); // the two checksums, filled in below
     for (std::size_t p = 0; p < pictureCount; ++p) {
-        for (const std::uint32_t pixel : contents.pictures[p]) {
-            PutU32(file, pixel);
+        // A picture of another length is cut or filled with clear pixels to the sizes'.
+        const Picture& picture = contents.pictures[p];
+        for (std::size_t i = 0; i < picturePixels; ++i) {
+            PutU32(file, i < picture.size() ? picture[i] : 0);
         }
     }
     file += entries;
@@ -142,7 +154,9 @@ std::string Encode(const Contents& contents) {
     return file;
 }
 
-ReadResult Decode(std::string_view bytes) {
+ReadResult Decode(std::string_view bytes, int largeSize, int smallSize) {
+    const std::size_t picturePixels = PicturePixels(largeSize, smallSize);
+    const std::size_t pictureBytes = picturePixels * 4;
     if (bytes.size() < HeaderSize) {
         return Refused(L"shorter than its header (" + std::to_wstring(bytes.size()) + L" bytes)");
     }
@@ -159,7 +173,8 @@ ReadResult Decode(std::string_view bytes) {
     if (version != FormatVersion) {
         return Refused(L"format version " + std::to_wstring(version) + L" is not this program's");
     }
-    if (GetLittleEndian(bytes.data() + 12, 2) != LargeSize || GetLittleEndian(bytes.data() + 14, 2) != SmallSize) {
+    if (GetLittleEndian(bytes.data() + 12, 2) != static_cast<std::uint64_t>(largeSize) ||
+        GetLittleEndian(bytes.data() + 14, 2) != static_cast<std::uint64_t>(smallSize)) {
         return Refused(L"it holds icons of other sizes");
     }
     const std::uint64_t pictureCount = GetLittleEndian(bytes.data() + 16, 4);
@@ -177,17 +192,20 @@ ReadResult Decode(std::string_view bytes) {
         return Refused(L"its content does not match its checksum");
     }
     // Every count is checked against the bytes there are before anything is allocated for it.
-    if (pictureCount * PictureBytes + entryCount * EntryFixedBytes > body.size()) {
+    if (pictureCount * pictureBytes + entryCount * EntryFixedBytes > body.size()) {
         return Refused(L"its counts do not fit its length");
     }
 
     ReadResult result;
     Reader reader(body);
     std::string_view chunk;
+    result.contents.largeSize = largeSize;
+    result.contents.smallSize = smallSize;
     result.contents.pictures.resize(pictureCount);
     for (Picture& picture : result.contents.pictures) {
-        reader.Take(PictureBytes, chunk);
-        for (std::size_t i = 0; i < PicturePixelCount; ++i) {
+        reader.Take(pictureBytes, chunk);
+        picture.resize(picturePixels);
+        for (std::size_t i = 0; i < picturePixels; ++i) {
             picture[i] = static_cast<std::uint32_t>(GetLittleEndian(chunk.data() + 4 * i, 4));
         }
     }

@@ -25,8 +25,12 @@
 namespace IconCacheFile {
 
 inline constexpr std::uint32_t FormatVersion = 1;
+// The icon sizes of a screen at 96 DPI; a screen of another density keeps icons of its own sizes
+// in a file of its own.
 inline constexpr int LargeSize = 32;
 inline constexpr int SmallSize = 16;
+// No icon the program draws is larger.
+inline constexpr int MaxIconSize = 256;
 inline constexpr std::size_t LargePixelCount = LargeSize * LargeSize;
 inline constexpr std::size_t SmallPixelCount = SmallSize * SmallSize;
 inline constexpr std::size_t PicturePixelCount = LargePixelCount + SmallPixelCount;
@@ -39,11 +43,14 @@ inline constexpr std::size_t MaxPictures = 4096;
 inline constexpr std::size_t MaxEntries = 65536;
 inline constexpr std::size_t MaxNameBytes = 1024;
 inline constexpr std::size_t MaxFileBytes = 64u << 20;
+// The pictures of large icon sizes stop at this many bytes, before MaxPictures, leaving room for
+// the entries.
+inline constexpr std::size_t MaxPictureBytes = 48u << 20;
 
 inline constexpr std::uint32_t NoPicture = 0xFFFFFFFFu;
 
 // The large icon's pixels followed by the small icon's.
-using Picture = std::array<std::uint32_t, PicturePixelCount>;
+using Picture = std::vector<std::uint32_t>;
 
 struct Entry {
     // The shortcut file's name in the Data folder, its size in bytes and its last-write time.
@@ -58,12 +65,18 @@ struct Entry {
 };
 
 struct Contents {
+    // The icon sizes of every picture.
+    int largeSize = LargeSize;
+    int smallSize = SmallSize;
     std::vector<Picture> pictures;
     std::vector<Entry> entries;
 };
 
+// The number of pixels of one picture of those sizes.
+std::size_t PicturePixels(int largeSize, int smallSize);
+
 // The file's bytes for contents. What lies beyond the bounds is left out: pictures past
-// MaxPictures (and the entries that use them), entries past MaxEntries or MaxFileBytes, entries
+// MaxPictures or MaxPictureBytes (and the entries that use them), entries past MaxEntries or MaxFileBytes, entries
 // whose picture index names no picture, and entries whose names are empty or longer than
 // MaxNameBytes in UTF-8.
 std::string Encode(const Contents& contents);
@@ -75,8 +88,8 @@ struct ReadResult {
     Contents contents;
 };
 
-// The contents of a cache file's bytes, or why they cannot be used. Never reads outside bytes;
-// time and memory follow the number of bytes.
-ReadResult Decode(std::string_view bytes);
+// The contents of a cache file's bytes, or why they cannot be used; a file of other icon sizes
+// cannot. Never reads outside bytes; time and memory follow the number of bytes.
+ReadResult Decode(std::string_view bytes, int largeSize = LargeSize, int smallSize = SmallSize);
 
 } // namespace IconCacheFile

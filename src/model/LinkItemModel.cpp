@@ -7,6 +7,7 @@
 #include "model/ShellLinkFile.h"
 
 #include <commctrl.h>
+#include <commoncontrols.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -66,11 +67,20 @@ HICON LinkItemModel::GetIcon(bool small) {
 
 namespace {
 
-// The first icon of the size in a file that carries icons (a program, a library, an icon file).
-UniqueIcon ExtractIconOfSize(const std::wstring& file, int index, bool small) {
+// The first icon of the size in a file that carries icons (a program, a library, an icon file):
+// of exactly size pixels when size is given (the file's nearest image, drawn at that size), else
+// the system's large or small icon.
+UniqueIcon ExtractIconOfSize(const std::wstring& file, int index, bool small, int size) {
     wchar_t expanded[MAX_PATH] = {};
     const DWORD length = ExpandEnvironmentStringsW(file.c_str(), expanded, MAX_PATH);
     if (length == 0 || length > MAX_PATH) {
+        return UniqueIcon();
+    }
+    if (size > 0) {
+        HICON icon = nullptr;
+        if (SHDefExtractIconW(expanded, index, 0, &icon, nullptr, static_cast<UINT>(size)) == S_OK && icon != nullptr) {
+            return UniqueIcon(icon);
+        }
         return UniqueIcon();
     }
     HICON large = nullptr;
@@ -81,14 +91,35 @@ UniqueIcon ExtractIconOfSize(const std::wstring& file, int index, bool small) {
     return UniqueIcon(small ? smallIcon : large);
 }
 
-// The shell's icon of a path or an item ID list, without the shortcut arrow.
-UniqueIcon ShellIcon(LPCWSTR pathOrList, UINT extraFlags, bool small) {
+// The system image list whose icons are the smallest of at least size pixels (the largest
+// there is for sizes beyond), or null.
+HIMAGELIST SystemImageListFor(int size) {
+    int which = SHIL_SMALL;
+    if (size > GetSystemMetrics(SM_CXSMICON)) {
+        which = size > GetSystemMetrics(SM_CXICON) ? SHIL_EXTRALARGE : SHIL_LARGE;
+    }
+    IImageList* list = nullptr;
+    if (FAILED(SHGetImageList(which, __uuidof(IImageList), reinterpret_cast<void**>(&list)))) {
+        return nullptr;
+    }
+    // The system's lists live as long as the process; the interface is the list itself.
+    return reinterpret_cast<HIMAGELIST>(list);
+}
+
+// The shell's icon of a path or an item ID list, without the shortcut arrow: from the system's
+// list nearest size when size is given, else its large or small icon.
+UniqueIcon ShellIcon(LPCWSTR pathOrList, UINT extraFlags, bool small, int size = 0) {
     SHFILEINFOW info{};
     const UINT flags = SHGFI_SYSICONINDEX | SHGFI_ICON | (small ? SHGFI_SMALLICON : 0) | extraFlags;
-    const auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(pathOrList, 0, &info, sizeof(info), flags));
+    auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(pathOrList, 0, &info, sizeof(info), flags));
     // The record's icon is ours to destroy whether or not it is the one kept.
     UniqueIcon recordIcon(info.hIcon);
     UniqueIcon result;
+    if (list != nullptr && size > 0) {
+        if (const HIMAGELIST sized = SystemImageListFor(size)) {
+            list = sized;
+        }
+    }
     if (list != nullptr) {
         result.Reset(ImageList_GetIcon(list, info.iIcon, ILD_NORMAL));
     }
@@ -97,16 +128,16 @@ UniqueIcon ShellIcon(LPCWSTR pathOrList, UINT extraFlags, bool small) {
 
 } // namespace
 
-UniqueIcon LinkItemModel::LoadShortcutIcon(const std::wstring& lnkPath, bool small) {
+UniqueIcon LinkItemModel::LoadShortcutIcon(const std::wstring& lnkPath, bool small, int size) {
     ComPtr<IShellLinkW> link;
     if (FAILED(ShellLinkFile::Open(lnkPath, link))) {
-        return ShellIcon(lnkPath.c_str(), 0, small);
+        return ShellIcon(lnkPath.c_str(), 0, small, size);
     }
     // The icon the shortcut names for itself, if it names one.
     wchar_t location[MAX_PATH] = {};
     int index = 0;
     if (SUCCEEDED(link->GetIconLocation(location, MAX_PATH, &index)) && location[0] != L'\0') {
-        if (UniqueIcon icon = ExtractIconOfSize(location, index, small)) {
+        if (UniqueIcon icon = ExtractIconOfSize(location, index, small, size)) {
             return icon;
         }
     }
@@ -114,22 +145,22 @@ UniqueIcon LinkItemModel::LoadShortcutIcon(const std::wstring& lnkPath, bool sma
     // or a virtual item.
     wchar_t target[MAX_PATH] = {};
     if (link->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY) == S_OK && target[0] != L'\0') {
-        if (UniqueIcon icon = ExtractIconOfSize(target, 0, small)) {
+        if (UniqueIcon icon = ExtractIconOfSize(target, 0, small, size)) {
             return icon;
         }
-        if (UniqueIcon icon = ShellIcon(target, 0, small)) {
+        if (UniqueIcon icon = ShellIcon(target, 0, small, size)) {
             return icon;
         }
     }
     PIDLIST_ABSOLUTE list = nullptr;
     if (SUCCEEDED(link->GetIDList(&list)) && list != nullptr) {
-        UniqueIcon icon = ShellIcon(reinterpret_cast<LPCWSTR>(list), SHGFI_PIDL, small);
+        UniqueIcon icon = ShellIcon(reinterpret_cast<LPCWSTR>(list), SHGFI_PIDL, small, size);
         CoTaskMemFree(list);
         if (icon) {
             return icon;
         }
     }
-    return ShellIcon(lnkPath.c_str(), 0, small);
+    return ShellIcon(lnkPath.c_str(), 0, small, size);
 }
 
 void LinkItemModel::SetLook(IconAtlas::Ref large, IconAtlas::Ref small, std::wstring displayName, FileStamp stamp) {
@@ -140,12 +171,12 @@ void LinkItemModel::SetLook(IconAtlas::Ref large, IconAtlas::Ref small, std::wst
     mHasLook = true;
 }
 
-LinkItemModel::Look LinkItemModel::LookUp(const std::wstring& lnkPath) {
+LinkItemModel::Look LinkItemModel::LookUp(const std::wstring& lnkPath, int largeSize, int smallSize) {
     Look look;
     // The cells and the icon cache hold icons of exactly these sizes.
     for (const bool small : {false, true}) {
-        const int size = small ? IconCacheFile::SmallSize : IconCacheFile::LargeSize;
-        const UniqueIcon icon = LoadShortcutIcon(lnkPath, small);
+        const int size = small ? smallSize : largeSize;
+        const UniqueIcon icon = LoadShortcutIcon(lnkPath, small, size);
         (small ? look.small : look.large) = IconPixels(icon.Get(), size, size);
     }
     look.displayName = DisplayNameOf(lnkPath);

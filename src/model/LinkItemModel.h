@@ -52,13 +52,21 @@ public:
     // empty.
     void SetLook(IconAtlas::Ref large, IconAtlas::Ref small, std::wstring displayName, FileStamp stamp);
     bool HasLook() const { return mHasLook; }
+    // Lets go of the icons and the name: the shortcut is drawn with a placeholder until its look
+    // is set again (the icons of another size are coming).
+    void ForgetLook() {
+        mLargeRef = {};
+        mSmallRef = {};
+        mHasLook = false;
+    }
     const IconAtlas::Ref& LargeIconRef() const { return mLargeRef; }
     const IconAtlas::Ref& SmallIconRef() const { return mSmallRef; }
     const FileStamp& LookStamp() const { return mLookStamp; }
 
     // What the shell shows for the shortcut file at lnkPath, taken the way GetLargeIcon,
-    // GetSmallIcon and DisplayName take it.
-    static Look LookUp(const std::wstring& lnkPath);
+    // GetSmallIcon and DisplayName take it, with icons of the sizes given (the design's at
+    // 96 DPI are 32 and 16 pixels).
+    static Look LookUp(const std::wstring& lnkPath, int largeSize, int smallSize);
     // What decides a shortcut's look besides the shell itself: the icon location it names and
     // its target path. Shortcuts with the same non-empty key look the same; empty when the
     // shortcut cannot be read or has no target path.
@@ -100,8 +108,9 @@ public:
 
 private:
     HICON GetIcon(bool small);
-    // The shortcut's icon of the size: the one it names for itself, else its target's.
-    static Tessel::Common::UniqueIcon LoadShortcutIcon(const std::wstring& lnkPath, bool small);
+    // The shortcut's icon of the size: the one it names for itself, else its target's. Of size
+    // pixels when size is given, else the system's large or small icon.
+    static Tessel::Common::UniqueIcon LoadShortcutIcon(const std::wstring& lnkPath, bool small, int size = 0);
     void ReadDisplayName();
     static std::wstring DisplayNameOf(const std::wstring& lnkPath);
 

@@ -36,12 +36,14 @@ FileStamp StampOfFile(const std::wstring& path) {
                      FileTimeValue(data.ftLastWriteTime)};
 }
 
-std::vector<std::uint32_t> LargePart(const IconCacheFile::Picture& picture) {
-    return {picture.begin(), picture.begin() + IconCacheFile::LargePixelCount};
+std::vector<std::uint32_t> LargePart(const IconCacheFile::Picture& picture, int largeSize) {
+    const std::size_t count = std::min(picture.size(), static_cast<std::size_t>(largeSize) * largeSize);
+    return {picture.begin(), picture.begin() + static_cast<std::ptrdiff_t>(count)};
 }
 
-std::vector<std::uint32_t> SmallPart(const IconCacheFile::Picture& picture) {
-    return {picture.begin() + IconCacheFile::LargePixelCount, picture.end()};
+std::vector<std::uint32_t> SmallPart(const IconCacheFile::Picture& picture, int largeSize) {
+    const std::size_t start = std::min(picture.size(), static_cast<std::size_t>(largeSize) * largeSize);
+    return {picture.begin() + static_cast<std::ptrdiff_t>(start), picture.end()};
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::wstring& problem) {
@@ -93,6 +95,8 @@ struct ShortcutIcons::Shared {
     HWND window = nullptr;
     LookUpFunction lookUp;
     LookKeyFunction lookKey;
+    int largeSize = IconCacheFile::LargeSize;
+    int smallSize = IconCacheFile::SmallSize;
     // The worker that takes the queue; a worker with another number was let go.
     std::uint64_t activeWorker = 0;
     // The active worker's look-up under way, and since when.
@@ -104,7 +108,33 @@ struct ShortcutIcons::Shared {
 };
 
 ShortcutIcons::ShortcutIcons()
-    : mLarge(IconCacheFile::LargeSize), mSmall(IconCacheFile::SmallSize), mShared(std::make_shared<Shared>()) {}
+    : mLarge(std::make_unique<IconAtlas>(IconCacheFile::LargeSize)),
+      mSmall(std::make_unique<IconAtlas>(IconCacheFile::SmallSize)), mShared(std::make_shared<Shared>()) {}
+
+void ShortcutIcons::SetIconSizes(int largeSize, int smallSize) {
+    if (largeSize == mLarge->IconSize() && smallSize == mSmall->IconSize()) {
+        return;
+    }
+    Stop();
+    mStopped = false;
+    mShared = std::make_shared<Shared>();
+    mWorker.reset();
+    mRequested.clear();
+    mCache = {};
+    mCacheIndex.clear();
+    mCachePictures.clear();
+    mCachePath.clear();
+    mChanged = false;
+    mLarge = std::make_unique<IconAtlas>(largeSize);
+    mSmall = std::make_unique<IconAtlas>(smallSize);
+}
+
+std::wstring ShortcutIcons::CacheFileName() const {
+    if (mLarge->IconSize() == IconCacheFile::LargeSize && mSmall->IconSize() == IconCacheFile::SmallSize) {
+        return L"IconCache.bin";
+    }
+    return L"IconCache-" + std::to_wstring(mLarge->IconSize()) + L".bin";
+}
 
 ShortcutIcons::~ShortcutIcons() {
     Stop();
@@ -125,7 +155,7 @@ void ShortcutIcons::LoadCache(const std::wstring& path) {
         }
         return;
     }
-    IconCacheFile::ReadResult read = IconCacheFile::Decode(bytes);
+    IconCacheFile::ReadResult read = IconCacheFile::Decode(bytes, mLarge->IconSize(), mSmall->IconSize());
     if (!read.ok) {
         LOG_INF("ShortcutIcons::LoadCache", L"The icon cache " << path << L" is ignored and made anew: " << read.error);
         mChanged = true;
@@ -175,7 +205,8 @@ bool ShortcutIcons::ApplyCached(LinkItemModel& item, const FileStamp& stamp) {
         auto& placed = mCachePictures[entry.picture];
         if (!placed.first && !placed.second) {
             const IconCacheFile::Picture& picture = mCache.pictures[entry.picture];
-            placed = {mLarge.Add(LargePart(picture)), mSmall.Add(SmallPart(picture))};
+            const int largeSize = mLarge->IconSize();
+            placed = {mLarge->Add(LargePart(picture, largeSize)), mSmall->Add(SmallPart(picture, largeSize))};
         }
         large = placed.first;
         small = placed.second;
@@ -219,6 +250,8 @@ void ShortcutIcons::StartWorker() {
         std::lock_guard lock(mShared->mutex);
         mShared->lookUp = LookUp;
         mShared->lookKey = LookKey;
+        mShared->largeSize = mLarge->IconSize();
+        mShared->smallSize = mSmall->IconSize();
         id = ++mShared->activeWorker;
     }
     mWorker = std::make_unique<Tessel::Common::WorkerThread>();
@@ -297,7 +330,7 @@ std::vector<ShortcutIcons::Result> ShortcutIcons::TakeResults() {
     results.reserve(arrived.size());
     for (Shared::Arrived& a : arrived) {
         mRequested.erase(a.fileName);
-        results.push_back(Result{std::move(a.fileName), mLarge.Add(a.look.large), mSmall.Add(a.look.small),
+        results.push_back(Result{std::move(a.fileName), mLarge->Add(a.look.large), mSmall->Add(a.look.small),
                                  std::move(a.look.displayName), a.stamp});
     }
     if (!results.empty()) {
@@ -316,6 +349,10 @@ bool ShortcutIcons::SaveCacheIfChanged(const std::vector<const LinkItemModel*>& 
         return true;
     }
     IconCacheFile::Contents contents;
+    contents.largeSize = mLarge->IconSize();
+    contents.smallSize = mSmall->IconSize();
+    const std::size_t largePixelCount = static_cast<std::size_t>(contents.largeSize) * contents.largeSize;
+    const std::size_t smallPixelCount = static_cast<std::size_t>(contents.smallSize) * contents.smallSize;
     // Shortcuts showing the same icons share one picture.
     std::map<std::pair<int, int>, std::uint32_t> pictures;
     for (const LinkItemModel* item : items) {
@@ -333,14 +370,15 @@ bool ShortcutIcons::SaveCacheIfChanged(const std::vector<const LinkItemModel*>& 
             const auto key = std::make_pair(large.Slot(), small.Slot());
             auto found = pictures.find(key);
             if (found == pictures.end()) {
-                IconCacheFile::Picture picture{};
+                IconCacheFile::Picture picture(largePixelCount + smallPixelCount);
                 const std::vector<std::uint32_t> largePixels = large.Pixels();
                 const std::vector<std::uint32_t> smallPixels = small.Pixels();
-                if (largePixels.size() == IconCacheFile::LargePixelCount) {
+                if (largePixels.size() == largePixelCount) {
                     std::copy(largePixels.begin(), largePixels.end(), picture.begin());
                 }
-                if (smallPixels.size() == IconCacheFile::SmallPixelCount) {
-                    std::copy(smallPixels.begin(), smallPixels.end(), picture.begin() + IconCacheFile::LargePixelCount);
+                if (smallPixels.size() == smallPixelCount) {
+                    std::copy(smallPixels.begin(), smallPixels.end(),
+                              picture.begin() + static_cast<std::ptrdiff_t>(largePixelCount));
                 }
                 contents.pictures.push_back(picture);
                 found = pictures.emplace(key, static_cast<std::uint32_t>(contents.pictures.size() - 1)).first;
@@ -371,6 +409,8 @@ void ShortcutIcons::RunLookUps(const std::shared_ptr<Shared>& shared, std::uint6
         std::pair<std::wstring, std::wstring> request;
         ShortcutIcons::LookUpFunction lookUp;
         ShortcutIcons::LookKeyFunction lookKey;
+        int largeSize = 0;
+        int smallSize = 0;
         {
             std::unique_lock lock(shared->mutex);
             if (!shared->wake.wait(lock, stop, [&] { return !shared->requests.empty(); }) ||
@@ -384,6 +424,8 @@ void ShortcutIcons::RunLookUps(const std::shared_ptr<Shared>& shared, std::uint6
             shared->busySince = std::chrono::steady_clock::now();
             lookUp = shared->lookUp;
             lookKey = shared->lookKey;
+            largeSize = shared->largeSize;
+            smallSize = shared->smallSize;
         }
         const auto& [fileName, path] = request;
         const FileStamp stamp = StampOfFile(path);
@@ -393,7 +435,7 @@ void ShortcutIcons::RunLookUps(const std::shared_ptr<Shared>& shared, std::uint6
             if (const auto known = seen.find(key); !key.empty() && known != seen.end()) {
                 look = known->second;
             } else {
-                look = lookUp(path);
+                look = lookUp(path, largeSize, smallSize);
                 if (!key.empty()) {
                     seen.emplace(key, look);
                 }

@@ -35,7 +35,8 @@ public:
     static constexpr int MaxHangingLookUps = 4;
 
     // What a look-up asks of the shell, replaceable by tests before the first Request.
-    using LookUpFunction = std::function<LinkItemModel::Look(const std::wstring& lnkPath)>;
+    using LookUpFunction =
+        std::function<LinkItemModel::Look(const std::wstring& lnkPath, int largeSize, int smallSize)>;
     using LookKeyFunction = std::function<std::wstring(const std::wstring& lnkPath)>;
     LookUpFunction LookUp = LinkItemModel::LookUp;
     LookKeyFunction LookKey = LinkItemModel::LookKey;
@@ -47,6 +48,16 @@ public:
     ~ShortcutIcons();
     ShortcutIcons(const ShortcutIcons&) = delete;
     ShortcutIcons& operator=(const ShortcutIcons&) = delete;
+
+    // The icon sizes looked up and kept: the design's 32 and 16 pixels until set. New sizes (the
+    // screen's density changed) stop the look-ups and empty the atlases and the cache read, as
+    // Reset does; no item may hold icons of the old sizes any more.
+    void SetIconSizes(int largeSize, int smallSize);
+    int LargeIconSize() const { return mLarge->IconSize(); }
+    int SmallIconSize() const { return mSmall->IconSize(); }
+    // The cache file of the data folder for the icon sizes: "IconCache.bin" for the design's,
+    // "IconCache-48.bin" for large icons of 48 pixels.
+    std::wstring CacheFileName() const;
 
     // Reads the cache file at path (usually "IconCache.bin" of the data folder). A missing file
     // is an empty cache; a damaged one is ignored with a warning in the log, and written anew.
@@ -90,8 +101,8 @@ public:
     // writing or the write succeeded.
     bool SaveCacheIfChanged(const std::vector<const LinkItemModel*>& items);
 
-    IconAtlas& LargeAtlas() { return mLarge; }
-    IconAtlas& SmallAtlas() { return mSmall; }
+    IconAtlas& LargeAtlas() { return *mLarge; }
+    IconAtlas& SmallAtlas() { return *mSmall; }
 
 private:
     struct Shared;
@@ -101,8 +112,8 @@ private:
     // only the shared state, which outlives the owner while the worker runs.
     static void RunLookUps(const std::shared_ptr<Shared>& shared, std::uint64_t id, std::stop_token stop);
 
-    IconAtlas mLarge;
-    IconAtlas mSmall;
+    std::unique_ptr<IconAtlas> mLarge;
+    std::unique_ptr<IconAtlas> mSmall;
     std::wstring mCachePath;
     // The entries of the file read at start, by file name, and its pictures placed in the
     // atlases on first use.

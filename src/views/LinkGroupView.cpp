@@ -194,7 +194,9 @@ bool LinkGroupView::GetClipRegion(HRGN region) {
     const RECT body = GetBodyRect();
     UniqueRegion rounded(
         CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, mMetrics.corner, mMetrics.corner));
-    UniqueRegion bottomEdge(CreateRectRgn(body.left + 5, body.bottom - 1, body.right - 5, body.bottom + 2));
+    const Tessel::Common::DisplayScale& scale = mMetrics.scale;
+    UniqueRegion bottomEdge(CreateRectRgn(body.left + scale.Px(5), body.bottom - scale.Px(1), body.right - scale.Px(5),
+                                          body.bottom + scale.Px(2)));
     CombineRgn(region, rounded.Get(), bottomEdge.Get(), RGN_OR);
     return true;
 }

@@ -134,9 +134,26 @@ class VerdictTest(unittest.TestCase):
                 bench.paint(None)
                 self.assertEqual([(r.tilebay, r.met) for r in bench.rows], [('7.50 ms', 'met'), (median, met)])
 
+    def test_search_times_per_keystroke_are_judged_against_their_goals(self):
+        cases = [
+            ('0.200', '2.900', 'met'),
+            ('1.100', '2.000', 'not met'),  # the median is too slow
+            ('0.200', '3.100', 'not met'),  # one keystroke is too slow
+        ]
+        for median, worst, met in cases:
+            with self.subTest(median=median, worst=worst):
+                bench = CannedBench('10000 names prepared in 30.00 ms\n'
+                                    f'per keystroke of 10000 names: median {median} ms, 90th percentile 0.500 ms, '
+                                    f'worst {worst} ms (189 keystrokes of 24 queries, fastest of 5 rounds each)\n')
+                bench.search(None)
+                self.assertEqual([(r.measure, r.tilebay, r.met) for r in bench.rows],
+                                 [('Shortcut search, 10,000 names, per keystroke',
+                                   f'median {median} ms, worst {worst} ms', met)])
+
     def test_output_without_medians_is_a_benchmark_that_did_not_run(self):
         for program, out in (('paint', 'full paint of 50 groups x 40 shortcuts: median 7.50 ms\n'),
-                             ('store', STORE.splitlines()[0] + '\n')):
+                             ('store', STORE.splitlines()[0] + '\n'),
+                             ('search', '10000 names prepared in 30.00 ms\n')):
             with self.subTest(program=program), self.assertRaises(AssertionError):
                 getattr(CannedBench(out), program)(None)
 

@@ -175,3 +175,26 @@ TEST_F(OptionsFormTest, OpensOnTheAboutPageOnlyWhenAskedTo) {
         dialog.Destroy();
     }
 }
+
+// Moved to a screen of 144 DPI, the dialog lays its controls out in that density's font: the
+// buttons grow by half, and back at 96 DPI they are as they were.
+TEST_F(OptionsFormTest, ADensityChangeLaysTheControlsOutAtTheNewScale) {
+    TOptionsForm dialog;
+    dialog.AfterConstruction();
+    dialog.mSettings = &settings;
+    std::vector<int> okWidths;
+    const auto send = [&](int dpi) {
+        RECT window{};
+        GetWindowRect(dialog.Handle(), &window);
+        SendMessageW(dialog.Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&window));
+        RECT ok{};
+        GetWindowRect(FindControl(dialog.Handle(), L"Button", L"&OK"), &ok);
+        okWidths.push_back(ok.right - ok.left);
+    };
+    ShowWith(dialog, {[&] { send(96); }, [&] { send(144); }, [&] { send(96); }, [&] { dialog.Close(); }});
+    dialog.Destroy();
+    ASSERT_EQ(okWidths.size(), 3u);
+    EXPECT_NEAR(okWidths[1], okWidths[0] * 3 / 2, okWidths[0] / 10 + 1);
+    EXPECT_EQ(okWidths[2], okWidths[0]);
+}

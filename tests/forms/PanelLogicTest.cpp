@@ -199,3 +199,31 @@ TEST(SaveFailureNotice, TellsTheFirstFailureOfARunAndLogsEveryOtherUntilASaveWor
     EXPECT_TRUE(notice.Failed(L"Unable to write to D:\\groups.txt"));
     EXPECT_FALSE(notice.Failed(L"Unable to write to D:\\groups.txt"));
 }
+
+// The pieces drawn for 150 percent lie around the body at the scaled places, meeting as at 100.
+TEST(PanelDecoration, FrameAtOneAndAHalfTimesMeetsTheBodyAtScaledPlaces) {
+    const D::FramePictureSizes sizes{{23, 23}, {1, 6}, {23, 23}, {8, 1}, {8, 1}, {23, 23}, {1, 10}, {23, 23}, {1, 84}};
+    const D::FramePieces p = D::FramePiecesFor(D::Rect{50, 40, 350, 190}, sizes, Tessel::Common::DisplayScale(144));
+    EXPECT_EQ(p.topLeft, (D::Rect{45, 37, 68, 60}));
+    EXPECT_EQ(p.topRight, (D::Rect{332, 37, 355, 60}));
+    EXPECT_EQ(p.left, (D::Rect{45, 60, 53, 175}));
+    EXPECT_EQ(p.right, (D::Rect{347, 60, 355, 175}));
+    EXPECT_EQ(p.top, (D::Rect{68, 37, 332, 43}));
+    EXPECT_EQ(p.bottom, (D::Rect{68, 188, 332, 198}));
+    EXPECT_EQ(p.bottomLeft, (D::Rect{45, 175, 68, 198}));
+    EXPECT_EQ(p.reflection, (D::Rect{50, 190, 348, 274}));
+}
+
+TEST(PanelDecoration, AScreenUsesThePicturesOfTheNearestScale) {
+    struct Case {
+        int dpi, pictureScale;
+        const wchar_t* back;
+    };
+    for (const Case& c : {Case{96, 100, L"Back"}, Case{110, 100, L"Back"}, Case{120, 150, L"Back_150"},
+                          Case{144, 150, L"Back_150"}, Case{168, 200, L"Back_200"}, Case{192, 200, L"Back_200"},
+                          Case{288, 200, L"Back_200"}}) {
+        const int scale = D::PictureScaleFor(Tessel::Common::DisplayScale(c.dpi));
+        EXPECT_EQ(scale, c.pictureScale) << c.dpi;
+        EXPECT_EQ(D::ScaledPictureName(L"Back", scale), c.back) << c.dpi;
+    }
+}

@@ -8,6 +8,7 @@
 
 #include "forms/TMainForm.h"
 #include "framework/Application.h"
+#include "framework/GuiObjectCount.h"
 #include "framework/HintWindow.h"
 #include "model/ShortcutFactory.h"
 #include "settings/ConfigItems.h"
@@ -104,6 +105,34 @@ protected:
         Pump();
     }
 
+    void WaitForIcons() {
+        const DWORD until = GetTickCount() + 10000;
+        while (!panel->GetIcons().Finished() && GetTickCount() < until) {
+            Pump(50);
+        }
+        Pump(200);
+    }
+
+    // How many pixels of the picture the panel keeps differ from a fresh render of it, and where
+    // the first is.
+    int KeptDiffersFromFresh(POINT& first) {
+        const RECT client = panel->ClientRect();
+        TestSupport::PaintSurface kept(client.right, client.bottom);
+        TestSupport::PaintSurface fresh(client.right, client.bottom);
+        panel->GetRootView().Paint(kept.Dc(), &client);
+        panel->GetRootView().InvalidateAll();
+        panel->GetRootView().Paint(fresh.Dc(), &client);
+        int differing = 0;
+        for (int y = 0; y < client.bottom; ++y) {
+            for (int x = 0; x < client.right; ++x) {
+                if (kept.Pixel(x, y) != fresh.Pixel(x, y) && differing++ == 0) {
+                    first = POINT{x, y};
+                }
+            }
+        }
+        return differing;
+    }
+
     static POINT CellCentre(LinkGroupView& group, int index) {
         const RECT cell = group.GetCellRect(index);
         return POINT{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
@@ -163,7 +192,7 @@ TEST_F(PanelTest, ThePanelGoesAtOnceWhileALookUpHangs) {
     auto gate = std::make_shared<Gate>();
     ShortcutIcons& icons = panel->GetIcons();
     icons.LookKey = [](const std::wstring&) { return std::wstring(); };
-    icons.LookUp = [gate](const std::wstring&) {
+    icons.LookUp = [gate](const std::wstring&, int, int) {
         WaitForSingleObject(gate->open, INFINITE);
         return LinkItemModel::Look{};
     };
@@ -187,25 +216,50 @@ TEST_F(PanelTest, ThePanelGoesAtOnceWhileALookUpHangs) {
 // other, is what rendering it anew shows: no cell keeps traces of an earlier state.
 TEST_F(PanelTest, TheKeptPictureIsWhatAFreshRenderShows) {
     Show();
-    const DWORD until = GetTickCount() + 10000;
-    while (!panel->GetIcons().Finished() && GetTickCount() < until) {
-        Pump(50);
-    }
-    Pump(200);
-    const RECT client = panel->ClientRect();
-    TestSupport::PaintSurface kept(client.right, client.bottom);
-    TestSupport::PaintSurface fresh(client.right, client.bottom);
-    panel->GetRootView().Paint(kept.Dc(), &client);
-    panel->GetRootView().InvalidateAll();
-    panel->GetRootView().Paint(fresh.Dc(), &client);
-    int differing = 0;
+    WaitForIcons();
     POINT first{-1, -1};
-    for (int y = 0; y < client.bottom; ++y) {
-        for (int x = 0; x < client.right; ++x) {
-            if (kept.Pixel(x, y) != fresh.Pixel(x, y) && differing++ == 0) {
-                first = POINT{x, y};
-            }
-        }
+    EXPECT_EQ(KeptDiffersFromFresh(first), 0) << "the first at " << first.x << "," << first.y;
+}
+
+// Moved to a screen of 144 DPI and back, the panel takes the place the system suggests, lays its
+// groups out at the new scale from the same stored places, draws with pictures and icons of that
+// scale, and keeps no system object more than before.
+TEST_F(PanelTest, ADensityChangeRelaysAndRerendersAtTheNewScaleAndBackWithoutLeaks) {
+    Show();
+    WaitForIcons();
+    const GuiObjectCounts before = CountGuiObjects();
+    struct Step {
+        int dpi;
+        RECT suggested;
+        int pictureScale;
+        int largeIcon;
+    };
+    for (const Step& step : {Step{144, RECT{30, 20, 1530, 920}, 150, 48}, Step{96, RECT{0, 0, 1000, 600}, 100, 32}}) {
+        RECT suggested = step.suggested;
+        SendMessageW(panel->Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(step.dpi, step.dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        WaitForIcons();
+        RECT window{};
+        GetWindowRect(panel->Handle(), &window);
+        EXPECT_TRUE(EqualRect(&window, &step.suggested)) << step.dpi << " DPI: the window is at " << window.left
+                                                          << "," << window.top << " " << window.right << ","
+                                                          << window.bottom;
+        EXPECT_EQ(panel->Dpi(), step.dpi);
+        EXPECT_EQ(panel->GetPictureScale(), step.pictureScale);
+        EXPECT_EQ(panel->GetIcons().LargeIconSize(), step.largeIcon);
+        const Tessel::Common::DisplayScale scale(step.dpi);
+        // Stored at (40, 48) and (400, 48) in design pixels, cells of 70 x 80 design pixels.
+        EXPECT_EQ(Group(0).GetBounds().left, scale.Px(40));
+        EXPECT_EQ(Group(1).GetBounds().left, scale.Px(400));
+        EXPECT_EQ(Group(0).GetCellWidth(), scale.Px(70));
+        EXPECT_EQ(Group(0).GetCellHeight(), scale.Px(80));
+        EXPECT_EQ(Group(0).GetModel()->GetSettings().X(), 40) << "the store keeps design pixels";
+        POINT first{-1, -1};
+        EXPECT_EQ(KeptDiffersFromFresh(first), 0)
+            << step.dpi << " DPI: the kept picture differs first at " << first.x << "," << first.y;
+        EXPECT_EQ(panel->GetRootView().GetBounds().right, panel->ClientRect().right);
     }
-    EXPECT_EQ(differing, 0) << "the first at " << first.x << "," << first.y;
+    const GuiObjectCounts after = CountGuiObjects();
+    EXPECT_EQ(after.gdi, before.gdi);
+    EXPECT_EQ(after.user, before.user);
 }

@@ -11,7 +11,7 @@ using namespace IconCacheFile;
 namespace {
 
 Picture Filled(std::uint32_t large, std::uint32_t small) {
-    Picture picture{};
+    Picture picture(PicturePixelCount);
     for (std::size_t i = 0; i < PicturePixelCount; ++i) {
         picture[i] = i < LargePixelCount ? large : small;
     }
@@ -53,6 +53,38 @@ std::string Resealed(std::string bytes) {
 constexpr std::size_t FirstEntry = HeaderSize + 2 * PicturePixelCount * 4;
 
 } // namespace
+
+// A screen of another density keeps icons of its sizes: they are read back at those sizes only,
+// and the largest sizes stop the pictures where their bytes would crowd out the entries.
+TEST(IconCacheFile, IconsOfOtherSizesAreReadAtThoseSizesOnly) {
+    Contents contents = Sample();
+    contents.largeSize = 48;
+    contents.smallSize = 24;
+    const std::size_t pixels = PicturePixels(48, 24);
+    ASSERT_EQ(pixels, 48u * 48 + 24 * 24);
+    for (Picture& picture : contents.pictures) {
+        picture.assign(pixels, 0xFF336699);
+    }
+    const std::string bytes = Encode(contents);
+    EXPECT_EQ(bytes.size(), HeaderSize + 2 * pixels * 4 + 4 * 24 + 9 + 7 + 9 + 7 + 16 + 0 + 8 + 11);
+    const ReadResult read = Decode(bytes, 48, 24);
+    ASSERT_TRUE(read.ok) << std::string(read.error.begin(), read.error.end());
+    EXPECT_EQ(read.contents.pictures, contents.pictures);
+    EXPECT_EQ(read.contents.entries, contents.entries);
+    const ReadResult asDesign = Decode(bytes);
+    EXPECT_FALSE(asDesign.ok);
+    EXPECT_EQ(asDesign.error, L"it holds icons of other sizes");
+    EXPECT_FALSE(Decode(Encode(Sample()), 48, 24).ok);
+
+    Contents huge;
+    huge.largeSize = huge.smallSize = MaxIconSize;
+    huge.pictures.assign(300, Picture(PicturePixels(MaxIconSize, MaxIconSize), 1));
+    const std::string hugeBytes = Encode(huge);
+    EXPECT_LE(hugeBytes.size(), MaxFileBytes);
+    const ReadResult hugeRead = Decode(hugeBytes, MaxIconSize, MaxIconSize);
+    ASSERT_TRUE(hugeRead.ok);
+    EXPECT_EQ(hugeRead.contents.pictures.size(), MaxPictureBytes / (PicturePixels(MaxIconSize, MaxIconSize) * 4));
+}
 
 TEST(IconCacheFile, WhatIsWrittenIsReadBackWithSharedPictures) {
     const Contents contents = Sample();

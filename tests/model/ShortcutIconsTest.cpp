@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
@@ -147,6 +149,40 @@ TEST_F(ShortcutIconsTest, TheCacheServesUnchangedShortcutFilesOnly) {
     }
 }
 
+// On a screen at 150 percent the shell is asked for icons of 48 and 24 pixels, and they are kept
+// in a cache file of their own that a screen at 100 percent does not take.
+TEST_F(ShortcutIconsTest, IconsOfAScreensSizesAreLookedUpAndCachedAtThoseSizes) {
+    LinkItemModel item(L"zzz1.lnk", MakeShortcut(L"zzz1.lnk", Windows(L"notepad.exe")));
+    ShortcutIcons icons;
+    icons.SetIconSizes(48, 24);
+    EXPECT_EQ(icons.CacheFileName(), L"IconCache-48.bin");
+    const std::wstring cachePath = folder / icons.CacheFileName();
+    icons.LoadCache(cachePath);
+    std::vector<ShortcutIcons::Result> results = LookUpAll(icons, {&item});
+    ASSERT_EQ(results.size(), 1u);
+    const std::vector<std::uint32_t> large = results[0].large.Pixels();
+    ASSERT_EQ(large.size(), 48u * 48);
+    EXPECT_EQ(results[0].small.Pixels().size(), 24u * 24);
+    EXPECT_TRUE(std::any_of(large.begin(), large.end(), [](std::uint32_t p) { return (p >> 24) != 0; }))
+        << "the icon has visible pixels";
+    item.SetLook(results[0].large, results[0].small, results[0].displayName, results[0].stamp);
+    ASSERT_TRUE(icons.SaveCacheIfChanged({&item}));
+
+    const auto stamps = ShortcutIcons::StampsOf(folder.Path());
+    ShortcutIcons again;
+    again.SetIconSizes(48, 24);
+    again.LoadCache(cachePath);
+    LinkItemModel cached(L"zzz1.lnk", item.Path());
+    ASSERT_TRUE(again.ApplyCached(cached, stamps.at(L"zzz1.lnk")));
+    EXPECT_EQ(cached.LargeIconRef().Pixels(), large);
+
+    ShortcutIcons design;
+    design.LoadCache(cachePath);
+    LinkItemModel other(L"zzz1.lnk", item.Path());
+    EXPECT_FALSE(design.ApplyCached(other, stamps.at(L"zzz1.lnk"))) << "icons of other sizes are not taken";
+    EXPECT_EQ(design.CacheFileName(), L"IconCache.bin");
+}
+
 // A look-up that never returns (a shortcut on a share that does not answer) holds up neither the
 // shortcuts after it nor the end: it is let go, and stopping takes no longer than StopWait.
 TEST_F(ShortcutIconsTest, ALookUpThatHangsHoldsUpNeitherTheOthersNorTheEnd) {
@@ -166,7 +202,7 @@ TEST_F(ShortcutIconsTest, ALookUpThatHangsHoldsUpNeitherTheOthersNorTheEnd) {
         ShortcutIcons icons;
         icons.HangingAfter = std::chrono::milliseconds(200);
         icons.LookKey = [](const std::wstring&) { return std::wstring(); };
-        icons.LookUp = [gate](const std::wstring& path) {
+        icons.LookUp = [gate](const std::wstring& path, int, int) {
             if (path.find(L"zzzhang") != std::wstring::npos) {
                 WaitForSingleObject(gate->open, INFINITE);
             }

@@ -106,3 +106,51 @@ TEST(GroupGeometry, IconsBarsAndNamesInACell) {
     EXPECT_EQ(G::NameRect(G::Rect{0, 0, 70, 80}, G::LargeWithTextCell, true, true), (G::Rect{8, 48, 62, 80}));
     EXPECT_EQ(G::NameRect(G::Rect{0, 0, 60, 48}, G::LargeCell, true, false), (G::Rect{}));
 }
+
+// One scale for every design size: rounded to the nearest, halves away from zero, and back to the
+// same design size at every density from the design's up.
+TEST(DisplayScale, DesignSizesBecomePixelsAndBackAtEveryDensity) {
+    using Tessel::Common::DisplayScale;
+    struct Case {
+        int dpi, design, pixels;
+    };
+    for (const Case& c : {Case{96, 77, 77}, Case{120, 77, 96}, Case{144, 77, 116}, Case{144, -3, -5},
+                          Case{144, 5, 8}, Case{168, 100, 175}, Case{192, 77, 154}, Case{0, 40, 40},
+                          Case{-20, 40, 40}}) {
+        EXPECT_EQ(DisplayScale(c.dpi).Px(c.design), c.pixels) << c.dpi << " DPI, " << c.design;
+    }
+    EXPECT_EQ(DisplayScale(144).Percent(), 150);
+    EXPECT_EQ(DisplayScale(120).Percent(), 125);
+    for (const int dpi : {96, 120, 144, 168, 192, 288}) {
+        for (int design = -2000; design <= 2000; ++design) {
+            ASSERT_EQ(DisplayScale(dpi).Design(DisplayScale(dpi).Px(design)), design) << dpi << " DPI, " << design;
+        }
+    }
+    // Absurd sizes and densities do not overflow.
+    EXPECT_EQ(DisplayScale(960).Px(2'000'000'00), 2'000'000'000);
+}
+
+// At 150 percent every size is the design's scaled, and a group moved by the same number of
+// design pixels lands on the same grid place in design units as at 100 percent.
+TEST(GroupGeometry, MetricsAndSnappingAtAScale) {
+    const G::Metrics m = G::MetricsFor(Tessel::Common::DisplayScale(144));
+    EXPECT_EQ(G::CellSizeFor(true, true, m).width, 105);
+    EXPECT_EQ(G::CellSizeFor(true, true, m).height, 120);
+    EXPECT_EQ(G::CellSizeFor(false, false, m).width, 180);
+    EXPECT_EQ(m.largeIconSize, 48);
+    EXPECT_EQ(m.smallIconSize, 24);
+    const G::Rect design = G::BoundsFor(G::Rect{40, 48, 40, 48}, G::LargeCell, 3, 2);
+    const G::Rect scaled = G::BoundsFor(G::Rect{60, 72, 60, 72}, m.largeCell, 3, 2, m);
+    // Each part is rounded on its own: the whole is the scaled design size within a pixel.
+    EXPECT_NEAR(scaled.Width(), m.scale.Px(design.Width()), 1);
+    EXPECT_NEAR(scaled.Height(), m.scale.Px(design.Height()), 1);
+    for (const int moved : {13, -13, 100, 3, -50}) {
+        const G::Rect atDesign = G::MovedBy(design, moved, moved);
+        const G::Rect atScale = G::MovedBy(scaled, m.scale.Px(moved), m.scale.Px(moved), m);
+        EXPECT_EQ(m.scale.Design(atScale.left), atDesign.left) << moved;
+        EXPECT_EQ(m.scale.Design(atScale.top), atDesign.top) << moved;
+    }
+    // Zones follow the scale: the grip strip is 29 design pixels high.
+    EXPECT_EQ(G::ZoneAt(scaled, G::Point{scaled.left + 50, scaled.top + 42}, m), G::DragZone::Move);
+    EXPECT_NE(G::ZoneAt(scaled, G::Point{scaled.left + 50, scaled.top + 45}, m), G::DragZone::Move);
+}
