@@ -192,7 +192,9 @@ std::wstring TMainForm::ImportLayout(const std::wstring& path) {
     if (!import.Ok()) {
         return import.error;
     }
-    const GroupGeometry::Rect area{0, BandHeight, ClientWidth(), ClientHeight()};
+    // Group places are stored in design units: the panel's client area in them.
+    const Tessel::Common::DisplayScale scale = Scale();
+    const GroupGeometry::Rect area{0, BandHeight, scale.Design(ClientWidth()), scale.Design(ClientHeight())};
     const LayoutImportOutcome outcome = mLayouts.AddTo(mOrvexModel, import, area, mOrvexModel.LoadProblem().empty());
     std::vector<LinkItemModel*> links;
     for (LinkGroupModel* group : outcome.groups) {
