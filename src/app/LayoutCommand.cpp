@@ -30,7 +30,7 @@ HWND FindRunningPanel() {
 
 // The area imported groups are placed in when no panel tells its size: within the smallest
 // panel a screen gives.
-constexpr GroupGeometry::Rect DefaultArea{0, 28, 1000, 600};
+constexpr GroupGeometry::Rect DefaultArea{8, 36, 1000, 600};
 
 void Tell(const std::wstring& text) {
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);

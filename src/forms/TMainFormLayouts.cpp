@@ -192,9 +192,12 @@ std::wstring TMainForm::ImportLayout(const std::wstring& path) {
     if (!import.Ok()) {
         return import.error;
     }
-    // Group places are stored in design units: the panel's client area in them.
+    // Group places are stored in design units: the panel's client area in them, below the band
+    // and off the edges.
     const Tessel::Common::DisplayScale scale = Scale();
-    const GroupGeometry::Rect area{0, BandHeight, scale.Design(ClientWidth()), scale.Design(ClientHeight())};
+    constexpr int Margin = GroupGeometry::SnapGrid;
+    const GroupGeometry::Rect area{Margin, BandHeight + Margin, scale.Design(ClientWidth()) - Margin,
+                                   scale.Design(ClientHeight()) - Margin};
     const LayoutImportOutcome outcome = mLayouts.AddTo(mOrvexModel, import, area, mOrvexModel.LoadProblem().empty());
     std::vector<LinkItemModel*> links;
     for (LinkGroupModel* group : outcome.groups) {
