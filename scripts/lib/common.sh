@@ -7,6 +7,7 @@ HOST_BUILD_DIR=${TILEBAY_HOST_BUILD_DIR:-$ROOT/build-host}
 PACKAGES=(
     cmake ninja-build g++ g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev googletest
     wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei python3 nsis unicode-data locales
+    unzip
 )
 
 log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }

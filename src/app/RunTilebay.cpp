@@ -1,6 +1,7 @@
 #include "app/RunTilebay.h"
 
 #include "app/InstanceGuard.h"
+#include "app/LayoutCommand.h"
 #include "app/OutermostHandler.h"
 #include "app/StartupDiagnostics.h"
 #include "forms/TEdgeForm.h"
@@ -20,12 +21,18 @@ int RunTilebay(const BeforeRunHook& beforeRun) {
     // Destroyed on return, after "App Ends": the panel first, then the edge window, whose
     // destruction closes the log.
     TApplication application;
+    int exitCode = 0;
     RunWithOutermostHandler(
         [&] {
             InitializeLogging();
             LOG_INF("WinMain", AppStartsMarker);
             LogProductInfo();
             LogRuntimeEnvironmentInfo();
+            if (const LayoutCommand command = ParseLayoutCommand(ProgramArguments());
+                command.kind != LayoutCommand::Kind::None) {
+                exitCode = RunLayoutCommand(command, IsAnotherInstanceRunning());
+                return;
+            }
             if (IsAnotherInstanceRunning()) {
                 LOG_INF("WinMain", AlreadyRunningMarker);
                 return;
@@ -42,5 +49,5 @@ int RunTilebay(const BeforeRunHook& beforeRun) {
         },
         [&](const Exception& e) { application.ShowException(e); });
     LOG_INF("WinMain", AppEndsMarker);
-    return 0;
+    return exitCode;
 }

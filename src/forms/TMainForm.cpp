@@ -210,6 +210,8 @@ void TMainForm::BuildMenus() {
     mMenuItemOptions = &panel.Add(L"Options ...");
     mMenuItemAbout = &panel.Add(L"About");
     panel.Add(L"-");
+    BuildLayoutMenus(panel);
+    panel.Add(L"-");
     mMenuItemExitApplication = &panel.Add(L"Exit Application");
     mMenuItemExitApplication->OnClick = [this](TMenuItem&) { mMenuItemExitApplicationClick(); };
 }
@@ -250,6 +252,7 @@ void TMainForm::SetDataFolder(const std::wstring& folder) {
     if (!Tessel::Common::PathExists(mLinksFolder)) {
         Tessel::Common::ForceDirectories(mLinksFolder);
     }
+    mLayouts.SetDataFolder(folder);
 }
 
 void TMainForm::FormShow() {
@@ -322,6 +325,7 @@ void TMainForm::ApplyCultureTexts() {
     mLbProductName.SetCaption(t.GetText(L"MainWindow_Lb_ProductName"));
     mRootView.SetHintText(t.GetText(L"MainWindow_AddNewGroupTip"));
     mFilterEdit.SetCueBanner(t.GetText(L"MainWindow_Filter_Hint"));
+    ApplyLayoutTexts();
 }
 
 void TMainForm::ChooseBackgroundPicture() {
@@ -544,6 +548,8 @@ bool TMainForm::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             return true;
         }
         return false;
+    case WM_COPYDATA:
+        return OnLayoutRequest(lParam, result);
     case WM_ERASEBKGND:
         // The root view paints every pixel.
         result = 1;

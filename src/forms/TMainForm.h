@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/GlobalHotkey.h"
+#include "forms/LayoutKeeper.h"
 #include "forms/PanelDropTarget.h"
 #include "forms/SaveFailureNotice.h"
 #include "foundation/lang/TesselEvent.h"
@@ -86,6 +87,10 @@ public:
     // Writes the groups now when they have changes the save timer has not written yet: the
     // program is about to end (closed, or the user's session ends).
     void SaveChangesNow();
+    // Export and import of the groups as one zip file (TMainFormLayouts.cpp); the reason on
+    // failure, else empty.
+    std::wstring ExportLayout(const std::wstring& path);
+    std::wstring ImportLayout(const std::wstring& path);
 
     // What tests and the edge window look at.
     const std::wstring& GetLinksFolder() const { return mLinksFolder; }
@@ -195,6 +200,19 @@ private:
     void mMenuItemAboutClick();
     void mLbProductNameClick();
     void mLbBottomLeftClick();
+    // Snapshots, export and import of the layout (TMainFormLayouts.cpp).
+    void BuildLayoutMenus(TMenuItem& panel);
+    void ApplyLayoutTexts();
+    void FillRestoreMenu();
+    void RestoreLayoutClick(TMenuItem& item);
+    void mMenuItemExportGroupsClick();
+    void mMenuItemImportGroupsClick();
+    std::wstring LayoutText(const wchar_t* key, const wchar_t* fallback) const;
+    std::wstring Count(std::size_t count, const wchar_t* oneKey, const wchar_t* one, const wchar_t* manyKey,
+                       const wchar_t* many) const;
+    std::wstring ChooseZipFile(bool save);
+    void ReloadGroupViews();
+    bool OnLayoutRequest(LPARAM lParam, LRESULT& result);
     // Adds a new group whose view is moved by offset from where it starts.
     void AddGroupAt(POINT offset);
     void ShowOptions(bool aboutPage);
@@ -282,6 +300,12 @@ private:
     TMenuItem* mMenuItemAbout = nullptr;
     TMenuItem* mMenuItemExitApplication = nullptr;
     TPopupMenu mPopupMenuAd;
+    TMenuItem* mMenuItemRestoreLayout = nullptr;
+    TMenuItem* mMenuItemExportGroups = nullptr;
+    TMenuItem* mMenuItemImportGroups = nullptr;
+    // The snapshot of each Restore Layout item, by the item's Tag.
+    std::vector<std::wstring> mRestoreNames;
+    LayoutKeeper mLayouts;
 
     TTimer mTimerSaveChanges{*this, 5000};
     SaveFailureNotice mSaveFailures;

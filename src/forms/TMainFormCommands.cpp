@@ -164,6 +164,8 @@ void TMainForm::mMenuItemDeleteLinkItemClick() {
         return;
     }
     HideLinkToolTip();
+    // The file goes before the store is saved: today's snapshot must hold it first.
+    mLayouts.KeepBeforeChange(mOrvexModel.LoadProblem().empty());
     // Deletes the shortcut's file, then the shortcut, and lays the group out again.
     group->RemoveLink(static_cast<int>(mMenuItemDeleteLinkItem->Tag), true);
     mOrvexModel.SetChanged();

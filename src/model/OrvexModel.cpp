@@ -242,6 +242,9 @@ void OrvexModel::Save() {
         mChanged = false;
         return;
     }
+    if (BeforeStoreChange) {
+        BeforeStoreChange();
+    }
     if (!KeepStoreToReplace()) {
         throw Exception(L"Unable to write to " + GetStorePath());
     }

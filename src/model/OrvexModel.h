@@ -3,6 +3,7 @@
 #include "model/GroupStoreLayout.h"
 #include "model/LinkGroupModel.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,10 @@ public:
     // Brings the group to the end of the list, so that it is drawn above the others, and saves at
     // once. Nothing happens when it is last already or not in the list.
     void MoveGroupToEnd(LinkGroupModel* group);
+
+    // Called by a save about to replace the store by different content, so that the layout on
+    // disk can be kept first.
+    std::function<void()> BeforeStoreChange;
 
     void SetChanged() { mChanged = true; }
     bool IsChanged() const { return mChanged; }

@@ -197,7 +197,8 @@ class AddGroupTest(CommandsTestCase):
             wait_for(lambda: self.user_actions('TMainForm::mBtnAddClick') == added, 10, f'group {added} added')
         point = (700, 420)
         self.assertEqual(self.menu_at(point), 'Menu: Add New Group | - | Options ... | About ... | - | '
-                                              'Exit Application')
+                                              'Restore Layout [No snapshots yet (disabled)] | Export Groups ... | '
+                                              'Import Groups ... | - | Exit Application')
         self.session.save_screenshot('menu-panel')
         self.command(['Down', 'Return'], 'TMainForm::mMenuItemAddNewGroupClick')
         store, seconds = self.wait_store(lambda s: s['Group'].get('GroupCount') == '4', 6, 'four groups stored')
@@ -480,7 +481,8 @@ class ChineseCommandsTest(CommandsTestCase):
 
     def test_menus_and_dialog_pages_in_chinese(self):
         self.start(groups=ONE_GROUP)
-        self.assertEqual(self.menu_at((1200, 600)), 'Menu: 新建组 | - | 选项 ... | 关于 ... | - | 退出程序')
+        self.assertEqual(self.menu_at((1200, 600)), 'Menu: 新建组 | - | 选项 ... | 关于 ... | - | '
+                                                    '恢复布局 [尚无快照 (disabled)] | 导出组 ... | 导入组 ... | - | 退出程序')
         self.session.save_screenshot('menu-panel-zh')
         self.keys('Escape')
         self.menu_at(GROUP_SPACE)

@@ -257,7 +257,9 @@ class GroupsTest(PanelTestCase):
         panel_menu = menu_at(1200, 600)
         self.session.save_screenshot('menu-panel')
         self.session.xdotool('key', 'Escape')
-        self.assertEqual(panel_menu, 'Menu: Add New Group | - | Options ... | About ... | - | Exit Application')
+        self.assertEqual(panel_menu, 'Menu: Add New Group | - | Options ... | About ... | - | '
+                                     'Restore Layout [No snapshots yet (disabled)] | Export Groups ... | '
+                                     'Import Groups ... | - | Exit Application')
 
         # The group at (640, 48) shows small icons on the orange background: body space below its cells.
         group_menu = menu_at(640 + 100, 48 + 7 + 14 + 5 + 2 * 24 + 10)
@@ -292,7 +294,8 @@ class ChineseGroupsTest(PanelTestCase):
         self.wait_menus(1)
         self.session.save_screenshot('menu-panel-zh')
         self.session.xdotool('key', 'Escape')
-        self.assertEqual(line['message'], 'Menu: 新建组 | - | 选项 ... | 关于 ... | - | 退出程序')
+        self.assertEqual(line['message'], 'Menu: 新建组 | - | 选项 ... | 关于 ... | - | '
+                                          '恢复布局 [尚无快照 (disabled)] | 导出组 ... | 导入组 ... | - | 退出程序')
         self.assertEqual(self.app.close(), 0)
 
 
