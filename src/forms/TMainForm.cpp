@@ -431,6 +431,11 @@ void TMainForm::FormPaint(HDC dc, const RECT& clip) {
     if (!mPaintedOnce) {
         mPaintedOnce = true;
         LOG_INF("TMainForm::FormPaint", L"First paint of the panel done");
+        if (!mLooksAfterFirstPaint.empty()) {
+            std::vector<LinkItemModel*> looks;
+            looks.swap(mLooksAfterFirstPaint);
+            RequestLooks(looks);
+        }
     }
 }
 
@@ -468,6 +473,12 @@ void TMainForm::StartIconLookUps() {
 }
 
 void TMainForm::RequestLooks(const std::vector<LinkItemModel*>& links) {
+    // The shell is asked once the panel has been painted: the start does not share the machine
+    // with the look-ups.
+    if (!mPaintedOnce) {
+        mLooksAfterFirstPaint.insert(mLooksAfterFirstPaint.end(), links.begin(), links.end());
+        return;
+    }
     mIcons.Request(Handle(), links);
     if (!mIcons.Finished()) {
         mTimerIconProgress.SetEnabled(true);

@@ -318,6 +318,8 @@ private:
     POINT mDownPoint{0, 0};
     POINT mCascade{20, 20};
     bool mPaintedOnce = false;
+    // Shortcuts whose looks are asked for before the first paint, asked for after it.
+    std::vector<LinkItemModel*> mLooksAfterFirstPaint;
     bool mAllIconsShown = false;
     // Lets look-ups that hang go, while looks are pending.
     TTimer mTimerIconProgress{*this, 1000, false};

@@ -400,6 +400,8 @@ bool ShortcutIcons::SaveCacheIfChanged(const std::vector<const LinkItemModel*>& 
 }
 
 void ShortcutIcons::RunLookUps(const std::shared_ptr<Shared>& shared, std::uint64_t id, std::stop_token stop) {
+    // Below the user interface: a paint or a click never waits for the shell's look-ups.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // Shortcuts that name the same icon location and target look the same: the shell is asked
     // once for each.
