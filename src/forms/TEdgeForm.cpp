@@ -360,6 +360,9 @@ void TEdgeForm::HotkeyPressed() {
         mSlideAnimationTimer.SetEnabled(true);
     } else if (mSlideAnimationManager.mState == SlideAnimationManager::Shown) {
         HidePanel();
+    } else {
+        // The slide under way runs to its end; then the hotkey takes effect.
+        mHotkeyPending = true;
     }
 }
 
@@ -398,6 +401,10 @@ void TEdgeForm::mSlideAnimationTimerTimer() {
             mMainPanel != nullptr) {
             const std::size_t link = AdLinks::LinkOfTheDay(Tessel::Common::TodayDayNumber(), mAdItems.size());
             mMainPanel->ShowAdInLinkLabel(static_cast<int>(link));
+        }
+        if (mHotkeyPending) {
+            mHotkeyPending = false;
+            HotkeyPressed();
         }
     }
 }

@@ -110,6 +110,8 @@ private:
     POINT mMouseDownPos{0, 0};
     POINT mDragLastPos{0, 0};
     bool mIsDragging = false;
+    // The hotkey was pressed while the panel slid: it takes effect when the slide ends.
+    bool mHotkeyPending = false;
     std::wstring mDataFolder;
     ConfigItems mConfigItems;
     UserSettings mUserSettings;

@@ -109,7 +109,10 @@ class KeyboardLaunchTest(KeyboardTestCase):
         self.session.xdotool('key', 'Escape')
         self.wait_hidden()
 
-        # The hotkey on a panel in view takes it away.
+        # The hotkey on a panel in view takes it away; pressed again while it slides out, it
+        # brings the panel back once the slide has ended.
+        self.summon()
+        self.hotkey()
         self.summon()
         self.hotkey()
         self.wait_hidden()
