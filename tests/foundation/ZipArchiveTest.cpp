@@ -1,6 +1,8 @@
 #include "foundation/archive/ZipReader.h"
 #include "foundation/archive/ZipWriter.h"
 
+#include "support/ZipBytes.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -20,6 +22,10 @@
 #endif
 
 using namespace Tessel::Common::Archive;
+
+using TestSupport::Put16;
+using TestSupport::Put32;
+using TestSupport::RawDeflate;
 
 // Every allocation of the test program is counted while a test asks for it, so that a test can
 // show what reading an archive really allocates.
@@ -76,30 +82,6 @@ std::string Narrow(const std::wstring& text) {
 std::uint32_t Crc(const std::string& bytes) {
     return static_cast<std::uint32_t>(
         crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-}
-
-std::string RawDeflate(const std::string& bytes) {
-    z_stream stream = {};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
-void Put16(std::string& out, std::uint32_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
 }
 
 std::uint32_t Get16(const std::string& bytes, std::size_t at) {

@@ -1,12 +1,17 @@
 #include "model/LayoutArchive.h"
 
 #include "support/MemoryFileStore.h"
+#include "support/ZipBytes.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <string>
 #include <vector>
+
+using TestSupport::Put16;
+using TestSupport::Put32;
+using TestSupport::RawDeflate;
 
 namespace {
 
@@ -19,29 +24,6 @@ const std::string Store = "[Group]\r\nGroupCount=2\r\n"
                           "[Group-0-Link-1]\r\nLnk=zzz2.lnk\r\nIsShowingToolTip=0\r\n"
                           "[Group-1]\r\nX=400\r\nY=48\r\nLinkCount=1\r\n"
                           "[Group-1-Link-0]\r\nLnk=zzz1.lnk\r\n";
-
-// Raw archives, field by field, so that a test can make them hostile.
-void Put16(std::string& out, std::uint32_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-std::string RawDeflate(const std::string& bytes) {
-    z_stream stream = {};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 struct Item {
     std::string name;
