@@ -68,6 +68,8 @@ TEST(IniDocument, ReadsStringsAsTheProfileFunctionsDo) {
         const IniDocument document = IniDocument::Parse(c.text);
         EXPECT_EQ(document.ReadString(c.section, c.key, Missing), c.expected) << c.what;
         EXPECT_EQ(document.ValueExists(c.section, c.key), std::wstring(c.expected) != Missing) << c.what;
+        // A section found once reads the same as naming it at every look-up.
+        EXPECT_EQ(document.ReadString(document.FindSectionId(c.section), c.key, Missing), c.expected) << c.what;
     }
 }
 
@@ -233,6 +235,85 @@ TEST(IniDocument, ListsSectionAndKeyNamesOnceInFileOrder) {
     EXPECT_EQ(document.SectionNames(), (std::vector<std::wstring>{L"B", L"A"}));
     EXPECT_EQ(document.KeyNames(L"b"), (std::vector<std::wstring>{L"k", L"j"}));
     EXPECT_TRUE(document.KeyNames(L"C").empty());
+
+    std::vector<std::wstring> visited;
+    document.ForEachSectionName([&](IniDocument::SectionId id, std::wstring_view name) {
+        EXPECT_EQ(id, document.FindSectionId(name));
+        visited.emplace_back(name);
+    });
+    EXPECT_EQ(visited, document.SectionNames());
+}
+
+// Thousands of sections and keys, each name also spelled again in other case further on: every
+// look-up finds the first of its name, and writing then changes only the line it should.
+TEST(IniDocument, LargeDocumentsReadTheFirstOfEveryNameAndWriteInPlace) {
+    constexpr int Sections = 3000;
+    constexpr int Keys = 7;
+    std::wstring text = L"; store\r\n";
+    for (int s = 0; s < Sections; ++s) {
+        text += L"[Group-" + std::to_wstring(s) + L"]\r\n";
+        for (int k = 0; k < Keys; ++k)
+            text += L"Key" + std::to_wstring(k) + L"=" + std::to_wstring(s * 10 + k) + L"\r\n";
+        text += L"KEY0=shadowed\r\n";
+    }
+    for (int s = 0; s < Sections; s += 7)
+        text += L"[GROUP-" + std::to_wstring(s) + L"]\r\nKey0=shadowed\r\nExtra=1\r\n";
+    IniDocument document = IniDocument::Parse(text);
+    EXPECT_EQ(document.ToText(), text);
+    EXPECT_EQ(document.SectionNames().size(), static_cast<std::size_t>(Sections));
+    for (int s = 0; s < Sections; ++s) {
+        const std::wstring section = L"group-" + std::to_wstring(s);
+        const IniDocument::SectionId id = document.FindSectionId(section);
+        ASSERT_NE(id, IniDocument::NoSection) << s;
+        for (int k = 0; k < Keys; ++k) {
+            const std::wstring key = L"kEY" + std::to_wstring(k);
+            ASSERT_EQ(document.ReadInteger(id, key, -1), s * 10 + k) << s << L" " << key;
+        }
+        ASSERT_FALSE(document.ValueExists(section, L"Extra")) << s;
+        ASSERT_EQ(document.KeyNames(section).size(), static_cast<std::size_t>(Keys)) << s;
+    }
+    EXPECT_EQ(document.FindSectionId(L"Group-" + std::to_wstring(Sections)), IniDocument::NoSection);
+
+    document.WriteInteger(L"Group-1234", L"key3", -5);
+    document.WriteInteger(L"Group-1234", L"New", 9);
+    const std::wstring before = L"[Group-1234]\r\nKey0=12340\r\nKey1=12341\r\nKey2=12342\r\n";
+    const std::wstring after = L"Key3=-5\r\nKey4=12344\r\nKey5=12345\r\nKey6=12346\r\nKEY0=shadowed\r\nNew=9\r\n"
+                               L"[Group-1235]\r\n";
+    EXPECT_NE(document.ToText().find(before + after), std::wstring::npos);
+    EXPECT_EQ(document.ReadInteger(L"GROUP-1234", L"new", 0), 9);
+    EXPECT_EQ(document.ReadInteger(L"Group-1233", L"Key3", 0), 12333);
+}
+
+// Values rewritten many times, keys deleted and sections erased in between: the text written is
+// always the lines as they now are, and names and values taken from the document itself can be
+// written back into it.
+TEST(IniDocument, RepeatedChangesKeepTheTextAndTheLookUpsRight) {
+    IniDocument document = IniDocument::Parse(L"; head\r\n[A]\r\nk=0\r\n;note\r\nj=x\r\nK=dup\r\n\r\n[B]\r\nb=1\r\n");
+    for (int i = 1; i <= 20000; ++i) {
+        document.WriteInteger(L"A", L"k", i);
+        if (i % 1000 == 0) {
+            document.WriteInteger(L"C", L"n" + std::to_wstring(i), i);
+            document.EraseSection(L"c");
+        }
+    }
+    EXPECT_EQ(document.ToText(), L"; head\r\n[A]\r\nk=20000\r\n;note\r\nj=x\r\nK=dup\r\n\r\n[B]\r\nb=1\r\n");
+
+    document.DeleteKey(L"a", L"K");
+    EXPECT_FALSE(document.ValueExists(L"A", L"k"));
+    EXPECT_EQ(document.ReadString(L"A", L"j", Missing), L"x");
+    document.WriteString(L"A", L"j", L"y");
+    document.WriteString(L"A", L"k", L"again");
+    EXPECT_EQ(document.ToText(), L"; head\r\n[A]\r\n;note\r\nj=y\r\nk=again\r\n\r\n[B]\r\nb=1\r\n");
+
+    // Writing may move the text the name points into while it writes.
+    std::wstring_view last;
+    document.ForEachSectionName([&](IniDocument::SectionId, std::wstring_view name) { last = name; });
+    document.WriteString(last, last, std::wstring(4096, L'v'));
+    document.ForEachSectionName([&](IniDocument::SectionId, std::wstring_view name) { last = name; });
+    document.WriteString(L"New", last, last);
+    EXPECT_EQ(document.ReadString(L"B", L"B", Missing), std::wstring(4096, L'v'));
+    EXPECT_EQ(document.ReadString(L"New", L"B", Missing), L"B");
+    EXPECT_EQ(IniDocument::Parse(document.ToText()).ToText(), document.ToText());
 }
 
 TEST(TextEncoding, ByteOrderMarksChooseTheEncodingAndTheRestIsAnsi) {

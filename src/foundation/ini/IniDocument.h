@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace Tessel::Common {
@@ -24,6 +23,8 @@ public:
     IniDocument() = default;
 
     static IniDocument Parse(std::wstring_view text);
+    // The same, keeping the given text as the document's own instead of copying it.
+    static IniDocument ParseOwned(std::wstring text);
 
     bool SectionExists(std::wstring_view section) const;
     bool ValueExists(std::wstring_view section, std::wstring_view key) const;
@@ -38,8 +39,27 @@ public:
     // Read as an integer: any number but 0 is true.
     bool ReadBool(std::wstring_view section, std::wstring_view key, bool defaultValue) const;
 
+    // A section that look-ups read, found once and then read from without naming it again. It
+    // stays valid until the document's sections change (a new or erased section, a new document).
+    using SectionId = std::size_t;
+    static constexpr SectionId NoSection = static_cast<SectionId>(-1);
+    SectionId FindSectionId(std::wstring_view section) const;
+    std::wstring ReadString(SectionId section, std::wstring_view key, std::wstring_view defaultValue) const;
+    int ReadInteger(SectionId section, std::wstring_view key, int defaultValue) const;
+    bool TryReadInteger(SectionId section, std::wstring_view key, int& value) const;
+    bool ReadBool(SectionId section, std::wstring_view key, bool defaultValue) const;
+
     // Names of the sections, in file order, each name once (as first spelled).
     std::vector<std::wstring> SectionNames() const;
+    // The same names with the section each one reads from, without copying them: the views point
+    // into the document and are valid until it changes.
+    template <typename Visit> void ForEachSectionName(Visit&& visit) const {
+        for (std::size_t i = 0; i < mSections.size(); ++i) {
+            if (mSections[i].first) {
+                visit(static_cast<SectionId>(i), SectionName(mSections[i]));
+            }
+        }
+    }
     // Names of the keys of a section, in file order, each once.
     std::vector<std::wstring> KeyNames(std::wstring_view section) const;
 
@@ -59,47 +79,81 @@ public:
     std::wstring ToText() const;
 
 private:
-    enum class LineKind { Other, Entry };
+    enum class LineKind : std::uint8_t { Other, Entry };
 
-    // One line as written; for an entry, where its key and value lie in the text.
+    // A piece of mText.
+    struct Span {
+        std::size_t begin = 0;
+        std::size_t length = 0;
+    };
+
+    // One line as written, a piece of mText; for an entry, where its key and value lie in it.
     struct Line {
-        std::wstring text;
+        Span text;
+        std::uint32_t keyBegin = 0;
+        std::uint32_t keyLength = 0;
+        std::uint32_t valueBegin = 0;
+        std::uint32_t valueLength = 0;
         LineKind kind = LineKind::Other;
-        std::size_t keyBegin = 0;
-        std::size_t keyLength = 0;
-        std::size_t valueBegin = 0;
-        std::size_t valueLength = 0;
-
-        std::wstring_view Key() const { return std::wstring_view(text).substr(keyBegin, keyLength); }
-        std::wstring_view Value() const { return std::wstring_view(text).substr(valueBegin, valueLength); }
     };
 
     struct Section {
-        std::wstring name;
+        Span name;
         // The header line as read, or "[" + name + "]" for a section added here.
-        std::wstring header;
+        Span header;
         std::vector<Line> lines;
-        // Folded key name to the index of its first entry line.
-        std::unordered_map<std::wstring, std::size_t> keyIndex;
         // Index of the last entry line plus one; 0 when the section has no entries.
         std::size_t entriesEnd = 0;
-
-        void AddLine(Line line);
-        void RebuildIndex();
+        // Whether look-ups of this name read this section (the first of its name).
+        bool first = false;
     };
 
-    const Section* FindSection(std::wstring_view name) const;
-    Section* FindSection(std::wstring_view name);
+    // An open-addressed table from folded names to sections, or to the first entry line of a
+    // key in a section. Names are folded as they are hashed and compared, never stored.
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t section = 0xFFFFFFFFu;
+        std::uint32_t line = 0;
+    };
+    static constexpr std::uint32_t EmptySlot = 0xFFFFFFFFu;
+    static constexpr std::uint32_t RemovedSlot = 0xFFFFFFFEu;
+    struct SlotTable {
+        std::vector<Slot> slots;
+        std::size_t used = 0;
+        std::size_t removed = 0;
+    };
+
+    std::wstring_view View(Span span) const { return std::wstring_view(mText).substr(span.begin, span.length); }
+    std::wstring_view SectionName(const Section& section) const { return View(section.name); }
+    std::wstring_view Key(const Line& line) const { return View(line.text).substr(line.keyBegin, line.keyLength); }
+    std::wstring_view Value(const Line& line) const {
+        return View(line.text).substr(line.valueBegin, line.valueLength);
+    }
+
+    const Line* FindEntry(SectionId section, std::wstring_view key) const;
     const Line* FindEntry(std::wstring_view section, std::wstring_view key) const;
-    void AddSection(std::wstring name, std::wstring header);
-    void RebuildSectionIndex();
+    std::size_t FindKeySlot(std::size_t section, std::wstring_view foldedKey) const;
+    bool IndexKey(std::size_t section, std::size_t line);
+    void IndexSectionKeys(std::size_t section);
+    void AddSection(Span name, Span header);
+    void RebuildIndexes();
+    Span Append(std::wstring_view piece);
+    Line AppendEntry(std::wstring_view key, std::wstring_view value);
+    void Discard(Span span);
+    void CompactIfWasteful();
+    void ReadLines();
 
-    static Line MakeEntry(std::wstring_view key, std::wstring_view value);
-
-    std::vector<std::wstring> mPreamble;
+    // Every line's text: what was parsed, then what was written since.
+    std::wstring mText;
+    // How much of mText no line uses any more.
+    std::size_t mUnused = 0;
+    std::vector<Span> mPreamble;
     std::vector<Section> mSections;
     // Folded section name to the index of its first section.
-    std::unordered_map<std::wstring, std::size_t> mSectionIndex;
+    SlotTable mSectionIndex;
+    // Section index and folded key name to the index of the key's first entry line there; only
+    // the first section of each name has its keys here.
+    SlotTable mKeyIndex;
 };
 
 // Parses a whole decimal number with an optional sign that fits 32 bits; blanks around it are

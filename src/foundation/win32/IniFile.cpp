@@ -64,7 +64,7 @@ bool IniFile::Load() {
     }
     bytes.resize(filled);
     mBytesRead = filled;
-    mDocument = IniDocument::Parse(Decode(bytes));
+    mDocument = IniDocument::ParseOwned(Decode(bytes));
     return true;
 }
 
