@@ -44,9 +44,13 @@ bool TakeIndex(std::wstring_view& text, std::size_t& index) {
     return true;
 }
 
-void SortUnique(std::vector<std::size_t>& numbers) {
-    std::sort(numbers.begin(), numbers.end());
-    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+using Tessel::Common::IniDocument;
+
+template <typename Item> void SortUnique(std::vector<Item>& items) {
+    const auto order = [](const Item& a, const Item& b) { return a.group != b.group ? a.group < b.group : a.link < b.link; };
+    const auto same = [](const Item& a, const Item& b) { return a.group == b.group && a.link == b.link; };
+    std::stable_sort(items.begin(), items.end(), order);
+    items.erase(std::unique(items.begin(), items.end(), same), items.end());
 }
 
 std::size_t CountOf(int count) {
@@ -91,23 +95,22 @@ bool IsStoreFile(std::wstring_view name) {
 
 } // namespace
 
-GroupStoreLayout::GroupStoreLayout(const Tessel::Common::IniDocument& store) {
-    for (const auto& name : store.SectionNames()) {
+GroupStoreLayout::GroupStoreLayout(const IniDocument& store) {
+    store.ForEachSectionName([this](IniDocument::SectionId id, std::wstring_view name) {
         std::wstring_view rest = name;
         std::size_t group = 0;
         std::size_t link = 0;
         if (!TakePrefix(rest, L"group-") || !TakeIndex(rest, group)) {
-            continue;
+            return;
         }
         if (rest.empty()) {
-            mGroups.push_back(group);
+            mGroups.push_back({group, 0, id});
         } else if (TakePrefix(rest, L"-link-") && TakeIndex(rest, link) && rest.empty()) {
-            mLinks[group].push_back(link);
+            mLinks.push_back({group, link, id});
         }
-    }
+    });
     SortUnique(mGroups);
-    for (auto& [group, links] : mLinks)
-        SortUnique(links);
+    SortUnique(mLinks);
 }
 
 std::vector<std::size_t> GroupStoreLayout::Groups(int groupCount, std::size_t maxWithoutSection) const {
@@ -121,13 +124,13 @@ std::vector<std::size_t> GroupStoreLayout::Groups(int groupCount, std::size_t ma
             groups.push_back(g);
         budget -= fill;
     };
-    for (const std::size_t section : mGroups) {
-        if (section >= count) {
+    for (const Numbered& section : mGroups) {
+        if (section.group >= count) {
             break;
         }
-        fillUpTo(section);
-        groups.push_back(section);
-        next = section + 1;
+        fillUpTo(section.group);
+        groups.push_back(section.group);
+        next = section.group + 1;
     }
     if (next < count) {
         fillUpTo(count);
@@ -135,21 +138,31 @@ std::vector<std::size_t> GroupStoreLayout::Groups(int groupCount, std::size_t ma
     return groups;
 }
 
+IniDocument::SectionId GroupStoreLayout::GroupSection(std::size_t group) const {
+    const auto found = std::lower_bound(mGroups.begin(), mGroups.end(), group,
+                                        [](const Numbered& each, std::size_t number) { return each.group < number; });
+    return found != mGroups.end() && found->group == group ? found->section : IniDocument::NoSection;
+}
+
+std::vector<GroupStoreLayout::LinkSection> GroupStoreLayout::LinkSections(std::size_t group, int linkCount) const {
+    const std::size_t count = CountOf(linkCount);
+    std::vector<LinkSection> links;
+    auto at = std::lower_bound(mLinks.begin(), mLinks.end(), group,
+                               [](const Numbered& each, std::size_t number) { return each.group < number; });
+    for (; at != mLinks.end() && at->group == group && at->link < count; ++at)
+        links.push_back({at->link, at->section});
+    return links;
+}
+
 std::vector<std::size_t> GroupStoreLayout::Links(std::size_t group, int linkCount) const {
-    const auto found = mLinks.find(group);
-    if (found == mLinks.end()) {
-        return {};
-    }
-    const std::vector<std::size_t>& links = found->second;
-    const auto end = std::lower_bound(links.begin(), links.end(), CountOf(linkCount));
-    return std::vector<std::size_t>(links.begin(), end);
+    std::vector<std::size_t> links;
+    for (const LinkSection& each : LinkSections(group, linkCount))
+        links.push_back(each.link);
+    return links;
 }
 
 std::size_t GroupStoreLayout::LinkSectionCount() const {
-    std::size_t count = 0;
-    for (const auto& [group, links] : mLinks)
-        count += links.size();
-    return count;
+    return mLinks.size();
 }
 
 bool IsShortcutFileName(std::wstring_view name) {

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 inline constexpr wchar_t GroupStoreFileName[] = L"groups.txt";
@@ -24,13 +23,28 @@ public:
     // a section names no shortcut file, so there is nothing else to visit.
     std::vector<std::size_t> Links(std::size_t group, int linkCount) const;
 
+    // The same shortcut sections with the section of the store each one reads from.
+    struct LinkSection {
+        std::size_t link = 0;
+        Tessel::Common::IniDocument::SectionId section = Tessel::Common::IniDocument::NoSection;
+    };
+    std::vector<LinkSection> LinkSections(std::size_t group, int linkCount) const;
+    // The section of the store a group reads from; NoSection for a group without one.
+    Tessel::Common::IniDocument::SectionId GroupSection(std::size_t group) const;
+
     bool HasGroupSections() const { return !mGroups.empty(); }
     // How many shortcut sections the store holds, counted once each.
     std::size_t LinkSectionCount() const;
 
 private:
-    std::vector<std::size_t> mGroups;
-    std::unordered_map<std::size_t, std::vector<std::size_t>> mLinks;
+    struct Numbered {
+        std::size_t group = 0;
+        std::size_t link = 0;
+        Tessel::Common::IniDocument::SectionId section = Tessel::Common::IniDocument::NoSection;
+    };
+    // Both ascending by number, each number once; the store is indexed, not searched again.
+    std::vector<Numbered> mGroups;
+    std::vector<Numbered> mLinks;
 };
 
 // Whether a stored "Lnk" value is a name a shortcut file in the Data folder may have: a plain

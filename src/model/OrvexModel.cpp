@@ -116,7 +116,8 @@ void OrvexModel::Load() {
     }
 
     for (const std::size_t g : groups) {
-        const std::wstring section = GroupSectionName(g);
+        // The sections as the layout found them: no section name is made or looked up again.
+        const IniDocument::SectionId section = layout.GroupSection(g);
         LinkGroupModel* group = AppendGroup();
         LinkGroupSettings& settings = group->GetSettings();
         settings.SetX(store.ReadInteger(section, L"X", 0));
@@ -128,17 +129,18 @@ void OrvexModel::Load() {
         settings.SetBackgroundIndex(
             store.TryReadInteger(section, L"BackgroundIndex", background) ? background : RandomBackgroundIndex());
 
-        for (const std::size_t k : layout.Links(g, store.ReadInteger(section, L"LinkCount", 0))) {
-            const std::wstring linkSection = LinkSectionName(g, k);
+        for (const auto& [k, linkSection] : layout.LinkSections(g, store.ReadInteger(section, L"LinkCount", 0))) {
             const std::wstring name = store.ReadString(linkSection, L"Lnk", L"");
             if (!IsShortcutFileName(name)) {
                 if (!name.empty()) {
-                    LOG_ERR("OrvexModel::Load", L"[" << linkSection << L"] Lnk is not a shortcut file name: " << name);
+                    LOG_ERR("OrvexModel::Load",
+                            L"[" << LinkSectionName(g, k) << L"] Lnk is not a shortcut file name: " << name);
                 }
                 continue;
             }
             if (!files.Exists(name)) {
-                LOG_INF("OrvexModel::Load", L"[" << linkSection << L"] shortcut file missing, skipped: " << name);
+                LOG_INF("OrvexModel::Load",
+                        L"[" << LinkSectionName(g, k) << L"] shortcut file missing, skipped: " << name);
                 continue;
             }
             LinkItemModel* link = group->AppendLink(name, Tessel::Common::JoinPath(mDataFolder, name));

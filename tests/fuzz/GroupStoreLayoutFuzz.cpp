@@ -2,6 +2,7 @@
 // the counts the store itself gives:
 // - the groups are ascending, below GroupCount, and at most 1000 of them lack a section;
 // - every group's shortcut sections are ascending, below its LinkCount, and have a section;
+// - the sections the layout gives are those a look-up by name reads;
 // - so the work loading does follows the size of the input, whatever numbers it holds.
 
 #include "support/FuzzChecks.h"
@@ -42,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         first = false;
         previous = g;
         const std::wstring section = L"Group-" + std::to_wstring(g);
+        Check(layout.GroupSection(g) == store.FindSectionId(section));
         if (!store.SectionExists(section)) {
             Check(++withoutSection <= MaxWithoutSection);
             continue;
@@ -49,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int linkCount = store.ReadInteger(section, L"LinkCount", 0);
         bool firstLink = true;
         std::size_t previousLink = 0;
-        for (const std::size_t k : layout.Links(g, linkCount)) {
+        for (const auto& [k, linkSection] : layout.LinkSections(g, linkCount)) {
+            Check(linkSection == store.FindSectionId(section + L"-Link-" + std::to_wstring(k)));
             Check(firstLink || k > previousLink);
             Check(static_cast<long long>(k) < linkCount);
             Check(store.SectionExists(section + L"-Link-" + std::to_wstring(k)));

@@ -78,6 +78,31 @@ TEST(GroupStoreLayout, LinksAreTheGroupsShortcutSectionsBelowItsCount) {
     EXPECT_EQ(layout.Links(4, 100), Numbers{});
 }
 
+// Loading reads each group and shortcut through the section the layout found, without naming it
+// again: that must be the section a look-up by its name reads, the first of the name in any case.
+TEST(GroupStoreLayout, SectionsFoundAreTheOnesReadByName) {
+    const IniDocument store = IniDocument::Parse(L"[Group-0-Link-3]\r\nLnk=c\r\n"
+                                                 L"[group-0]\r\nX=1\r\n[Group-0]\r\nX=2\r\n"
+                                                 L"[GROUP-0-LINK-1]\r\nLnk=a\r\n[Group-0-Link-1]\r\nLnk=b\r\n"
+                                                 L"[Group-2]\r\nX=3\r\n[Group-2-Link-0]\r\n");
+    const GroupStoreLayout layout(store);
+    for (const std::size_t group : {0, 1, 2}) {
+        const std::wstring name = L"Group-" + std::to_wstring(group);
+        EXPECT_EQ(layout.GroupSection(group), store.FindSectionId(name)) << group;
+        EXPECT_EQ(store.ReadInteger(layout.GroupSection(group), L"X", -1), store.ReadInteger(name, L"X", -1)) << group;
+        std::vector<std::wstring> read;
+        for (const auto& [link, section] : layout.LinkSections(group, 100)) {
+            EXPECT_EQ(section, store.FindSectionId(name + L"-Link-" + std::to_wstring(link))) << group << " " << link;
+            read.push_back(store.ReadString(section, L"Lnk", L"-"));
+        }
+        const std::vector<std::vector<std::wstring>> expected = {{L"a", L"c"}, {}, {L"-"}};
+        EXPECT_EQ(read, expected[group]) << group;
+    }
+    EXPECT_EQ(layout.GroupSection(1), IniDocument::NoSection);
+    EXPECT_EQ(store.ReadInteger(layout.GroupSection(1), L"X", -1), -1);
+    EXPECT_EQ(layout.LinkSections(0, 2).size(), 1u);
+}
+
 TEST(GroupStoreLayout, OnlyPlainNamesThatAreNeitherDevicesNorTheStoreNameShortcutFiles) {
     const std::vector<const wchar_t*> accepted = {L"zzz1F.lnk",
                                                   L"a",
