@@ -245,14 +245,15 @@ TEST(IniDocument, ListsSectionAndKeyNamesOnceInFileOrder) {
 }
 
 // Thousands of sections and keys, each name also spelled again in other case further on: every
-// look-up finds the first of its name, and writing then changes only the line it should.
+// look-up finds the first of its name, and writing then changes only the line it should. Every
+// other section has many keys, the others a few.
 TEST(IniDocument, LargeDocumentsReadTheFirstOfEveryNameAndWriteInPlace) {
     constexpr int Sections = 3000;
-    constexpr int Keys = 7;
+    const auto keysOf = [](int section) { return section % 2 == 0 ? 7 : 30; };
     std::wstring text = L"; store\r\n";
     for (int s = 0; s < Sections; ++s) {
         text += L"[Group-" + std::to_wstring(s) + L"]\r\n";
-        for (int k = 0; k < Keys; ++k)
+        for (int k = 0; k < keysOf(s); ++k)
             text += L"Key" + std::to_wstring(k) + L"=" + std::to_wstring(s * 10 + k) + L"\r\n";
         text += L"KEY0=shadowed\r\n";
     }
@@ -265,12 +266,13 @@ TEST(IniDocument, LargeDocumentsReadTheFirstOfEveryNameAndWriteInPlace) {
         const std::wstring section = L"group-" + std::to_wstring(s);
         const IniDocument::SectionId id = document.FindSectionId(section);
         ASSERT_NE(id, IniDocument::NoSection) << s;
-        for (int k = 0; k < Keys; ++k) {
+        for (int k = 0; k < keysOf(s); ++k) {
             const std::wstring key = L"kEY" + std::to_wstring(k);
             ASSERT_EQ(document.ReadInteger(id, key, -1), s * 10 + k) << s << L" " << key;
         }
         ASSERT_FALSE(document.ValueExists(section, L"Extra")) << s;
-        ASSERT_EQ(document.KeyNames(section).size(), static_cast<std::size_t>(Keys)) << s;
+        ASSERT_FALSE(document.ValueExists(section, L"Key" + std::to_wstring(keysOf(s)))) << s;
+        ASSERT_EQ(document.KeyNames(section).size(), static_cast<std::size_t>(keysOf(s))) << s;
     }
     EXPECT_EQ(document.FindSectionId(L"Group-" + std::to_wstring(Sections)), IniDocument::NoSection);
 
@@ -280,6 +282,10 @@ TEST(IniDocument, LargeDocumentsReadTheFirstOfEveryNameAndWriteInPlace) {
     const std::wstring after = L"Key3=-5\r\nKey4=12344\r\nKey5=12345\r\nKey6=12346\r\nKEY0=shadowed\r\nNew=9\r\n"
                                L"[Group-1235]\r\n";
     EXPECT_NE(document.ToText().find(before + after), std::wstring::npos);
+    document.WriteInteger(L"Group-1235", L"key29", -5);
+    document.WriteInteger(L"Group-1235", L"New", 9);
+    EXPECT_NE(document.ToText().find(L"Key28=12378\r\nKey29=-5\r\nKEY0=shadowed\r\nNew=9\r\n[Group-1236]\r\n"),
+              std::wstring::npos);
     EXPECT_EQ(document.ReadInteger(L"GROUP-1234", L"new", 0), 9);
     EXPECT_EQ(document.ReadInteger(L"Group-1233", L"Key3", 0), 12333);
 }
@@ -304,6 +310,22 @@ TEST(IniDocument, RepeatedChangesKeepTheTextAndTheLookUpsRight) {
     document.WriteString(L"A", L"j", L"y");
     document.WriteString(L"A", L"k", L"again");
     EXPECT_EQ(document.ToText(), L"; head\r\n[A]\r\n;note\r\nj=y\r\nk=again\r\n\r\n[B]\r\nb=1\r\n");
+
+    // A section that grows past a few keys, has them rewritten and one deleted and added again.
+    for (int i = 0; i < 40; ++i)
+        document.WriteInteger(L"B", L"n" + std::to_wstring(i % 20), i);
+    document.DeleteKey(L"B", L"N5");
+    EXPECT_FALSE(document.ValueExists(L"B", L"n5"));
+    document.WriteInteger(L"b", L"n5", 99);
+    std::vector<std::wstring> keys = {L"b"};
+    for (int i = 0; i < 20; ++i) {
+        if (i != 5)
+            keys.push_back(L"n" + std::to_wstring(i));
+        EXPECT_EQ(document.ReadInteger(L"B", L"N" + std::to_wstring(i), -1), i == 5 ? 99 : 20 + i) << i;
+    }
+    keys.push_back(L"n5");
+    EXPECT_EQ(document.KeyNames(L"B"), keys);
+    EXPECT_EQ(document.ReadInteger(L"B", L"b", -1), 1);
 
     // Writing may move the text the name points into while it writes.
     std::wstring_view last;

@@ -2,6 +2,7 @@
 
 #include "foundation/text/TextEncoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -73,6 +74,9 @@ std::size_t SlotPosition(std::uint32_t hash, std::size_t mask) {
 }
 
 constexpr std::size_t NoSlot = static_cast<std::size_t>(-1);
+constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
+// Sections of at most this many entries are read entry by entry instead of through the index.
+constexpr std::size_t LinearKeys = 8;
 
 bool IsQuote(wchar_t c) {
     return c == L'"' || c == L'\'';
@@ -182,13 +186,14 @@ template <typename Table, typename Slot> void PlaceSlot(Table& table, const Slot
     ++table.used;
 }
 
-// Makes room for one more slot: the table never gets more than half full, removed slots counted.
-template <typename Table> void Reserve(Table& table) {
-    if ((table.used + table.removed + 1) * 2 <= table.slots.size()) {
+// Makes room for that many slots in use: the table never gets more than half full, removed slots
+// counted (a table full by one more slot doubles).
+template <typename Table> void Reserve(Table& table, std::size_t wanted) {
+    if ((wanted + table.removed) * 2 <= table.slots.size()) {
         return;
     }
     std::size_t size = 16;
-    while (size < (table.used + 1) * 4)
+    while (size < wanted * 2)
         size *= 2;
     auto old = std::move(table.slots);
     table.slots.assign(size, {});
@@ -222,6 +227,10 @@ IniDocument IniDocument::ParseOwned(std::wstring text) {
 
 void IniDocument::ReadLines() {
     const std::wstring_view text = mText;
+    // Room for as many sections as there are brackets, so that neither grows while reading.
+    const auto brackets = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'['));
+    mSections.reserve(brackets);
+    Reserve(mSectionIndex, brackets);
     // The lines of the current section, given to it in one piece when the section ends.
     std::vector<Line> pending;
     const auto endSection = [&] {
@@ -231,9 +240,7 @@ void IniDocument::ReadLines() {
         Section& section = mSections.back();
         section.lines.assign(pending.begin(), pending.end());
         pending.clear();
-        if (section.first) {
-            IndexSectionKeys(mSections.size() - 1);
-        }
+        IndexSectionKeys(mSections.size() - 1);
     };
     std::size_t begin = 0;
     while (begin < text.size()) {
@@ -291,7 +298,7 @@ void IniDocument::AddSection(Span name, Span header) {
                            return EqualsFolded(SectionName(mSections[slot.section]), folded);
                        }) != NoSlot;
     if (!taken) {
-        Reserve(mSectionIndex);
+        Reserve(mSectionIndex, mSectionIndex.used + 1);
         PlaceSlot(mSectionIndex, Slot{hash, static_cast<std::uint32_t>(index), 0});
     }
     mSections.back().first = !taken;
@@ -304,26 +311,69 @@ std::size_t IniDocument::FindKeySlot(std::size_t section, std::wstring_view key)
     });
 }
 
-bool IniDocument::IndexKey(std::size_t section, std::size_t line) {
+std::size_t IniDocument::FindKeyLine(std::size_t section, std::wstring_view key) const {
+    const Section& target = mSections[section];
+    if (target.indexed) {
+        const std::size_t at = FindKeySlot(section, key);
+        return at == NoSlot ? NoLine : mKeyIndex.slots[at].line;
+    }
+    for (std::size_t i = 0; i < target.entriesEnd; ++i) {
+        const Line& line = target.lines[i];
+        if (line.kind == LineKind::Entry && EqualsFolded(Key(line), key)) {
+            return i;
+        }
+    }
+    return NoLine;
+}
+
+void IniDocument::IndexKey(std::size_t section, std::size_t line) {
     const std::wstring_view key = Key(mSections[section].lines[line]);
     if (FindKeySlot(section, key) != NoSlot) {
-        return false;
+        return;
     }
-    Reserve(mKeyIndex);
+    Reserve(mKeyIndex, mKeyIndex.used + 1);
     PlaceSlot(mKeyIndex,
               Slot{KeyHash(section, key), static_cast<std::uint32_t>(section), static_cast<std::uint32_t>(line)});
-    return true;
 }
 
 void IniDocument::IndexSectionKeys(std::size_t section) {
     Section& target = mSections[section];
     target.entriesEnd = 0;
+    target.entryCount = 0;
     for (std::size_t i = 0; i < target.lines.size(); ++i) {
         if (target.lines[i].kind == LineKind::Entry) {
-            IndexKey(section, i);
+            ++target.entryCount;
             target.entriesEnd = i + 1;
         }
     }
+    target.indexed = target.first && target.entryCount > LinearKeys;
+    if (!target.indexed) {
+        return;
+    }
+    for (std::size_t i = 0; i < target.entriesEnd; ++i) {
+        if (target.lines[i].kind == LineKind::Entry) {
+            IndexKey(section, i);
+        }
+    }
+}
+
+void IniDocument::UnindexSectionKeys(std::size_t section) {
+    Section& target = mSections[section];
+    if (!target.indexed) {
+        return;
+    }
+    for (const Line& line : target.lines) {
+        if (line.kind != LineKind::Entry) {
+            continue;
+        }
+        const std::size_t at = FindKeySlot(section, Key(line));
+        if (at != NoSlot) {
+            mKeyIndex.slots[at].section = Removed;
+            --mKeyIndex.used;
+            ++mKeyIndex.removed;
+        }
+    }
+    target.indexed = false;
 }
 
 void IniDocument::RebuildIndexes() {
@@ -335,16 +385,7 @@ void IniDocument::RebuildIndexes() {
     for (Section& section : sections) {
         AddSection(section.name, section.header);
         mSections.back().lines = std::move(section.lines);
-        if (mSections.back().first) {
-            IndexSectionKeys(mSections.size() - 1);
-        } else {
-            Section& added = mSections.back();
-            added.entriesEnd = 0;
-            for (std::size_t i = 0; i < added.lines.size(); ++i) {
-                if (added.lines[i].kind == LineKind::Entry)
-                    added.entriesEnd = i + 1;
-            }
-        }
+        IndexSectionKeys(mSections.size() - 1);
     }
 }
 
@@ -360,8 +401,8 @@ const IniDocument::Line* IniDocument::FindEntry(SectionId section, std::wstring_
     if (section >= mSections.size()) {
         return nullptr;
     }
-    const std::size_t at = FindKeySlot(section, Trim(key));
-    return at == NoSlot ? nullptr : &mSections[section].lines[mKeyIndex.slots[at].line];
+    const std::size_t at = FindKeyLine(section, Trim(key));
+    return at == NoLine ? nullptr : &mSections[section].lines[at];
 }
 
 const IniDocument::Line* IniDocument::FindEntry(std::wstring_view section, std::wstring_view key) const {
@@ -431,7 +472,7 @@ std::vector<std::wstring> IniDocument::KeyNames(std::wstring_view section) const
     }
     const std::vector<Line>& lines = mSections[found].lines;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind == LineKind::Entry && mKeyIndex.slots[FindKeySlot(found, Key(lines[i]))].line == i) {
+        if (lines[i].kind == LineKind::Entry && FindKeyLine(found, Key(lines[i])) == i) {
             names.emplace_back(Key(lines[i]));
         }
     }
@@ -515,19 +556,25 @@ void IniDocument::WriteString(std::wstring_view section, std::wstring_view key, 
     }
     const std::wstring stored = EncodeValue(value);
     Section& into = mSections[target];
-    const std::size_t existing = FindKeySlot(target, keyName);
-    if (existing != NoSlot) {
-        Line& line = into.lines[mKeyIndex.slots[existing].line];
+    const std::size_t existing = FindKeyLine(target, keyName);
+    if (existing != NoLine) {
+        Line& line = into.lines[existing];
         const std::wstring keyAsWritten(Key(line));
         Discard(line.text);
         line = AppendEntry(keyAsWritten, stored);
         CompactIfWasteful();
         return;
     }
+    // After the last entry only other lines follow: the entry lines keep their places.
     const std::size_t at = into.entriesEnd;
     into.lines.insert(into.lines.begin() + static_cast<std::ptrdiff_t>(at), AppendEntry(keyName, stored));
     into.entriesEnd = at + 1;
-    IndexKey(target, at);
+    ++into.entryCount;
+    if (into.indexed) {
+        IndexKey(target, at);
+    } else if (into.entryCount > LinearKeys) {
+        IndexSectionKeys(target);
+    }
 }
 
 void IniDocument::WriteInteger(std::wstring_view section, std::wstring_view key, int value) {
@@ -561,17 +608,7 @@ void IniDocument::DeleteKey(std::wstring_view section, std::wstring_view key) {
     const std::wstring name(Trim(key));
     std::vector<Line>& lines = mSections[target].lines;
     // The section's keys leave the index and come back at their new places.
-    for (const Line& line : lines) {
-        if (line.kind != LineKind::Entry) {
-            continue;
-        }
-        const std::size_t at = FindKeySlot(target, Key(line));
-        if (at != NoSlot) {
-            mKeyIndex.slots[at].section = Removed;
-            --mKeyIndex.used;
-            ++mKeyIndex.removed;
-        }
-    }
+    UnindexSectionKeys(target);
     std::erase_if(lines, [&](const Line& line) {
         if (line.kind != LineKind::Entry || !EqualsFolded(Key(line), name)) {
             return false;

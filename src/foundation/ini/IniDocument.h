@@ -104,8 +104,11 @@ private:
         std::vector<Line> lines;
         // Index of the last entry line plus one; 0 when the section has no entries.
         std::size_t entriesEnd = 0;
+        std::size_t entryCount = 0;
         // Whether look-ups of this name read this section (the first of its name).
         bool first = false;
+        // Whether its keys are in mKeyIndex; a section of a few entries is read entry by entry.
+        bool indexed = false;
     };
 
     // An open-addressed table from folded names to sections, or to the first entry line of a
@@ -132,9 +135,12 @@ private:
 
     const Line* FindEntry(SectionId section, std::wstring_view key) const;
     const Line* FindEntry(std::wstring_view section, std::wstring_view key) const;
-    std::size_t FindKeySlot(std::size_t section, std::wstring_view foldedKey) const;
-    bool IndexKey(std::size_t section, std::size_t line);
+    // The first entry line of the key in the section, or NoLine.
+    std::size_t FindKeyLine(std::size_t section, std::wstring_view key) const;
+    std::size_t FindKeySlot(std::size_t section, std::wstring_view key) const;
+    void IndexKey(std::size_t section, std::size_t line);
     void IndexSectionKeys(std::size_t section);
+    void UnindexSectionKeys(std::size_t section);
     void AddSection(Span name, Span header);
     void RebuildIndexes();
     Span Append(std::wstring_view piece);
@@ -152,7 +158,8 @@ private:
     // Folded section name to the index of its first section.
     SlotTable mSectionIndex;
     // Section index and folded key name to the index of the key's first entry line there; only
-    // the first section of each name has its keys here.
+    // the first section of each name, and only when it has more than a few entries, has its keys
+    // here.
     SlotTable mKeyIndex;
 };
 
