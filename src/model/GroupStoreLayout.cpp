@@ -47,7 +47,9 @@ bool TakeIndex(std::wstring_view& text, std::size_t& index) {
 using Tessel::Common::IniDocument;
 
 template <typename Item> void SortUnique(std::vector<Item>& items) {
-    const auto order = [](const Item& a, const Item& b) { return a.group != b.group ? a.group < b.group : a.link < b.link; };
+    const auto order = [](const Item& a, const Item& b) {
+        return a.group != b.group ? a.group < b.group : a.link < b.link;
+    };
     const auto same = [](const Item& a, const Item& b) { return a.group == b.group && a.link == b.link; };
     std::stable_sort(items.begin(), items.end(), order);
     items.erase(std::unique(items.begin(), items.end(), same), items.end());

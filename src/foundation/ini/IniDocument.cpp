@@ -148,7 +148,6 @@ bool ParseInt32(std::wstring_view text, int& value) {
     return true;
 }
 
-
 namespace {
 
 constexpr std::uint32_t Empty = 0xFFFFFFFFu;
