@@ -220,3 +220,20 @@ TEST_F(FirstRunFillTest, TheUsersFoldersAreKnownAndListedOnce) {
         }
     }
 }
+
+TEST_F(FirstRunFillTest, ACopiedInternetShortcutIsNamedAfterTheSiteItOpens) {
+    const struct {
+        const char* content;
+        const wchar_t* name;
+    } cases[] = {
+        {"[InternetShortcut]\r\nURL=https://www.example.com/news?x=1\r\n", L"example.com"},
+        {"[InternetShortcut]\r\nURL=http://user@intranet:8080#top\r\n", L"intranet:8080"},
+        {"[InternetShortcut]\r\nURL=mailto:someone@example.com\r\n", L"mailto:someone@example.com"},
+        {"[InternetShortcut]\r\n", L""},
+    };
+    for (const auto& c : cases) {
+        const std::wstring path = data / L"zzz1.url";
+        WriteFileBytes(path, c.content);
+        EXPECT_EQ(LinkItemModel::LookUp(path, 32, 16).displayName, c.name) << c.content;
+    }
+}
