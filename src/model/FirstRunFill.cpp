@@ -224,6 +224,23 @@ Outcome AddGroups(OrvexModel& model, const FirstRunPlan::Plan& plan, const std::
     const std::wstring& folder = model.GetDataFolder();
     const std::vector<const FirstRunPlan::Group*> groups = GroupsToMake(plan);
     for (std::size_t g = 0; g < groups.size(); ++g) {
+        std::vector<std::wstring> written;
+        for (const FoundItem& item : groups[g]->items) {
+            std::wstring problem;
+            std::wstring path = WriteCopy(item, folder, problem);
+            if (path.empty()) {
+                LOG_ERR("FirstRunFill::AddGroups", L"Not added to \"" << groups[g]->name << L"\": " << item.path
+                                                                      << L": " << problem);
+                outcome.failed.push_back({item.path, problem});
+                continue;
+            }
+            written.push_back(std::move(path));
+        }
+        if (written.empty()) {
+            // An empty card would only be something more for the user to remove.
+            LOG_ERR("FirstRunFill::AddGroups", L"Group \"" << groups[g]->name << L"\" not made: no shortcut written");
+            continue;
+        }
         const Placement place = g < placements.size() ? placements[g] : Placement{};
         LinkGroupModel* group = model.AddGroup(place.x, place.y);
         LinkGroupSettings& settings = group->GetSettings();
@@ -232,24 +249,17 @@ Outcome AddGroups(OrvexModel& model, const FirstRunPlan::Plan& plan, const std::
         }
         settings.SetIsLargeIcon(true);
         settings.SetIsTitleVisible(true);
-        for (const FoundItem& item : groups[g]->items) {
-            std::wstring problem;
-            const std::wstring path = WriteCopy(item, folder, problem);
-            if (path.empty()) {
-                LOG_ERR("FirstRunFill::AddGroups", L"Not added to \"" << groups[g]->name << L"\": " << item.path
-                                                                      << L": " << problem);
-                outcome.failed.push_back({item.path, problem});
-                continue;
-            }
+        for (const std::wstring& path : written) {
             group->AppendLink(path.substr(path.find_last_of(L'\\') + 1), path);
-            ++outcome.shortcuts;
         }
+        outcome.shortcuts += written.size();
         LOG_INF("FirstRunFill::AddGroups", L"Group \"" << groups[g]->name << L"\" made at (" << place.x << L", "
-                                                         << place.y << L") with " << group->GetLinks().size()
-                                                         << L" shortcuts");
+                                                         << place.y << L") with " << written.size() << L" shortcuts");
         outcome.groups.push_back(group);
     }
-    model.SetChanged();
+    if (!outcome.groups.empty()) {
+        model.SetChanged();
+    }
     return outcome;
 }
 

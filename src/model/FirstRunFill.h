@@ -53,8 +53,9 @@ std::vector<const FirstRunPlan::Group*> GroupsToMake(const FirstRunPlan::Plan& p
 // Adds one group per entry of GroupsToMake(plan) at its placement (large icons with names) and
 // writes a file into the model's Data folder for each item, under a fresh unique name: a ".lnk"
 // or ".url" is copied byte for byte, an ".exe" gets a new shortcut. An item whose file cannot be
-// written is left out and logged. placements holds one entry per group to make; missing entries
-// place a group at (0, 0) with the default columns. The model is marked changed.
+// written is left out and logged, and a group none of whose files could be written is not made.
+// placements holds one entry per group to make; missing entries place a group at (0, 0) with the
+// default columns. The model is marked changed when a group was made.
 Outcome AddGroups(OrvexModel& model, const FirstRunPlan::Plan& plan, const std::vector<Placement>& placements);
 
 } // namespace FirstRunFill

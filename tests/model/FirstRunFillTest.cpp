@@ -237,3 +237,21 @@ TEST_F(FirstRunFillTest, ACopiedInternetShortcutIsNamedAfterTheSiteItOpens) {
         EXPECT_EQ(LinkItemModel::LookUp(path, 32, 16).displayName, c.name) << c.content;
     }
 }
+
+TEST_F(FirstRunFillTest, NoDataFolderMakesNoGroupAndLogsEveryItem) {
+    TestSupport::LogStateGuard logState;
+    TestSupport::LogCapture log;
+    MakeShortcut(L"Desktop\\A.lnk", MakeFile(L"a.exe"));
+    WriteFileBytes(desktop + L"\\B.exe", "MZ");
+    const FirstRunPlan::Plan plan = FirstRunPlan::Make(FirstRunFill::FindItems({desktop}, 0), {});
+    model.SetDataFolder(data / L"Missing");
+
+    const FirstRunFill::Outcome outcome = FirstRunFill::AddGroups(model, plan, {{8, 8, 2}});
+
+    EXPECT_TRUE(outcome.groups.empty());
+    EXPECT_TRUE(model.GetGroups().empty());
+    EXPECT_FALSE(model.IsChanged());
+    EXPECT_EQ(outcome.failed.size(), 2u);
+    EXPECT_THAT(log.Text(), HasSubstr(L"\"Desktop\" not made"));
+    EXPECT_THAT(log.Text(), HasSubstr(desktop + L"\\B.exe"));
+}
