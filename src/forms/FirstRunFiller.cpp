@@ -34,8 +34,8 @@ FirstRunFill::Outcome FillFromDesktopAndStartMenu(OrvexModel& model, GroupGeomet
 }
 
 FirstRunFill::Outcome FillFrom(OrvexModel& model, const FirstRunFill::Folders& folders, GroupGeometry::Rect area) {
-    const FirstRunPlan::Plan plan = FirstRunPlan::Make(FirstRunFill::FindItems(folders.desktop, 0),
-                                                       FirstRunFill::FindItems(folders.programs, ProgramSubfolderDepth));
+    const FirstRunPlan::Plan plan = FirstRunPlan::Make(
+        FirstRunFill::FindItems(folders.desktop, 0), FirstRunFill::FindItems(folders.programs, ProgramSubfolderDepth));
     for (const FirstRunPlan::Skipped& skipped : plan.skipped) {
         LOG_INF("FirstRunFiller::FillFrom", L"Not taken: " << skipped.path << L": " << skipped.reason);
     }
@@ -46,9 +46,10 @@ FirstRunFill::Outcome FillFrom(OrvexModel& model, const FirstRunFill::Folders& f
     const std::vector<FirstRunFill::Placement> placements =
         FirstRunPlacement::Place(counts, BoundsOfGroups(model), area);
     FirstRunFill::Outcome outcome = FirstRunFill::AddGroups(model, plan, placements);
-    LOG_INF("FirstRunFiller::FillFrom", L"Filled from the Desktop and the Start menu: " << outcome.groups.size()
-                                            << L" groups, " << outcome.shortcuts << L" shortcuts, "
-                                            << plan.skipped.size() + outcome.failed.size() << L" items not taken");
+    LOG_INF("FirstRunFiller::FillFrom", L"Filled from the Desktop and the Start menu: "
+                                            << outcome.groups.size() << L" groups, " << outcome.shortcuts
+                                            << L" shortcuts, " << plan.skipped.size() + outcome.failed.size()
+                                            << L" items not taken");
     return outcome;
 }
 

@@ -127,8 +127,7 @@ void ExamineShortcut(FoundItem& item) {
 
 void ExamineInternetShortcut(FoundItem& item) {
     std::wstring url(MaxUrlLength, L'\0');
-    url.resize(GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", url.data(), MaxUrlLength,
-                                        item.path.c_str()));
+    url.resize(GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", url.data(), MaxUrlLength, item.path.c_str()));
     item.target = url;
     if (item.target.empty()) {
         item.broken = true;
@@ -147,8 +146,8 @@ std::wstring WriteCopy(const FoundItem& item, const std::wstring& folder, std::w
             return L"";
         }
     }
-    const std::wstring path = ShortcutFactory::NewFilePath(
-        folder, item.kind == ItemKind::InternetShortcut ? L".url" : L".lnk", problem);
+    const std::wstring path =
+        ShortcutFactory::NewFilePath(folder, item.kind == ItemKind::InternetShortcut ? L".url" : L".lnk", problem);
     if (path.empty()) {
         return L"";
     }
@@ -229,8 +228,8 @@ Outcome AddGroups(OrvexModel& model, const FirstRunPlan::Plan& plan, const std::
             std::wstring problem;
             std::wstring path = WriteCopy(item, folder, problem);
             if (path.empty()) {
-                LOG_ERR("FirstRunFill::AddGroups", L"Not added to \"" << groups[g]->name << L"\": " << item.path
-                                                                      << L": " << problem);
+                LOG_ERR("FirstRunFill::AddGroups",
+                        L"Not added to \"" << groups[g]->name << L"\": " << item.path << L": " << problem);
                 outcome.failed.push_back({item.path, problem});
                 continue;
             }
@@ -254,7 +253,7 @@ Outcome AddGroups(OrvexModel& model, const FirstRunPlan::Plan& plan, const std::
         }
         outcome.shortcuts += written.size();
         LOG_INF("FirstRunFill::AddGroups", L"Group \"" << groups[g]->name << L"\" made at (" << place.x << L", "
-                                                         << place.y << L") with " << written.size() << L" shortcuts");
+                                                       << place.y << L") with " << written.size() << L" shortcuts");
         outcome.groups.push_back(group);
     }
     if (!outcome.groups.empty()) {

@@ -42,8 +42,8 @@ struct Placement {
 };
 
 struct Outcome {
-    std::vector<LinkGroupModel*> groups; // the groups made, Desktop first
-    std::size_t shortcuts = 0;           // shortcut files written
+    std::vector<LinkGroupModel*> groups;       // the groups made, Desktop first
+    std::size_t shortcuts = 0;                 // shortcut files written
     std::vector<FirstRunPlan::Skipped> failed; // items taken by the plan whose copy failed
 };
 

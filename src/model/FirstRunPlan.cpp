@@ -68,7 +68,8 @@ Group Choose(const wchar_t* name, const std::vector<FoundItem>& found, bool leav
             continue;
         }
         if (item.broken) {
-            skipped.push_back({item.path, L"broken: " + (item.problem.empty() ? L"its target is missing" : item.problem)});
+            skipped.push_back(
+                {item.path, L"broken: " + (item.problem.empty() ? L"its target is missing" : item.problem)});
             continue;
         }
         if (leaveOut) {
@@ -131,7 +132,7 @@ std::wstring WhyLeftOut(const FoundItem& item) {
             return L"a read-me";
         }
     }
-    static constexpr std::array<std::wstring_view, 8> Documents = {L".txt", L".chm", L".hlp", L".htm",
+    static constexpr std::array<std::wstring_view, 8> Documents = {L".txt",  L".chm", L".hlp", L".htm",
                                                                    L".html", L".rtf", L".log", L".nfo"};
     const std::wstring_view extension = ExtensionOf(target);
     if (std::find(Documents.begin(), Documents.end(), extension) != Documents.end()) {

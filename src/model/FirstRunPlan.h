@@ -27,7 +27,7 @@ enum class ItemKind {
 ItemKind KindOf(std::wstring_view fileName);
 
 struct FoundItem {
-    std::wstring path;   // the file in the user's folder
+    std::wstring path; // the file in the user's folder
     ItemKind kind = ItemKind::Other;
     // What it opens: the resolved target path of a ".lnk" (empty when it points at an item that
     // has no path, such as a control-panel entry), the URL of a ".url", the path of an ".exe".

@@ -89,13 +89,14 @@ TEST_F(FirstRunFillerTest, FillsDesktopAndProgramsBesideTheGroupsThereAreLeaving
     EXPECT_EQ(UserFiles(), before) << "nothing of the user's was moved or changed";
 
     // The groups cover neither each other nor the group that was there.
-    std::vector<GroupGeometry::Rect> boxes = {GroupGeometry::BoundsFor(
-        {0, 0, 0, 0}, GroupGeometry::LargeCell, GroupGeometry::DefaultColumns, 1)};
+    std::vector<GroupGeometry::Rect> boxes = {
+        GroupGeometry::BoundsFor({0, 0, 0, 0}, GroupGeometry::LargeCell, GroupGeometry::DefaultColumns, 1)};
     for (const LinkGroupModel* group : outcome.groups) {
         const LinkGroupSettings& s = group->GetSettings();
         EXPECT_TRUE(s.IsLargeIcon());
         EXPECT_TRUE(s.IsTitleVisible());
-        boxes.push_back(FirstRunPlacement::BoundsFor(s.X(), s.Y(), s.Column(), static_cast<int>(group->GetLinks().size())));
+        boxes.push_back(
+            FirstRunPlacement::BoundsFor(s.X(), s.Y(), s.Column(), static_cast<int>(group->GetLinks().size())));
     }
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         for (std::size_t j = i + 1; j < boxes.size(); ++j) {
@@ -115,8 +116,8 @@ TEST_F(FirstRunFillerTest, FillsDesktopAndProgramsBesideTheGroupsThereAreLeaving
 
 TEST_F(FirstRunFillerTest, NothingToTakeMakesNoGroup) {
     WriteFileBytes(folder / L"Desktop\\desktop.ini", "[.ShellClassInfo]\r\n");
-    const FirstRunFill::Outcome outcome =
-        FirstRunFiller::FillFrom(model, {{folder / L"Desktop", folder / L"Missing"}, {folder / L"Start"}}, {0, 0, 1600, 900});
+    const FirstRunFill::Outcome outcome = FirstRunFiller::FillFrom(
+        model, {{folder / L"Desktop", folder / L"Missing"}, {folder / L"Start"}}, {0, 0, 1600, 900});
     EXPECT_TRUE(outcome.groups.empty());
     EXPECT_TRUE(model.GetGroups().empty());
     EXPECT_TRUE(ListFolder(data.Path()).empty());

@@ -22,12 +22,12 @@ TEST(FirstRunPlacementTest, ColumnsFollowTheCountAndKeepTheCardOnThePanel) {
         Rect area;
         int columns;
     } cases[] = {
-        {1, Panel, 1},    // one shortcut, one cell
-        {4, Panel, 4},    // a single row
+        {1, Panel, 1}, // one shortcut, one cell
+        {4, Panel, 4}, // a single row
         {5, Panel, 5},
-        {7, Panel, 5},    // at least a row of five
-        {36, Panel, 6},   // about square
-        {200, Panel, 20}, // 15 columns would make 14 rows, taller than the panel; 20 make 10
+        {7, Panel, 5},              // at least a row of five
+        {36, Panel, 6},             // about square
+        {200, Panel, 20},           // 15 columns would make 14 rows, taller than the panel; 20 make 10
         {200, {0, 0, 600, 900}, 8}, // never wider than the panel
         {3, {0, 0, 100, 900}, 1},
     };
@@ -46,9 +46,9 @@ TEST(FirstRunPlacementTest, GroupsAreSetSideBySideCoveringNoGroup) {
         Rect area;
     } cases[] = {
         {{5, 40}, {}, Panel},
-        {{200, 200}, {}, Panel},                       // the second does not fit beside the first
+        {{200, 200}, {}, Panel}, // the second does not fit beside the first
         {{12, 3}, {{0, 0, 400, 300}, {600, 0, 900, 700}}, Panel},
-        {{1, 1}, {{0, 0, 1600, 900}}, Panel},          // no free place at all
+        {{1, 1}, {{0, 0, 1600, 900}}, Panel}, // no free place at all
     };
     for (const auto& c : cases) {
         const auto placements = FirstRunPlacement::Place(c.counts, c.existing, c.area);

@@ -66,9 +66,9 @@ TEST_F(FirstRunFillTest, FindsTheFilesOfEachFolderAndOfOneLevelOfSubfoldersByNam
     WriteFileBytes(programs + L"\\Tools\\Deeper\\d.exe", "d");
     WriteFileBytes(desktop + L"\\e.exe", "e");
 
-    EXPECT_THAT(Paths(FirstRunFill::FindItems({programs, desktop, folder / L"Missing"}, 1)),
-                ElementsAre(programs + L"\\A.exe", programs + L"\\b.exe", programs + L"\\Tools\\c.exe",
-                            desktop + L"\\e.exe"));
+    EXPECT_THAT(
+        Paths(FirstRunFill::FindItems({programs, desktop, folder / L"Missing"}, 1)),
+        ElementsAre(programs + L"\\A.exe", programs + L"\\b.exe", programs + L"\\Tools\\c.exe", desktop + L"\\e.exe"));
     EXPECT_THAT(Paths(FirstRunFill::FindItems({programs}, 0)),
                 ElementsAre(programs + L"\\A.exe", programs + L"\\b.exe"));
 }

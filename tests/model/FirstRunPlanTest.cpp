@@ -106,8 +106,8 @@ TEST(FirstRunPlanTest, TheDesktopKeepsWhatTheUserPutThereButNotBrokenOrForeignFi
         Url(L"D\\News.url", L"https://news.example/"),
     };
     const FirstRunPlan::Plan plan = FirstRunPlan::Make(desktop, {});
-    EXPECT_THAT(Paths(plan.desktop), ElementsAre(L"D\\News.url", L"D\\Notes.lnk", L"D\\tool.exe",
-                                                 L"D\\Uninstall Game.lnk"));
+    EXPECT_THAT(Paths(plan.desktop),
+                ElementsAre(L"D\\News.url", L"D\\Notes.lnk", L"D\\tool.exe", L"D\\Uninstall Game.lnk"));
     EXPECT_THAT(ReasonFor(plan, L"D\\Old.lnk"), HasSubstr(L"broken: the target C:\\Gone\\gone.exe is missing"));
     EXPECT_THAT(ReasonFor(plan, L"D\\desktop.ini"), HasSubstr(L"not a shortcut"));
     EXPECT_EQ(plan.skipped.size(), 2u);
@@ -127,8 +127,8 @@ TEST(FirstRunPlanTest, ShortcutsToTheSameTargetAreMergedKeepingTheFirstFound) {
         Lnk(L"Common\\Printers.lnk", L""),
     };
     const FirstRunPlan::Plan plan = FirstRunPlan::Make({}, programs);
-    EXPECT_THAT(Paths(plan.programs), ElementsAre(L"User\\Editor.lnk", L"Common\\Printers.lnk", L"User\\Printers.lnk",
-                                                  L"User\\Site.url"));
+    EXPECT_THAT(Paths(plan.programs),
+                ElementsAre(L"User\\Editor.lnk", L"Common\\Printers.lnk", L"User\\Printers.lnk", L"User\\Site.url"));
     EXPECT_EQ(ReasonFor(plan, L"Common\\Editor.lnk"), L"opens the same as User\\Editor.lnk");
     EXPECT_EQ(ReasonFor(plan, L"Common\\Tools\\Editor again.exe"), L"opens the same as User\\Editor.lnk");
     EXPECT_EQ(ReasonFor(plan, L"Common\\Site.url"), L"opens the same as User\\Site.url");
