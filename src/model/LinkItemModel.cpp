@@ -218,7 +218,29 @@ std::wstring LinkItemModel::DisplayNameOf(const std::wstring& lnkPath) {
         CoTaskMemFree(list);
     }
     const std::wstring target = GetTargetPath(lnkPath);
+    if (name.empty() && target.empty()) {
+        return InternetShortcutName(lnkPath);
+    }
     return TrimDisplayName(name, target, isFolder || Tessel::Common::DirectoryExists(target));
+}
+
+std::wstring LinkItemModel::InternetShortcutName(const std::wstring& path) {
+    // Its file has a generated name, so the site it opens is the best name there is.
+    constexpr DWORD MaxUrlLength = 4096;
+    std::wstring url(MaxUrlLength, L'\0');
+    url.resize(GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", url.data(), MaxUrlLength, path.c_str()));
+    const std::size_t scheme = url.find(L"://");
+    if (scheme == std::wstring::npos) {
+        return url;
+    }
+    std::wstring host = url.substr(scheme + 3, url.find_first_of(L"/?#", scheme + 3) - (scheme + 3));
+    if (const std::size_t at = host.rfind(L'@'); at != std::wstring::npos) {
+        host.erase(0, at + 1);
+    }
+    if (host.size() > 4 && CompareStringOrdinal(host.c_str(), 4, L"www.", 4, TRUE) == CSTR_EQUAL) {
+        host.erase(0, 4);
+    }
+    return host.empty() ? url : host;
 }
 
 std::wstring LinkItemModel::TrimDisplayName(const std::wstring& shellName, const std::wstring& targetPath,

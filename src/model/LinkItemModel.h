@@ -103,6 +103,10 @@ public:
     // shows without its extension is not cut again ("my.report" for my.report.docx).
     static std::wstring TrimDisplayName(const std::wstring& shellName, const std::wstring& targetPath,
                                         bool targetIsFolder);
+    // The name shown for an internet shortcut (".url") file, which names no target the shell can
+    // describe: the host of its URL ("example.com" for https://www.example.com/news), the whole
+    // URL when it has no host, empty when it holds none.
+    static std::wstring InternetShortcutName(const std::wstring& path);
     // What OpenFileLocation passes to Explorer for a target.
     static std::wstring FileLocationParameters(const std::wstring& target);
 

@@ -117,6 +117,11 @@ std::wstring ShortcutFactory::MakeTempFile(const std::wstring& folder) {
 
 std::wstring ShortcutFactory::NewShortcutPath(const std::wstring& folder, std::wstring& problem,
                                               const TempFileMaker& makeTemp) {
+    return NewFilePath(folder, L".lnk", problem, makeTemp);
+}
+
+std::wstring ShortcutFactory::NewFilePath(const std::wstring& folder, const std::wstring& extension,
+                                          std::wstring& problem, const TempFileMaker& makeTemp) {
     std::vector<std::wstring> temporaries;
     std::wstring result;
     problem.clear();
@@ -129,7 +134,7 @@ std::wstring ShortcutFactory::NewShortcutPath(const std::wstring& folder, std::w
             break;
         }
         temporaries.push_back(temporary);
-        const std::wstring lnk = temporary.substr(0, temporary.size() - 4) + L".lnk";
+        const std::wstring lnk = temporary.substr(0, temporary.size() - 4) + extension;
         const HANDLE file =
             CreateFileW(lnk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {

@@ -26,6 +26,9 @@ public:
     // problem, when no name could be had.
     static std::wstring NewShortcutPath(const std::wstring& folder, std::wstring& problem,
                                         const TempFileMaker& makeTemp = MakeTempFile);
+    // As NewShortcutPath, with another extension (".url", say) in place of ".lnk".
+    static std::wstring NewFilePath(const std::wstring& folder, const std::wstring& extension, std::wstring& problem,
+                                    const TempFileMaker& makeTemp = MakeTempFile);
 
     static HRESULT CreateShortcutToPath(const std::wstring& lnkPath, const std::wstring& targetPath);
     static HRESULT CreateShortcutToIdList(const std::wstring& lnkPath, PCIDLIST_ABSOLUTE idList);
