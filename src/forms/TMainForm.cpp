@@ -325,6 +325,7 @@ void TMainForm::ApplyCultureTexts() {
     mLbProductName.SetCaption(t.GetText(L"MainWindow_Lb_ProductName"));
     mRootView.SetHintText(t.GetText(L"MainWindow_AddNewGroupTip"));
     mFilterEdit.SetCueBanner(t.GetText(L"MainWindow_Filter_Hint"));
+    mFilterEdit.SetAccessibleName(t.GetText(L"MainWindow_Filter_Hint"));
     ApplyLayoutTexts();
 }
 
@@ -559,6 +560,25 @@ bool TMainForm::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             return true;
         }
         return false;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: {
+        bool taken = false;
+        Guarded([&] { taken = PanelKey(message, wParam); });
+        result = 0;
+        return taken;
+    }
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
+            Guarded([&] { result = mAccess.Answer(wParam); });
+            return result != 0;
+        }
+        return false;
+    case AccessActionMessage:
+        Guarded([this] { RunPendingAccessAction(); });
+        result = 0;
+        return true;
     case WM_COPYDATA:
         return OnLayoutRequest(lParam, result);
     case WM_ERASEBKGND:
@@ -611,6 +631,10 @@ void TMainForm::FormMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, in
     LOG_USER_ACTION("TMainForm::FormMouseDown");
     mDownPoint = POINT{x, y};
     sLastCursorPos = CursorPos();
+    // The mouse takes over from the keyboard: its ring goes (a search keeps its selection).
+    if (!mFiltering) {
+        SetKeyFocus(nullptr, -1);
+    }
     sMouseDown = true;
 }
 
@@ -682,7 +706,10 @@ void TMainForm::FormClick() {
 void TMainForm::FormContextPopup(POINT mousePos, bool& /*handled*/) {
     TRACE_FUNCTION("TMainForm::FormContextPopup");
     if (mousePos.x == -1 && mousePos.y == -1) {
-        // Asked for by the keyboard: the menu opens where the pointer is.
+        // Asked for by the keyboard: the menu of what the keyboard is on, else where the pointer is.
+        if (OpenKeyFocusMenu()) {
+            return;
+        }
         mousePos = ScreenToClient(CursorPos());
     }
     // The views only say what is under the point: the menu and its command run after their calls
@@ -701,6 +728,8 @@ void TMainForm::FormContextPopup(POINT mousePos, bool& /*handled*/) {
 
 void TMainForm::FormDestroy() {
     TRACE_FUNCTION("TMainForm::FormDestroy");
+    // Readers holding the panel's objects get no answers from a panel that is gone.
+    mAccess.Disconnect();
     // A look-up that hangs is let go: the end of the program never waits for it.
     mIcons.Stop();
     SaveIconCache();

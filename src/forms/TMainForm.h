@@ -2,6 +2,7 @@
 
 #include "forms/GlobalHotkey.h"
 #include "forms/LayoutKeeper.h"
+#include "forms/PanelAccessible.h"
 #include "forms/PanelDropTarget.h"
 #include "forms/SaveFailureNotice.h"
 #include "foundation/lang/TesselEvent.h"
@@ -36,7 +37,7 @@ class TCanvas;
 // by the root view: the panel picture, the group cards and, on an empty panel, a hint; a
 // translucent band along the top carries the add and auto-hide buttons and two labels. It turns
 // window messages into view calls and answers the views' requests (repaints, tooltips, menus).
-class TMainForm : public TForm {
+class TMainForm : public TForm, private PanelAccessSource {
 public:
     // The seven group backgrounds, by a group's background index modulo 7.
     static constexpr int BackgroundCount = 7;
@@ -83,6 +84,12 @@ public:
     std::wstring GetFilterText() const { return mFilterEdit.Text(); }
     // The selected shortcut of the filter: its group and index there; null without one.
     LinkGroupView* GetFilterSelection(int& index) const;
+
+    // The shortcut (index >= 0) or group (index -1) the keyboard is on, whether reached by Tab,
+    // the arrows or a search; null without one.
+    LinkGroupView* GetKeyFocus(int& index) const;
+    // Groups in the order Tab visits them and screen readers list them: by rows, then columns.
+    std::vector<LinkGroupView*> GroupsInReadingOrder() const;
 
     // Writes the groups now when they have changes the save timer has not written yet: the
     // program is about to end (closed, or the user's session ends).
@@ -163,6 +170,9 @@ private:
     bool FilterKey(WORD key);
     void SelectInDirection(CellNavigation::Direction direction);
     void RunFilterSelection();
+    // Puts the keyboard focus on the search's selected match (none without one).
+    void SelectFilterMatch();
+    void LeaveFilterBox();
     void ApplyFilterMarks();
     void BuildFilterCandidates();
     void PlaceFilterBox();
@@ -170,6 +180,37 @@ private:
     std::size_t FilterSignature() const;
     // Prepares the search anew after shortcuts moved, and shows the query's marks again.
     void RefreshFilter();
+
+    // Keyboard focus on the panel and what screen readers are told (TMainFormKeyboard.cpp).
+    bool PanelKey(UINT message, WPARAM key);
+    // Puts the keyboard on a shortcut (index >= 0) or a group (index -1), or nowhere (null): the
+    // cell shows the selection ring, and readers hear of it.
+    void SetKeyFocus(LinkGroupView* view, int index);
+    void MoveKeyFocusToGroup(bool forward);
+    void MoveKeyFocus(CellNavigation::Direction direction);
+    void RunKeyFocus();
+    bool OpenKeyFocusMenu();
+    void AnnounceKeyFocus();
+    void RunPendingAccessAction();
+    PanelAccessSource::Place PlaceOf(const LinkGroupView* view, int index) const;
+    LinkGroupView* GroupAt(int position) const;
+    HWND AccessWindow() const override { return Handle(); }
+    Element PanelElement() override;
+    std::vector<const void*> GroupKeys() override;
+    Element GroupElement(int group) override;
+    int ShortcutCount(int group) override;
+    Element ShortcutElement(int group, int link) override;
+    int ControlCount() override;
+    Element ControlElement(int control) override;
+    Place FocusPlace() override;
+    Place PlaceAt(POINT screen) override;
+    bool DoDefaultAction(const Place& place) override;
+    bool Select(const Place& place) override;
+    // States of an element whose panel rectangle is rect: out of view when it is not on the
+    // panel's client area or the panel is not shown.
+    long ViewState(const RECT& rect) const;
+    RECT ToScreen(RECT rect) const;
+    static std::wstring FillText(std::wstring text, std::initializer_list<std::wstring> args);
 
     // Advertised links.
     void BuildAdMenu();
@@ -272,6 +313,16 @@ private:
     std::vector<std::uint32_t> mFilterMatches;
     int mFilterSelected = -1;
     std::size_t mFilterSignature = 0;
+
+    // Where the keyboard is on the panel (see GetKeyFocus).
+    LinkGroupView* mFocusView = nullptr;
+    int mFocusIndex = -1;
+    // A default action a screen reader asked for, run once its call has returned.
+    Place mPendingAction;
+    const void* mPendingGroup = nullptr;
+    static constexpr UINT AccessActionMessage = WM_APP + 0x141;
+    // Hands the panel's accessible objects out; they answer nothing once the panel is gone.
+    PanelAccessible::Connection mAccess{*this};
 
     // Controls of the band and the corner.
     TSpeedButton mBtnStick{*this};

@@ -130,6 +130,10 @@ void TMainForm::ForgetGroupView(LinkGroupView* group) {
         }
     }
     mDragState.Forget(group);
+    if (mFocusView == group) {
+        mFocusView = nullptr;
+        mFocusIndex = -1;
+    }
     // The search points at the group's shortcuts: it ends.
     EndFilter();
     // A tooltip of one of its shortcuts may still show.

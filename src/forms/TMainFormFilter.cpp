@@ -20,12 +20,6 @@ constexpr int FilterHeight = 22;
 constexpr int FilterTop = 3;
 constexpr int FilterFontHeight = 14;
 
-// A shortcut file's name without its extension: most often the name of what it starts.
-std::wstring FileStem(const std::wstring& fileName) {
-    const std::size_t dot = fileName.rfind(L'.');
-    return dot == std::wstring::npos || dot == 0 ? fileName : fileName.substr(0, dot);
-}
-
 } // namespace
 
 void TMainForm::PlaceFilterBox() {
@@ -90,9 +84,8 @@ void TMainForm::BuildFilterCandidates() {
         const auto& links = group->GetLinks();
         for (std::size_t i = 0; i < links.size(); ++i) {
             const LinkItemModel& link = *links[i];
-            const std::wstring stem = FileStem(link.FileName());
-            mFilterTexts.push_back(link.HasLook() && !link.DisplayName().empty() ? link.DisplayName() : stem);
-            mFilterTexts.push_back(stem);
+            mFilterTexts.push_back(link.ShownName());
+            mFilterTexts.push_back(link.FileStem());
             mFilterCells.push_back(FilterCell{view->get(), static_cast<int>(i)});
         }
     }
@@ -133,8 +126,11 @@ void TMainForm::EndFilter() {
     mFilterEdit.SetVisible(false);
     mFilterMatches.clear();
     mFilterSelected = -1;
+    mFocusView = nullptr;
+    mFocusIndex = -1;
     for (const auto& view : mGroupViews) {
         view->SetMarks(Handle(), {}, -1);
+        view->SetGroupFocused(Handle(), false);
     }
     mFilterCells.clear();
     mFilterTexts.clear();
@@ -177,7 +173,7 @@ void TMainForm::FilterChanged() {
         }
         mFilterSelected = mFilterMatches.empty() ? -1 : 0;
     }
-    ApplyFilterMarks();
+    SelectFilterMatch();
     LOG_INF("TMainForm::FilterChanged", L"Filter \"" << query << L"\": " << mFilterMatches.size() << L" matches");
 }
 
@@ -197,7 +193,7 @@ void TMainForm::ApplyFilterMarks() {
         }
     }
     int selectedIndex = -1;
-    LinkGroupView* selectedView = GetFilterSelection(selectedIndex);
+    const LinkGroupView* selectedView = GetKeyFocus(selectedIndex);
     for (const auto& view : mGroupViews) {
         auto found = marks.find(view.get());
         view->SetMarks(Handle(), found != marks.end() ? std::move(found->second) : std::vector<LinkGroupView::Mark>{},
@@ -219,6 +215,9 @@ bool TMainForm::FilterKey(WORD key) {
         return true;
     case VK_RETURN:
         RunFilterSelection();
+        return true;
+    case VK_TAB:
+        LeaveFilterBox();
         return true;
     case VK_LEFT:
     case VK_RIGHT:
@@ -257,7 +256,7 @@ void TMainForm::SelectInDirection(CellNavigation::Direction direction) {
             LOG_INF("TMainForm::SelectInDirection",
                     L"Selected " << view->GetModel()->GetLinks()[static_cast<std::size_t>(index)]->FileName());
         }
-        ApplyFilterMarks();
+        SelectFilterMatch();
     }
 }
 
@@ -272,4 +271,32 @@ void TMainForm::RunFilterSelection() {
     // As a click does: the panel may go, and the shortcut runs.
     RequestToHide.Raise(this, nullptr);
     view->RunAt(index);
+}
+
+void TMainForm::SelectFilterMatch() {
+    int index = -1;
+    LinkGroupView* view = GetFilterSelection(index);
+    if (view != nullptr) {
+        SetKeyFocus(view, index);
+    } else {
+        if (mFocusView != nullptr) {
+            mFocusView->SetGroupFocused(Handle(), false);
+        }
+        mFocusView = nullptr;
+        mFocusIndex = -1;
+        ApplyFilterMarks();
+    }
+}
+
+void TMainForm::LeaveFilterBox() {
+    // Tab takes the keyboard from the box onto the panel, at the selected match when there is one.
+    int index = -1;
+    LinkGroupView* view = GetFilterSelection(index);
+    EndFilter();
+    ::SetFocus(Handle());
+    if (view != nullptr) {
+        SetKeyFocus(view, index);
+    } else {
+        MoveKeyFocusToGroup(true);
+    }
 }

@@ -10,10 +10,8 @@
 
 #include <commdlg.h>
 
-namespace {
-
 // Replaces %1, %2, ... in text by the arguments.
-std::wstring Fill(std::wstring text, std::initializer_list<std::wstring> args) {
+std::wstring TMainForm::FillText(std::wstring text, std::initializer_list<std::wstring> args) {
     int n = 1;
     for (const std::wstring& arg : args) {
         const std::wstring mark = L"%" + std::to_wstring(n++);
@@ -23,8 +21,6 @@ std::wstring Fill(std::wstring text, std::initializer_list<std::wstring> args) {
     }
     return text;
 }
-
-} // namespace
 
 void TMainForm::BuildLayoutMenus(TMenuItem& panel) {
     mMenuItemRestoreLayout = &panel.Add(L"Restore Layout");
@@ -44,7 +40,7 @@ std::wstring TMainForm::LayoutText(const wchar_t* key, const wchar_t* fallback) 
 
 std::wstring TMainForm::Count(std::size_t count, const wchar_t* oneKey, const wchar_t* one, const wchar_t* manyKey,
                               const wchar_t* many) const {
-    return count == 1 ? LayoutText(oneKey, one) : Fill(LayoutText(manyKey, many), {std::to_wstring(count)});
+    return count == 1 ? LayoutText(oneKey, one) :FillText(LayoutText(manyKey, many), {std::to_wstring(count)});
 }
 
 void TMainForm::ApplyLayoutTexts() {
@@ -63,7 +59,7 @@ void TMainForm::FillRestoreMenu() {
         return;
     }
     for (const auto& snapshot : snapshots) {
-        TMenuItem& item = mMenuItemRestoreLayout->Add(Fill(
+        TMenuItem& item = mMenuItemRestoreLayout->Add(FillText(
             LayoutText(L"MainWindow_Menu_RestoreLayoutItem", L"%1 — %2, %3"),
             {LayoutKeeper::DisplayName(snapshot.name),
              Count(snapshot.groups, L"MainWindow_Count_OneGroup", L"1 group", L"MainWindow_Count_Groups", L"%1 groups"),
@@ -83,7 +79,7 @@ void TMainForm::RestoreLayoutClick(TMenuItem& item) {
     }
     const std::wstring name = mRestoreNames[static_cast<std::size_t>(item.Tag)];
     const std::wstring question =
-        Fill(LayoutText(L"MainWindow_RestoreLayoutConfirm",
+       FillText(LayoutText(L"MainWindow_RestoreLayoutConfirm",
                         L"Restore the groups and shortcuts of %1? The current layout is kept as a snapshot first, so "
                         L"you can go back to it."),
              {LayoutKeeper::DisplayName(name)});
@@ -96,7 +92,7 @@ void TMainForm::RestoreLayoutClick(TMenuItem& item) {
     SaveChangesNow();
     const LayoutSnapshots::RestoreResult result = mLayouts.Restore(name);
     if (!result.ok) {
-        const std::wstring text = Fill(
+        const std::wstring text =FillText(
             LayoutText(L"MainWindow_RestoreLayoutFailed", L"The layout could not be restored: %1"), {result.error});
         MessageBoxW(Handle(), text.c_str(), L"Tilebay", MB_OK | MB_ICONERROR);
         return;
@@ -155,7 +151,7 @@ void TMainForm::mMenuItemExportGroupsClick() {
     const std::wstring error = ExportLayout(path);
     if (!error.empty()) {
         const std::wstring text =
-            Fill(LayoutText(L"MainWindow_ExportGroupsFailed", L"The groups could not be exported: %1"), {error});
+           FillText(LayoutText(L"MainWindow_ExportGroupsFailed", L"The groups could not be exported: %1"), {error});
         MessageBoxW(Handle(), text.c_str(), L"Tilebay", MB_OK | MB_ICONERROR);
     }
 }
@@ -170,7 +166,7 @@ void TMainForm::mMenuItemImportGroupsClick() {
     const std::wstring error = ImportLayout(path);
     if (!error.empty()) {
         const std::wstring text =
-            Fill(LayoutText(L"MainWindow_ImportGroupsFailed", L"The groups could not be imported: %1"), {error});
+           FillText(LayoutText(L"MainWindow_ImportGroupsFailed", L"The groups could not be imported: %1"), {error});
         MessageBoxW(Handle(), text.c_str(), L"Tilebay", MB_OK | MB_ICONERROR);
     }
 }

@@ -196,6 +196,12 @@ void TOptionsForm::ApplyCultureTexts() {
     mTabSheetAbout.SetText(t.GetText(L"Options_Tab_About"));
     mBtnOk.SetText(t.GetText(L"Common_Ok"));
     mBtnCancel.SetText(t.GetText(L"Common_Cancel"));
+    // The boxes are named by their labels for screen readers: a number box would otherwise be
+    // read as its number, and the hotkey box as its keys.
+    Edit1.SetAccessibleName(mLbFloatingButton.Text());
+    mUpDownFloatingButtonVisibleHeight.SetAccessibleName(mLbFloatingButton.Text());
+    mHotkeyBox.SetAccessibleName(mLbHotkey.Text());
+    mPanelStartButtonColor.SetAccessibleName(mLabelStartButtonColor.Text() + L": " + mPanelStartButtonColor.Text());
 }
 
 void TOptionsForm::mBtnOkClick() {

@@ -59,6 +59,8 @@ public:
 
     std::intptr_t Tag = 0;
     std::function<void()> OnClick;
+    // A click made by the keyboard or an assistive program: as a click of the mouse does.
+    void PerformClick() { Click(); }
 
 protected:
     // Paints the control; the canvas draws on the form in client coordinates, clipped to the

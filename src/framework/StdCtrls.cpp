@@ -1,5 +1,7 @@
 #include "framework/StdCtrls.h"
 
+#include "framework/Accessibility.h"
+
 #include "foundation/lang/Exception.h"
 #include "framework/ErrorSink.h"
 #include "framework/NumberText.h"
@@ -134,6 +136,11 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && !mAccessibleName.empty()) {
+        if (const LRESULT object = Accessibility::NamedClientObject(mHandle, wParam, mAccessibleName)) {
+            return object;
+        }
+    }
     return DefaultHandler(message, wParam, lParam);
 }
 

@@ -66,6 +66,9 @@ public:
 
     void SetFocus();
     bool Focused() const;
+    // The name screen readers say for the control (its label); the system's when empty.
+    void SetAccessibleName(std::wstring name) { mAccessibleName = std::move(name); }
+    const std::wstring& AccessibleName() const { return mAccessibleName; }
     // Puts the window below all others of its parent: it is passed last by the Tab key and never
     // painted over the controls that overlap it.
     void SendToBack();
@@ -125,6 +128,7 @@ private:
     bool mVisible = true;
     bool mEnabled = true;
     std::wstring mText;
+    std::wstring mAccessibleName;
     HFONT mFont = nullptr;
     // Style bits changed before the window was made.
     DWORD mStyleSet = 0;

@@ -183,6 +183,15 @@ LinkItemModel::Look LinkItemModel::LookUp(const std::wstring& lnkPath, int large
     return look;
 }
 
+std::wstring LinkItemModel::FileStem() const {
+    const std::size_t dot = mFileName.rfind(L'.');
+    return dot == std::wstring::npos || dot == 0 ? mFileName : mFileName.substr(0, dot);
+}
+
+std::wstring LinkItemModel::ShownName() const {
+    return HasLook() && !mDisplayName.empty() ? mDisplayName : FileStem();
+}
+
 std::wstring LinkItemModel::LookKey(const std::wstring& lnkPath) {
     ComPtr<IShellLinkW> link;
     if (FAILED(ShellLinkFile::Open(lnkPath, link))) {

@@ -44,6 +44,10 @@ public:
     // The target's name as the shell shows it, without its file extension; filled when the
     // first icon is built.
     const std::wstring& DisplayName() const { return mDisplayName; }
+    // The shortcut file's name without its extension: most often the name of what it starts.
+    std::wstring FileStem() const;
+    // The name the panel shows; the file's stem until the shortcut's look is known.
+    std::wstring ShownName() const;
     bool IsShowingToolTip() const { return mIsShowingToolTip; }
     void SetIsShowingToolTip(bool isShowingToolTip) { mIsShowingToolTip = isShowingToolTip; }
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+using Tessel::Common::UniquePen;
 using Tessel::Common::UniqueRegion;
 
 namespace G = GroupGeometry;
@@ -201,6 +202,13 @@ void LinkGroupView::SetMarks(HWND window, std::vector<Mark> marks, int selected)
     }
 }
 
+void LinkGroupView::SetGroupFocused(HWND window, bool focused) {
+    if (focused != mGroupFocused) {
+        mGroupFocused = focused;
+        InvalidateIn(window, GetBodyRect());
+    }
+}
+
 ContextTarget LinkGroupView::ContextTargetAt(POINT position) {
     int side = 0;
     const int index = GetLinkIndexByPos(position, side);
@@ -290,6 +298,16 @@ void LinkGroupView::PaintOnDc(HDC dc, const RECT* update) {
             canvas.StretchDraw(body, *mBackground);
         }
         PaintContents(dc, update);
+        if (mGroupFocused) {
+            // Inside the card's clip: the ring follows its rounded corners.
+            const int ring = mMetrics.scale.Px(RingWidth);
+            UniquePen pen(CreatePen(PS_INSIDEFRAME, ring, SelectedRing));
+            const HGDIOBJ oldPen = SelectObject(dc, pen.Get());
+            const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+            RoundRect(dc, body.left, body.top, body.right, body.bottom, mMetrics.corner, mMetrics.corner);
+            SelectObject(dc, oldBrush);
+            SelectObject(dc, oldPen);
+        }
     }
     RestoreDC(dc, saved);
 }

@@ -53,6 +53,9 @@ public:
     void SetMarks(HWND window, std::vector<Mark> marks, int selected);
     Mark GetMark(int index) const;
     int GetSelected() const { return mSelected; }
+    // The keyboard is on the group itself (one without shortcuts): a ring shows around the card.
+    void SetGroupFocused(HWND window, bool focused);
+    bool IsGroupFocused() const { return mGroupFocused; }
     // Runs the shortcut at index, as a click on it does.
     void RunAt(int index);
 
@@ -143,6 +146,7 @@ private:
     GroupGeometry::Metrics mMetrics;
     std::vector<Mark> mMarks;
     int mSelected = -1;
+    bool mGroupFocused = false;
     int mHoverIndex = HoverNone;
     int mHoverSide = 0;
     int mFeedbackState = 0;
