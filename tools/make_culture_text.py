@@ -28,6 +28,7 @@ TEXTS = [
     ('MainWindow_Btn_AddNewGroup', 'Add a new group', '添加新组'),
     ('MainWindow_Btn_EnableOrDisableAutoHide', 'Enable/disable auto hide', '启用或禁用自动隐藏'),
     ('MainWindow_AddNewGroupTip', 'Please click the "+" button to create a new group.', '请先点击"+"创建一个组'),
+    ('MainWindow_FillFromDesktopAndStartMenu', 'Fill it from my Desktop and Start menu', '或从桌面和"开始"菜单添加快捷方式'),
     ('MainWindow_Menu_RestoreLayout', 'Restore Layout', '恢复布局'),
     ('MainWindow_Menu_RestoreLayoutNone', 'No snapshots yet', '尚无快照'),
     ('MainWindow_Menu_RestoreLayoutItem', '%1 — %2, %3', '%1 — %2，%3'),

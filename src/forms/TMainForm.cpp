@@ -39,6 +39,8 @@ constexpr int MoveBandHeight = 29;
 // The labels of the band.
 constexpr wchar_t LabelFont[] = L"Verdana";
 constexpr int LabelFontHeight = 13;
+// The first-run offer reads as the hint's second line.
+constexpr int FirstRunOfferFontHeight = 15;
 // The band's buttons: the flat buttons' size and the glyphs' design size.
 constexpr int ButtonWidth = 23;
 constexpr int ButtonHeight = 24;
@@ -103,7 +105,7 @@ TMainForm::TMainForm()
     mBtnStick.AllowAllUp = true;
     mBtnStick.OnClick = [this] { mBtnStickClick(); };
     mBtnShowAdMenu.SetVisible(false);
-    for (TLabel* label : {&mLbLink, &mLbProductName, &mLbBottomLeft}) {
+    for (TLabel* label : {&mLbLink, &mLbProductName, &mLbBottomLeft, &mLbFirstRunFill}) {
         label->SetFontName(LabelFont);
         label->SetFontColor(RGB(255, 255, 255));
         label->SetFontUnderline(true);
@@ -115,6 +117,9 @@ TMainForm::TMainForm()
     mLbLink.OnClick = [this] { mLbLinkClick(); };
     mLbBottomLeft.SetCaption(WebAddresses::SiteCaption);
     mLbProductName.SetCaption(L"Tilebay");
+    // Shown once the loaded store says the panel is empty.
+    mLbFirstRunFill.SetCaption(L"Fill it from my Desktop and Start menu");
+    mLbFirstRunFill.SetVisible(false);
 
     mFilterEdit.SetVisible(false);
     mFilterEdit.OnChange = [this] { FilterChanged(); };
@@ -174,6 +179,7 @@ void TMainForm::ApplyScale() {
     for (TLabel* label : {&mLbLink, &mLbProductName, &mLbBottomLeft}) {
         label->SetFontHeight(scale.Px(LabelFontHeight));
     }
+    mLbFirstRunFill.SetFontHeight(scale.Px(FirstRunOfferFontHeight));
     mRootView.SetScale(scale);
     const GroupGeometry::Metrics metrics = GroupGeometry::MetricsFor(scale);
     for (const auto& view : mGroupViews) {
@@ -270,6 +276,7 @@ void TMainForm::FormShow() {
     }
     StartIconLookUps();
     ApplyCultureTexts();
+    UpdateFirstRunOffer();
     BuildAdMenu();
     HideLinkLabelOnFirstRunDay();
     // A store that could not be read is reported once the panel shows what could be read; the
@@ -324,6 +331,8 @@ void TMainForm::ApplyCultureTexts() {
     mBtnStick.SetHint(t.GetText(L"MainWindow_Btn_EnableOrDisableAutoHide"));
     mLbProductName.SetCaption(t.GetText(L"MainWindow_Lb_ProductName"));
     mRootView.SetHintText(t.GetText(L"MainWindow_AddNewGroupTip"));
+    mLbFirstRunFill.SetCaption(t.GetText(L"MainWindow_FillFromDesktopAndStartMenu"));
+    PlaceFirstRunOffer();
     mFilterEdit.SetCueBanner(t.GetText(L"MainWindow_Filter_Hint"));
     mFilterEdit.SetAccessibleName(t.GetText(L"MainWindow_Filter_Hint"));
     ApplyLayoutTexts();
@@ -621,6 +630,7 @@ void TMainForm::FormResize() {
     // Anchored to the bottom-left corner.
     mLbBottomLeft.SetBounds(scale.Px(8), ClientHeight() - scale.Px(8) - mLbBottomLeft.Height(),
                             mLbBottomLeft.Width(), mLbBottomLeft.Height());
+    PlaceFirstRunOffer();
     PlaceFilterBox();
     mRootView.SetBounds(ClientRect());
     Invalidate();

@@ -107,6 +107,10 @@ public:
     const TGraphic& GetPanelPicture() const { return mPanelPicture; }
     // The display scale the panel's pictures were drawn for (100, 150 or 200 percent).
     int GetPictureScale() const { return mPictureScale; }
+    // Whether the empty panel offers to fill itself from the Desktop and the Start menu, and
+    // where that offer stands (client pixels).
+    bool IsOfferingFirstRunFill() const { return mLbFirstRunFill.Visible(); }
+    RECT GetFirstRunOfferBounds() const { return mLbFirstRunFill.BoundsRect(); }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -256,6 +260,14 @@ private:
     bool OnLayoutRequest(LPARAM lParam, LRESULT& result);
     // Adds a new group whose view is moved by offset from where it starts.
     void AddGroupAt(POINT offset);
+    // Where new groups may go, in the stored (design) units: the client area below the band, off
+    // the edges.
+    GroupGeometry::Rect GroupArea() const;
+    // The first-run offer under the hint of an empty panel (TMainFormFirstRun.cpp): shown while
+    // the store was read and holds no group, to be called whenever groups come or go.
+    void UpdateFirstRunOffer();
+    void PlaceFirstRunOffer();
+    void mLbFirstRunFillClick();
     void ShowOptions(bool aboutPage);
     void OpenProductPage();
     // The group view a menu was opened on, while that view still exists; null otherwise.
@@ -331,6 +343,9 @@ private:
     TLabel mLbLink{*this};
     TLabel mLbProductName{*this};
     TLabel mLbBottomLeft{*this};
+    TLabel mLbFirstRunFill{*this};
+    // Whether the offer's state has been decided (and logged) once since the start.
+    bool mFirstRunOfferDecided = false;
 
     // Menus; the item pointers point into the menus' trees.
     TPopupMenu mPopupMenuLinkItem;

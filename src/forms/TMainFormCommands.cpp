@@ -26,6 +26,7 @@ void TMainForm::WireCommands() {
     mBtnAdd.OnClick = [this] { mBtnAddClick(); };
     mLbProductName.OnClick = [this] { mLbProductNameClick(); };
     mLbBottomLeft.OnClick = [this] { mLbBottomLeftClick(); };
+    mLbFirstRunFill.OnClick = [this] { mLbFirstRunFillClick(); };
     mMenuItemOpenFileLocation->OnClick = [this](TMenuItem&) { mMenuItemOpenFileLocationClick(); };
     mMenuItemShowToolTip->OnClick = [this](TMenuItem&) { mMenuItemShowToolTipClick(); };
     mMenuItemLinkItemOpenProperties->OnClick = [this](TMenuItem&) { mMenuItemLinkItemOpenPropertiesClick(); };
@@ -69,6 +70,7 @@ void TMainForm::AddGroupAt(POINT offset) {
     mRootView.UpdateLayout();
     Invalidate();
     mOrvexModel.SetChanged();
+    UpdateFirstRunOffer();
 }
 
 void TMainForm::mBtnAddClick() {
@@ -158,6 +160,7 @@ void TMainForm::mMenuItemDeleteGroupClick() {
     // Frees the group with its shortcuts (their files stay) and writes the store at once.
     SaveReportingFailures([&] { mOrvexModel.RemoveGroup(model); });
     Invalidate();
+    UpdateFirstRunOffer();
 }
 
 void TMainForm::mMenuItemDeleteLinkItemClick() {

@@ -115,6 +115,7 @@ void TMainForm::ReloadGroupViews() {
     mRootView.UpdateLayout();
     StartIconLookUps();
     Invalidate();
+    UpdateFirstRunOffer();
     LOG_INF("TMainForm::ReloadGroupViews", L"Groups shown again: " << mGroupViews.size());
 }
 
@@ -188,13 +189,8 @@ std::wstring TMainForm::ImportLayout(const std::wstring& path) {
     if (!import.Ok()) {
         return import.error;
     }
-    // Group places are stored in design units: the panel's client area in them, below the band
-    // and off the edges.
-    const Tessel::Common::DisplayScale scale = Scale();
-    constexpr int Margin = GroupGeometry::SnapGrid;
-    const GroupGeometry::Rect area{Margin, BandHeight + Margin, scale.Design(ClientWidth()) - Margin,
-                                   scale.Design(ClientHeight()) - Margin};
-    const LayoutImportOutcome outcome = mLayouts.AddTo(mOrvexModel, import, area, mOrvexModel.LoadProblem().empty());
+    const LayoutImportOutcome outcome =
+        mLayouts.AddTo(mOrvexModel, import, GroupArea(), mOrvexModel.LoadProblem().empty());
     std::vector<LinkItemModel*> links;
     for (LinkGroupModel* group : outcome.groups) {
         mRootView.AddChild(CreateGroupView(group));
@@ -204,12 +200,22 @@ std::wstring TMainForm::ImportLayout(const std::wstring& path) {
     }
     mRootView.UpdateLayout();
     Invalidate();
+    UpdateFirstRunOffer();
     RequestLooks(links);
     SaveChangesNow();
     if (mOrvexModel.IsChanged()) {
         return L"Unable to write to " + mOrvexModel.GetStorePath();
     }
     return {};
+}
+
+GroupGeometry::Rect TMainForm::GroupArea() const {
+    // Group places are stored in design units: the panel's client area in them, below the band
+    // and off the edges.
+    const Tessel::Common::DisplayScale scale = Scale();
+    constexpr int Margin = GroupGeometry::SnapGrid;
+    return GroupGeometry::Rect{Margin, BandHeight + Margin, scale.Design(ClientWidth()) - Margin,
+                               scale.Design(ClientHeight()) - Margin};
 }
 
 bool TMainForm::OnLayoutRequest(LPARAM lParam, LRESULT& result) {

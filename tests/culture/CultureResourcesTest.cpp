@@ -43,6 +43,8 @@ const CultureText ProgramTexts[] = {
     {L"MainWindow_Btn_AddNewGroup", L"Add a new group", L"添加新组"},
     {L"MainWindow_Btn_EnableOrDisableAutoHide", L"Enable/disable auto hide", L"启用或禁用自动隐藏"},
     {L"MainWindow_AddNewGroupTip", L"Please click the \"+\" button to create a new group.", L"请先点击\"+\"创建一个组"},
+    {L"MainWindow_FillFromDesktopAndStartMenu", L"Fill it from my Desktop and Start menu",
+     L"或从桌面和\"开始\"菜单添加快捷方式"},
     {L"MainWindow_Menu_RestoreLayout", L"Restore Layout", L"恢复布局"},
     {L"MainWindow_Menu_RestoreLayoutNone", L"No snapshots yet", L"尚无快照"},
     {L"MainWindow_Menu_RestoreLayoutItem", L"%1 — %2, %3", L"%1 — %2，%3"},

@@ -19,8 +19,10 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using TestSupport::TempFolder;
@@ -333,4 +335,124 @@ TEST_F(PanelTest, TypingSearchesMarksSelectsRunsAndEscClearsThenHides) {
     EXPECT_EQ(hideRequests, 1);
     panel->EndFilter();
     EXPECT_FALSE(panel->IsFiltering());
+}
+
+// The offer to fill the panel from the Desktop and the Start menu stands exactly while the store
+// holds no group: the last group deleted brings it, and every way a group comes takes it away.
+TEST_F(PanelTest, TheFirstRunOfferShowsExactlyWhileThePanelHasNoGroup) {
+    Show();
+    EXPECT_FALSE(panel->IsOfferingFirstRunFill());
+    const std::wstring zip = data / L"groups.zip";
+    ASSERT_EQ(panel->ExportLayout(zip), L"");
+    const auto deleteAll = [&] {
+        while (!panel->GetRootView().GetChildren().empty()) {
+            EXPECT_FALSE(panel->IsOfferingFirstRunFill());
+            const RECT body = Group(0).GetBodyRect();
+            const std::size_t before = panel->GetModel().GetGroups().size();
+            ChooseAt(POINT{body.right - 3, body.bottom - 3}, {VK_UP, VK_RETURN});
+            ASSERT_EQ(panel->GetModel().GetGroups().size(), before - 1);
+        }
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"the add button",
+         [&] {
+             const POINT add{panel->ClientWidth() - 30 + 11, 2 + 12};
+             Send(WM_LBUTTONDOWN, add, MK_LBUTTON);
+             Send(WM_LBUTTONUP, add);
+         }},
+        {"the panel menu",
+         [&] {
+             ChooseAt(POINT{200, 450}, {VK_DOWN, VK_RETURN});
+         }},
+        {"an import", [&] { EXPECT_EQ(panel->ImportLayout(zip), L""); }},
+    };
+    for (const auto& [way, add] : ways) {
+        SCOPED_TRACE(way);
+        deleteAll();
+        EXPECT_TRUE(panel->IsOfferingFirstRunFill()) << "the last group deleted";
+        add();
+        Pump();
+        ASSERT_FALSE(panel->GetModel().GetGroups().empty());
+        EXPECT_FALSE(panel->IsOfferingFirstRunFill());
+    }
+}
+
+// A store that could not be read still holds the user's groups: the panel only looks empty, and
+// offers no fill that would stand in their place.
+TEST_F(PanelTest, NoFirstRunOfferWhenTheStoreCouldNotBeRead) {
+    TestSupport::WriteFileBytes(data / L"Data\\groups.txt", "not a group store\r\n");
+    application.OnException = [](std::exception_ptr) {};
+    Show();
+    ASSERT_TRUE(panel->GetModel().GetGroups().empty());
+    ASSERT_FALSE(panel->GetModel().LoadProblem().empty());
+    EXPECT_FALSE(panel->IsOfferingFirstRunFill());
+}
+
+// On an empty panel the offer stands centred right under the hint's text, at every size and
+// display density, and grows with the density as the hint does.
+TEST_F(PanelTest, TheFirstRunOfferStandsCentredUnderTheHintAtEverySizeAndDensity) {
+    TestSupport::WriteFileBytes(data / L"Data\\groups.txt", "[Group]\r\nGroupCount=0\r\n");
+    Show();
+    ASSERT_TRUE(panel->IsOfferingFirstRunFill());
+    OrvexView& root = panel->GetRootView();
+    const std::wstring hint = L"Please click the \"+\" button to create a new group.";
+    // The rows the hint's text covers: where the picture differs from one without it.
+    const auto hintRows = [&]() -> std::pair<int, int> {
+        const RECT client = panel->ClientRect();
+        TestSupport::PaintSurface with(client.right, client.bottom);
+        TestSupport::PaintSurface without(client.right, client.bottom);
+        root.SetHintText(hint);
+        root.InvalidateAll();
+        root.Paint(with.Dc(), &client);
+        root.SetHintText(L"");
+        root.InvalidateAll();
+        root.Paint(without.Dc(), &client);
+        root.SetHintText(hint);
+        root.InvalidateAll();
+        int top = -1;
+        int bottom = -1;
+        for (int y = 0; y < client.bottom; ++y) {
+            for (int x = 0; x < client.right; ++x) {
+                if (with.Pixel(x, y) != without.Pixel(x, y)) {
+                    top = top < 0 ? y : top;
+                    bottom = y + 1;
+                    break;
+                }
+            }
+        }
+        return {top, bottom};
+    };
+    struct Step {
+        int dpi;
+        RECT window;
+    };
+    int designHeight = 0;
+    for (const Step& step : {Step{96, RECT{0, 0, 1000, 600}}, Step{144, RECT{0, 0, 1500, 900}},
+                             Step{192, RECT{0, 0, 1800, 1000}}, Step{96, RECT{0, 0, 760, 480}}}) {
+        SCOPED_TRACE(testing::Message() << step.dpi << " DPI, " << step.window.right << " x " << step.window.bottom);
+        if (step.dpi != panel->Dpi()) {
+            RECT suggested = step.window;
+            SendMessageW(panel->Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(step.dpi, step.dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+        } else {
+            SetWindowPos(panel->Handle(), nullptr, 0, 0, step.window.right, step.window.bottom, SWP_NOZORDER);
+        }
+        Pump();
+        ASSERT_EQ(panel->Dpi(), step.dpi);
+        ASSERT_TRUE(panel->IsOfferingFirstRunFill());
+        const Tessel::Common::DisplayScale scale(step.dpi);
+        const RECT client = panel->ClientRect();
+        const RECT offer = panel->GetFirstRunOfferBounds();
+        const auto [hintTop, hintBottom] = hintRows();
+        ASSERT_GE(hintTop, 0) << "the hint is drawn";
+        EXPECT_NEAR(offer.left + offer.right, client.right, 1) << "centred: " << offer.left << ".." << offer.right;
+        EXPECT_GE(offer.top, hintBottom) << "below the hint's text";
+        EXPECT_LE(offer.top - hintBottom, scale.Px(16)) << "close enough to read as its second line";
+        EXPECT_GT(offer.right - offer.left, 0);
+        EXPECT_LT(offer.right - offer.left, client.right);
+        if (designHeight == 0) {
+            designHeight = offer.bottom - offer.top;
+        }
+        EXPECT_NEAR(offer.bottom - offer.top, scale.Px(designHeight), scale.Px(2));
+    }
 }
