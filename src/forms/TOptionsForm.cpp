@@ -150,6 +150,12 @@ void TOptionsForm::FormShow() {
     if (mHotkey != nullptr) {
         mHotkeyBox.SetKeys(*mHotkey);
     }
+    // The boxes are named by their labels for screen readers: a number box would otherwise be
+    // read as its number, and the hotkey box as its keys.
+    Edit1.SetAccessibleName(mLbFloatingButton.Text());
+    mUpDownFloatingButtonVisibleHeight.SetAccessibleName(mLbFloatingButton.Text());
+    mHotkeyBox.SetAccessibleName(mLbHotkey.Text());
+    mPanelStartButtonColor.SetAccessibleName(mLabelStartButtonColor.Text() + L": " + mPanelStartButtonColor.Text());
     mHotkeyBox.SetEnabled(mHotkey != nullptr);
     CheckHotkey();
     PageControl1.SetActivePage(mShowAboutPage ? &mTabSheetAbout : &mTabSheetGeneral);
@@ -196,12 +202,6 @@ void TOptionsForm::ApplyCultureTexts() {
     mTabSheetAbout.SetText(t.GetText(L"Options_Tab_About"));
     mBtnOk.SetText(t.GetText(L"Common_Ok"));
     mBtnCancel.SetText(t.GetText(L"Common_Cancel"));
-    // The boxes are named by their labels for screen readers: a number box would otherwise be
-    // read as its number, and the hotkey box as its keys.
-    Edit1.SetAccessibleName(mLbFloatingButton.Text());
-    mUpDownFloatingButtonVisibleHeight.SetAccessibleName(mLbFloatingButton.Text());
-    mHotkeyBox.SetAccessibleName(mLbHotkey.Text());
-    mPanelStartButtonColor.SetAccessibleName(mLabelStartButtonColor.Text() + L": " + mPanelStartButtonColor.Text());
 }
 
 void TOptionsForm::mBtnOkClick() {

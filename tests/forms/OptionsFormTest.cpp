@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <oleacc.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -197,4 +201,43 @@ TEST_F(OptionsFormTest, ADensityChangeLaysTheControlsOutAtTheNewScale) {
     ASSERT_EQ(okWidths.size(), 3u);
     EXPECT_NEAR(okWidths[1], okWidths[0] * 3 / 2, okWidths[0] / 10 + 1);
     EXPECT_EQ(okWidths[2], okWidths[0]);
+}
+
+TEST_F(OptionsFormTest, ReadersHearTheBoxesByTheirLabels) {
+    TOptionsForm dialog;
+    dialog.AfterConstruction();
+    dialog.mSettings = &settings;
+    std::vector<std::pair<std::wstring, std::wstring>> heard;
+    const auto nameOf = [](HWND window) {
+        std::wstring name;
+        const LRESULT answer = SendMessageW(window, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+        IAccessible* object = nullptr;
+        if (answer > 0 && SUCCEEDED(ObjectFromLresult(answer, IID_IAccessible, 0, reinterpret_cast<void**>(&object)))) {
+            VARIANT self;
+            VariantInit(&self);
+            self.vt = VT_I4;
+            self.lVal = CHILDID_SELF;
+            BSTR text = nullptr;
+            if (object->get_accName(self, &text) == S_OK) {
+                name = text;
+            }
+            SysFreeString(text);
+            object->Release();
+        }
+        return name;
+    };
+    ShowWith(dialog, {[&] {
+                          const HWND dialogWindow = dialog.Handle();
+                          for (const wchar_t* box : {L"Edit", L"msctls_hotkey32"}) {
+                              heard.emplace_back(box, nameOf(FindControl(dialogWindow, box)));
+                          }
+                      },
+                      [&] { PostMessageW(FindControl(dialog.Handle(), L"Button", L"&Cancel"), BM_CLICK, 0, 0); }});
+    dialog.Destroy();
+    ASSERT_EQ(heard.size(), 2u);
+    // The labels' texts, whatever the language: never the box's number or keys.
+    EXPECT_FALSE(heard[0].second.empty());
+    EXPECT_EQ(heard[0].second.find_first_of(L"0123456789"), std::wstring::npos) << heard[0].second;
+    EXPECT_FALSE(heard[1].second.empty());
+    EXPECT_NE(heard[0].second, heard[1].second);
 }

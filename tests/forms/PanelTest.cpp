@@ -456,3 +456,74 @@ TEST_F(PanelTest, TheFirstRunOfferStandsCentredUnderTheHintAtEverySizeAndDensity
         EXPECT_NEAR(offer.bottom - offer.top, scale.Px(designHeight), scale.Px(2));
     }
 }
+
+TEST_F(PanelTest, TheKeyboardFocusIsWhatReadersSeeAndObjectsOfAGoneGroupAnswerNoMore) {
+    Show();
+    WaitForIcons();
+    int runs = 0;
+    Group(1).RunLink = [&runs](int) { ++runs; };
+    const auto key = [&](WORD vk) { SendMessageW(panel->Handle(), WM_KEYDOWN, vk, 0); };
+    const auto id = [](LONG value) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = value;
+        return v;
+    };
+    const auto name = [&](IAccessible* object, LONG child) {
+        BSTR text = nullptr;
+        const HRESULT got = object->get_accName(id(child), &text);
+        std::wstring taken = SUCCEEDED(got) && text != nullptr ? std::wstring(text) : std::wstring();
+        SysFreeString(text);
+        return taken;
+    };
+    const LRESULT answer = SendMessageW(panel->Handle(), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+    ASSERT_GT(answer, 0);
+    IAccessible* root = nullptr;
+    ASSERT_TRUE(SUCCEEDED(ObjectFromLresult(answer, IID_IAccessible, 0, reinterpret_cast<void**>(&root))));
+    long count = 0;
+    ASSERT_EQ(root->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 2 + 4) << "two groups and the band's four controls";
+    EXPECT_EQ(name(root, 1), L"Group 1, 3 shortcuts");
+    EXPECT_EQ(name(root, 2), L"Group 2, 1 shortcut");
+
+    // Tab goes to the first group's first shortcut, again to the second group; the panel's
+    // object tells readers the focus through the group's object.
+    key(VK_TAB);
+    int index = -1;
+    EXPECT_EQ(panel->GetKeyFocus(index), &Group(0));
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(Group(0).GetSelected(), 0) << "the ring a search's selection has";
+    key(VK_RIGHT);
+    EXPECT_EQ(Group(0).GetSelected(), 1);
+    key(VK_TAB);
+    EXPECT_EQ(panel->GetKeyFocus(index), &Group(1));
+    EXPECT_EQ(Group(0).GetSelected(), -1);
+    VARIANT focus;
+    VariantInit(&focus);
+    ASSERT_EQ(root->get_accFocus(&focus), S_OK);
+    ASSERT_EQ(focus.vt, VT_DISPATCH);
+    IAccessible* second = nullptr;
+    ASSERT_TRUE(SUCCEEDED(focus.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&second))));
+    VariantClear(&focus);
+    ASSERT_EQ(second->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(focus.vt, VT_I4);
+    EXPECT_EQ(focus.lVal, 1);
+    // The id a focus event names the shortcut by reaches it through the panel's object.
+    EXPECT_EQ(name(root, PanelAccessible::EventChildId(1, 0)), name(second, 1));
+    EXPECT_EQ(name(second, 1), Group(1).GetModel()->GetLinks()[0]->ShownName());
+    key(VK_RETURN);
+    EXPECT_EQ(runs, 1);
+
+    // The group goes: its object answers no more, and the panel's lists one group.
+    const RECT body = Group(1).GetBodyRect();
+    ChooseAt(POINT{body.right - 3, body.bottom - 3}, {VK_UP, VK_RETURN});
+    ASSERT_EQ(panel->GetModel().GetGroups().size(), 1u);
+    EXPECT_EQ(panel->GetKeyFocus(index), nullptr);
+    EXPECT_TRUE(FAILED(second->get_accChildCount(&count)));
+    EXPECT_EQ(name(second, CHILDID_SELF), L"");
+    ASSERT_EQ(root->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 1 + 4);
+    second->Release();
+    root->Release();
+}

@@ -14,11 +14,17 @@
 //                                                 until it is killed
 //   E2eHelper hold <path>                         opens the file with no sharing at all, prints
 //                                                 "held" and keeps it open until it is killed
+//   E2eHelper accessible <window class> [<name>]  walks the accessible objects of the first visible
+//       window of the class, as a screen reader does, and prints the tree as JSON; with a name,
+//       performs the default action of the first element of that name instead
+//   E2eHelper focus-events <window class> <n>     prints a line per focus or selection event of
+//       the class's windows ("focus <name>" or "selection <name>", as JSON strings), n of them
 // Exit code 0 on success. JSON output is ASCII: other characters are written as \uXXXX.
-#include <windows.h>
 #include <objbase.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -126,6 +132,194 @@ std::string Describe(HWND window, HWND focus) {
                ", \"default\": " + (style == BS_DEFPUSHBUTTON ? "true" : "false");
     }
     return out + "}";
+}
+
+HWND FirstVisibleWindow(const wchar_t* className) {
+    struct Found {
+        const wchar_t* className;
+        HWND window;
+    } found{className, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(data);
+            if (IsWindowVisible(window) && ClassOf(window) == f->className) {
+                f->window = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.window;
+}
+
+std::wstring TakeText(BSTR text) {
+    std::wstring taken = text != nullptr ? std::wstring(text, SysStringLen(text)) : std::wstring();
+    SysFreeString(text);
+    return taken;
+}
+
+struct Element {
+    std::wstring name;
+    long role = 0;
+    long state = 0;
+    long location[4] = {0, 0, 0, 0};
+    std::wstring action;
+};
+
+Element Describe(IAccessible* object, LONG child) {
+    VARIANT id;
+    VariantInit(&id);
+    id.vt = VT_I4;
+    id.lVal = child;
+    Element e;
+    BSTR text = nullptr;
+    if (object->get_accName(id, &text) == S_OK) {
+        e.name = TakeText(text);
+    }
+    VARIANT value;
+    VariantInit(&value);
+    if (object->get_accRole(id, &value) == S_OK && value.vt == VT_I4) {
+        e.role = value.lVal;
+    }
+    VariantClear(&value);
+    if (object->get_accState(id, &value) == S_OK && value.vt == VT_I4) {
+        e.state = value.lVal;
+    }
+    VariantClear(&value);
+    object->accLocation(&e.location[0], &e.location[1], &e.location[2], &e.location[3], id);
+    text = nullptr;
+    if (object->get_accDefaultAction(id, &text) == S_OK) {
+        e.action = TakeText(text);
+    }
+    return e;
+}
+
+// Every element below object, depth first; visit returns false to stop.
+template <typename Visit> bool Walk(IAccessible* object, int depth, std::string& out, Visit&& visit) {
+    long count = 0;
+    if (FAILED(object->get_accChildCount(&count)) || count <= 0) {
+        return true;
+    }
+    std::vector<VARIANT> children(static_cast<std::size_t>(count));
+    long got = 0;
+    if (FAILED(AccessibleChildren(object, 0, count, children.data(), &got))) {
+        return true;
+    }
+    bool go = true;
+    bool first = true;
+    out += ", \"children\": [";
+    for (long i = 0; i < got; ++i) {
+        VARIANT& child = children[static_cast<std::size_t>(i)];
+        IAccessible* inner = nullptr;
+        LONG id = CHILDID_SELF;
+        if (child.vt == VT_DISPATCH && child.pdispVal != nullptr) {
+            child.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&inner));
+        } else if (child.vt == VT_I4) {
+            id = child.lVal;
+        }
+        IAccessible* holder = inner != nullptr ? inner : object;
+        if (go) {
+            const Element e = Describe(holder, id);
+            out += std::string(first ? "" : ", ") + "{\"name\": " + Json(e.name) +
+                   ", \"role\": " + std::to_string(e.role) + ", \"state\": " + std::to_string(e.state) +
+                   ", \"location\": [" + std::to_string(e.location[0]) + ", " + std::to_string(e.location[1]) + ", " +
+                   std::to_string(e.location[2]) + ", " + std::to_string(e.location[3]) +
+                   "], \"action\": " + Json(e.action);
+            first = false;
+            go = visit(holder, id, e);
+            if (go && inner != nullptr) {
+                go = Walk(inner, depth + 1, out, visit);
+            }
+            out += "}";
+        }
+        if (inner != nullptr) {
+            inner->Release();
+        }
+        VariantClear(&child);
+    }
+    out += "]";
+    return go;
+}
+
+int WalkAccessible(const wchar_t* className, const wchar_t* actOn) {
+    const HWND window = FirstVisibleWindow(className);
+    if (window == nullptr) {
+        std::fwprintf(stderr, L"no visible window of class %ls\n", className);
+        return 2;
+    }
+    ComRelease<IAccessible> root;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&root.p)))) {
+        std::fwprintf(stderr, L"no accessible object\n");
+        return 3;
+    }
+    const Element self = Describe(root.p, CHILDID_SELF);
+    std::string out = "{\"name\": " + Json(self.name) + ", \"role\": " + std::to_string(self.role) +
+                      ", \"state\": " + std::to_string(self.state);
+    bool acted = false;
+    Walk(root.p, 0, out, [&](IAccessible* holder, LONG id, const Element& e) {
+        if (actOn == nullptr || e.name != actOn) {
+            return true;
+        }
+        VARIANT child;
+        VariantInit(&child);
+        child.vt = VT_I4;
+        child.lVal = id;
+        acted = SUCCEEDED(holder->accDoDefaultAction(child));
+        return false;
+    });
+    out += "}";
+    if (actOn != nullptr) {
+        std::printf(acted ? "done\n" : "not done\n");
+        return acted ? 0 : 4;
+    }
+    std::printf("%s\n", out.c_str());
+    return 0;
+}
+
+struct EventWatch {
+    std::wstring className;
+    int left = 0;
+};
+EventWatch gWatch;
+
+void CALLBACK OnAccessEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD, DWORD) {
+    if (window == nullptr || gWatch.left <= 0 || ClassOf(window) != gWatch.className) {
+        return;
+    }
+    IAccessible* object = nullptr;
+    VARIANT child;
+    VariantInit(&child);
+    if (FAILED(AccessibleObjectFromEvent(window, static_cast<DWORD>(objectId), static_cast<DWORD>(childId), &object,
+                                         &child)) ||
+        object == nullptr) {
+        return;
+    }
+    const Element e = Describe(object, child.vt == VT_I4 ? child.lVal : CHILDID_SELF);
+    object->Release();
+    VariantClear(&child);
+    std::printf("%s %s\n", event == EVENT_OBJECT_FOCUS ? "focus" : "selection", Json(e.name).c_str());
+    std::fflush(stdout);
+    if (--gWatch.left == 0) {
+        PostQuitMessage(0);
+    }
+}
+
+int WatchFocusEvents(const wchar_t* className, int count) {
+    gWatch = EventWatch{className, count};
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr, OnAccessEvent, 0, 0,
+                                               WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    if (hook == nullptr) {
+        return 3;
+    }
+    std::printf("watching\n");
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    UnhookWinEvent(hook);
+    return 0;
 }
 
 int PrintWindows(const wchar_t* className) {
@@ -503,10 +697,16 @@ int wmain(int argc, wchar_t** argv) {
         result = HoldFile(argv[2]);
     } else if (argc == 4 && std::wcscmp(argv[1], L"hold-hotkey") == 0) {
         result = HoldHotkey(static_cast<UINT>(_wtoi(argv[2])), static_cast<UINT>(_wtoi(argv[3])));
+    } else if ((argc == 3 || argc == 4) && std::wcscmp(argv[1], L"accessible") == 0) {
+        result = WalkAccessible(argv[2], argc == 4 ? argv[3] : nullptr);
+    } else if (argc == 4 && std::wcscmp(argv[1], L"focus-events") == 0) {
+        result = WatchFocusEvents(argv[2], _wtoi(argv[3]));
     } else {
-        std::fwprintf(stderr, L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | windows <class> | clipboard | "
-                              L"drag <x> <y> <file>... | drag-items <x> <y> <item>... | unclosable-edge-window | "
-                              L"hold <path> | hold-hotkey <modifiers> <key>\n");
+        std::fwprintf(stderr,
+                      L"usage: E2eHelper shortcut <lnk> <target> | target <lnk> | windows <class> | clipboard | "
+                      L"drag <x> <y> <file>... | drag-items <x> <y> <item>... | unclosable-edge-window | "
+                      L"hold <path> | hold-hotkey <modifiers> <key> | accessible <class> [<name>] | "
+                      L"focus-events <class> <n>\n");
     }
     OleUninitialize();
     return result;
