@@ -252,9 +252,7 @@ public:
         if (start.lVal == CHILDID_SELF) {
             next = direction == NAVDIR_FIRSTCHILD ? 1 : direction == NAVDIR_LASTCHILD ? count : 0;
         } else if (start.lVal >= 1 && start.lVal <= count) {
-            next = direction == NAVDIR_NEXT       ? start.lVal + 1
-                   : direction == NAVDIR_PREVIOUS ? start.lVal - 1
-                                                  : 0;
+            next = direction == NAVDIR_NEXT ? start.lVal + 1 : direction == NAVDIR_PREVIOUS ? start.lVal - 1 : 0;
         } else {
             return E_INVALIDARG;
         }
@@ -371,7 +369,7 @@ private:
         if (!Resolve(*source, child, place, self)) {
             return E_INVALIDARG;
         }
-        const Element element = place.link >= 0     ? source->ShortcutElement(place.group, place.link)
+        const Element element = place.link >= 0      ? source->ShortcutElement(place.group, place.link)
                                 : place.group >= 0   ? source->GroupElement(place.group)
                                 : place.control >= 0 ? source->ControlElement(place.control)
                                                      : source->PanelElement();

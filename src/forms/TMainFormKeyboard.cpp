@@ -103,7 +103,7 @@ void TMainForm::SetKeyFocus(LinkGroupView* view, int index) {
         const LinkItemModel* link =
             index >= 0 ? view->GetModel()->GetLinks()[static_cast<std::size_t>(index)].get() : nullptr;
         LOG_INF("TMainForm::SetKeyFocus", L"Keyboard on group " << PlaceOf(view, -1).group + 1
-                                                                 << (link != nullptr ? L", " + link->FileName() : L""));
+                                                                << (link != nullptr ? L", " + link->FileName() : L""));
         AnnounceKeyFocus();
     }
 }

@@ -40,7 +40,7 @@ std::wstring TMainForm::LayoutText(const wchar_t* key, const wchar_t* fallback) 
 
 std::wstring TMainForm::Count(std::size_t count, const wchar_t* oneKey, const wchar_t* one, const wchar_t* manyKey,
                               const wchar_t* many) const {
-    return count == 1 ? LayoutText(oneKey, one) :FillText(LayoutText(manyKey, many), {std::to_wstring(count)});
+    return count == 1 ? LayoutText(oneKey, one) : FillText(LayoutText(manyKey, many), {std::to_wstring(count)});
 }
 
 void TMainForm::ApplyLayoutTexts() {
@@ -78,11 +78,11 @@ void TMainForm::RestoreLayoutClick(TMenuItem& item) {
         return;
     }
     const std::wstring name = mRestoreNames[static_cast<std::size_t>(item.Tag)];
-    const std::wstring question =
-       FillText(LayoutText(L"MainWindow_RestoreLayoutConfirm",
-                        L"Restore the groups and shortcuts of %1? The current layout is kept as a snapshot first, so "
-                        L"you can go back to it."),
-             {LayoutKeeper::DisplayName(name)});
+    const std::wstring question = FillText(
+        LayoutText(L"MainWindow_RestoreLayoutConfirm",
+                   L"Restore the groups and shortcuts of %1? The current layout is kept as a snapshot first, so "
+                   L"you can go back to it."),
+        {LayoutKeeper::DisplayName(name)});
     LOG_INF("TMainForm::RestoreLayoutClick", L"Asking: " << question);
     if (MessageBoxW(Handle(), question.c_str(), L"Tilebay", MB_YESNO | MB_ICONQUESTION) != IDYES) {
         LOG_INF("TMainForm::RestoreLayoutClick", L"Restore of " << name << L" not confirmed");
@@ -92,7 +92,7 @@ void TMainForm::RestoreLayoutClick(TMenuItem& item) {
     SaveChangesNow();
     const LayoutSnapshots::RestoreResult result = mLayouts.Restore(name);
     if (!result.ok) {
-        const std::wstring text =FillText(
+        const std::wstring text = FillText(
             LayoutText(L"MainWindow_RestoreLayoutFailed", L"The layout could not be restored: %1"), {result.error});
         MessageBoxW(Handle(), text.c_str(), L"Tilebay", MB_OK | MB_ICONERROR);
         return;
@@ -152,7 +152,7 @@ void TMainForm::mMenuItemExportGroupsClick() {
     const std::wstring error = ExportLayout(path);
     if (!error.empty()) {
         const std::wstring text =
-           FillText(LayoutText(L"MainWindow_ExportGroupsFailed", L"The groups could not be exported: %1"), {error});
+            FillText(LayoutText(L"MainWindow_ExportGroupsFailed", L"The groups could not be exported: %1"), {error});
         MessageBoxW(Handle(), text.c_str(), L"Tilebay", MB_OK | MB_ICONERROR);
     }
 }
@@ -167,7 +167,7 @@ void TMainForm::mMenuItemImportGroupsClick() {
     const std::wstring error = ImportLayout(path);
     if (!error.empty()) {
         const std::wstring text =
-           FillText(LayoutText(L"MainWindow_ImportGroupsFailed", L"The groups could not be imported: %1"), {error});
+            FillText(LayoutText(L"MainWindow_ImportGroupsFailed", L"The groups could not be imported: %1"), {error});
         MessageBoxW(Handle(), text.c_str(), L"Tilebay", MB_OK | MB_ICONERROR);
     }
 }
