@@ -25,7 +25,7 @@ HRESULT Text(const std::wstring& text, BSTR* out) {
     if (text.empty()) {
         return S_FALSE;
     }
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *out = Accessibility::MakeText(text);
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -38,18 +38,18 @@ HRESULT Nothing(BSTR* out) {
 }
 
 void SetEmpty(VARIANT* out) {
-    VariantInit(out);
+    *out = VARIANT{};
     out->vt = VT_EMPTY;
 }
 
 void SetId(VARIANT* out, LONG id) {
-    VariantInit(out);
+    *out = VARIANT{};
     out->vt = VT_I4;
     out->lVal = id;
 }
 
 void SetObject(VARIANT* out, IDispatch* object) {
-    VariantInit(out);
+    *out = VARIANT{};
     out->vt = VT_DISPATCH;
     out->pdispVal = object;
 }

@@ -9,10 +9,12 @@ namespace {
 
 using LresultFromObjectFunction = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using CreateStdAccessibleObjectFunction = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+using SysAllocStringLenFunction = BSTR(WINAPI*)(const OLECHAR*, UINT);
 
 struct Library {
     LresultFromObjectFunction resultFromObject = nullptr;
     CreateStdAccessibleObjectFunction standardObject = nullptr;
+    SysAllocStringLenFunction allocText = nullptr;
 };
 
 const Library& Oleacc() {
@@ -24,6 +26,10 @@ const Library& Oleacc() {
                 reinterpret_cast<void*>(GetProcAddress(module, "LresultFromObject")));
             loaded.standardObject = reinterpret_cast<CreateStdAccessibleObjectFunction>(
                 reinterpret_cast<void*>(GetProcAddress(module, "CreateStdAccessibleObject")));
+        }
+        if (HMODULE module = LoadLibraryW(L"oleaut32.dll")) {
+            loaded.allocText = reinterpret_cast<SysAllocStringLenFunction>(
+                reinterpret_cast<void*>(GetProcAddress(module, "SysAllocStringLen")));
         }
         return loaded;
     }();
@@ -82,7 +88,7 @@ public:
             if (name == nullptr) {
                 return E_POINTER;
             }
-            *name = SysAllocString(mName.c_str());
+            *name = MakeText(mName);
             return *name != nullptr ? S_OK : E_OUTOFMEMORY;
         }
         return mInner->get_accName(child, name);
@@ -172,6 +178,11 @@ LRESULT NamedClientObject(HWND window, WPARAM wParam, const std::wstring& name) 
     const LRESULT result = ResultFromObject(named, wParam);
     named->Release();
     return result;
+}
+
+BSTR MakeText(const std::wstring& text) {
+    const Library& library = Oleacc();
+    return library.allocText != nullptr ? library.allocText(text.data(), static_cast<UINT>(text.size())) : nullptr;
 }
 
 void Notify(DWORD event, HWND window, LONG objectId, LONG childId) {
