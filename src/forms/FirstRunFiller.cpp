@@ -1,7 +1,7 @@
 #include "forms/FirstRunFiller.h"
 
 #include "forms/FirstRunPlacement.h"
-#include "forms/ImportPlacement.h"
+#include "forms/LayoutKeeper.h"
 #include "foundation/logging/Log.h"
 #include "model/OrvexModel.h"
 
@@ -12,20 +12,6 @@ namespace {
 // The Start menu keeps programs in folders by maker; deeper folders hold their extras.
 constexpr int ProgramSubfolderDepth = 1;
 
-std::vector<GroupGeometry::Rect> BoundsOfGroups(const OrvexModel& model) {
-    std::vector<GroupGeometry::Rect> bounds;
-    for (const auto& group : model.GetGroups()) {
-        const LinkGroupSettings& s = group->GetSettings();
-        StoreSummary::Group g;
-        g.x = s.X();
-        g.y = s.Y();
-        g.column = s.Column();
-        g.isLargeIcon = s.IsLargeIcon();
-        g.isTitleVisible = s.IsTitleVisible();
-        bounds.push_back(ImportPlacement::BoundsOf(g, group->GetLinks().size()));
-    }
-    return bounds;
-}
 
 } // namespace
 
@@ -44,7 +30,7 @@ FirstRunFill::Outcome FillFrom(OrvexModel& model, const FirstRunFill::Folders& f
         counts.push_back(static_cast<int>(group->items.size()));
     }
     const std::vector<FirstRunFill::Placement> placements =
-        FirstRunPlacement::Place(counts, BoundsOfGroups(model), area);
+        FirstRunPlacement::Place(counts, LayoutKeeper::GroupBounds(model), area);
     FirstRunFill::Outcome outcome = FirstRunFill::AddGroups(model, plan, placements);
     LOG_INF("FirstRunFiller::FillFrom", L"Filled from the Desktop and the Start menu: "
                                             << outcome.groups.size() << L" groups, " << outcome.shortcuts

@@ -82,9 +82,8 @@ LayoutArchive::ImportResult LayoutKeeper::Read(const std::wstring& zipPath) {
     return result;
 }
 
-LayoutImportOutcome LayoutKeeper::AddTo(OrvexModel& model, const LayoutArchive::ImportResult& import,
-                                        GroupGeometry::Rect area, bool storeIsSound) {
-    std::vector<GroupGeometry::Rect> existing;
+std::vector<GroupGeometry::Rect> LayoutKeeper::GroupBounds(const OrvexModel& model) {
+    std::vector<GroupGeometry::Rect> bounds;
     for (const auto& group : model.GetGroups()) {
         const LinkGroupSettings& s = group->GetSettings();
         StoreSummary::Group g;
@@ -93,8 +92,14 @@ LayoutImportOutcome LayoutKeeper::AddTo(OrvexModel& model, const LayoutArchive::
         g.column = s.Column();
         g.isLargeIcon = s.IsLargeIcon();
         g.isTitleVisible = s.IsTitleVisible();
-        existing.push_back(ImportPlacement::BoundsOf(g, group->GetLinks().size()));
+        bounds.push_back(ImportPlacement::BoundsOf(g, group->GetLinks().size()));
     }
+    return bounds;
+}
+
+LayoutImportOutcome LayoutKeeper::AddTo(OrvexModel& model, const LayoutArchive::ImportResult& import,
+                                        GroupGeometry::Rect area, bool storeIsSound) {
+    const std::vector<GroupGeometry::Rect> existing = GroupBounds(model);
     std::vector<GroupGeometry::Rect> imported;
     for (const LayoutArchive::ImportedGroup& group : import.groups) {
         imported.push_back(ImportPlacement::BoundsOf(group.settings, group.links.size()));

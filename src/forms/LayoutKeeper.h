@@ -32,6 +32,8 @@ public:
     LayoutArchive::ImportResult Read(const std::wstring& zipPath);
     // Adds the groups read to the model, placed in area (design units) where they cover none of
     // its groups when possible; the state before is kept as today's snapshot first.
+    // Where the model's groups stand, in stored units, as placing new groups beside them needs.
+    static std::vector<GroupGeometry::Rect> GroupBounds(const OrvexModel& model);
     LayoutImportOutcome AddTo(OrvexModel& model, const LayoutArchive::ImportResult& import, GroupGeometry::Rect area,
                               bool storeIsSound);
 

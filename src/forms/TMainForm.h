@@ -266,6 +266,9 @@ private:
     // The first-run offer under the hint of an empty panel (TMainFormFirstRun.cpp): shown while
     // the store was read and holds no group, to be called whenever groups come or go.
     void UpdateFirstRunOffer();
+    // Shows groups just added to the model (an import, the first-run fill): their views, their
+    // icons asked for, and the store written at once.
+    void ShowAddedGroups(const std::vector<LinkGroupModel*>& groups);
     void PlaceFirstRunOffer();
     void mLbFirstRunFillClick();
     void ShowOptions(bool aboutPage);

@@ -68,8 +68,13 @@ void TMainForm::mLbFirstRunFillClick() {
                 L"Nothing on the Desktop or in the Start menu to fill the panel with; it stays as it was");
         return;
     }
+    // The copies are in the Data folder already: the store names them at once.
+    ShowAddedGroups(outcome.groups);
+}
+
+void TMainForm::ShowAddedGroups(const std::vector<LinkGroupModel*>& groups) {
     std::vector<LinkItemModel*> links;
-    for (LinkGroupModel* group : outcome.groups) {
+    for (LinkGroupModel* group : groups) {
         mRootView.AddChild(CreateGroupView(group));
         for (const auto& link : group->GetLinks()) {
             links.push_back(link.get());
@@ -79,6 +84,5 @@ void TMainForm::mLbFirstRunFillClick() {
     Invalidate();
     UpdateFirstRunOffer();
     RequestLooks(links);
-    // The copies are in the Data folder already: the store names them at once.
     SaveChangesNow();
 }

@@ -191,18 +191,7 @@ std::wstring TMainForm::ImportLayout(const std::wstring& path) {
     }
     const LayoutImportOutcome outcome =
         mLayouts.AddTo(mOrvexModel, import, GroupArea(), mOrvexModel.LoadProblem().empty());
-    std::vector<LinkItemModel*> links;
-    for (LinkGroupModel* group : outcome.groups) {
-        mRootView.AddChild(CreateGroupView(group));
-        for (const auto& link : group->GetLinks()) {
-            links.push_back(link.get());
-        }
-    }
-    mRootView.UpdateLayout();
-    Invalidate();
-    UpdateFirstRunOffer();
-    RequestLooks(links);
-    SaveChangesNow();
+    ShowAddedGroups(outcome.groups);
     if (mOrvexModel.IsChanged()) {
         return L"Unable to write to " + mOrvexModel.GetStorePath();
     }
