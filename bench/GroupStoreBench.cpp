@@ -161,7 +161,8 @@ void PrintBreakdown(const std::wstring& folder, int links) {
     });
     std::size_t foundInListing = 0;
     const double setMs = Time([&] {
-        const Tessel::Common::FolderFiles files(folder, 2 * static_cast<std::size_t>(links) + 64);
+        Tessel::Common::FolderFiles files(folder);
+        files.LimitTo(2 * static_cast<std::size_t>(links) + 64);
         for (const auto& name : names)
             foundInListing += files.Exists(name) ? 1 : 0;
     });

@@ -4,7 +4,8 @@
 Tilebay and the minimal program (bench/MinimalWindow.exe) are started alternately under Wine on a
 virtual display, after one warm-up start each, and the time from starting the process to the first
 completed paint of its window is taken: the minimal program prints that moment, Tilebay writes
-"First paint of the panel done" to its log. Layouts: no groups; 2,000 shortcuts with an empty
+"First paint of the panel done" to its log (and "First paint of the button done" for its first
+window, and a line when the panel has first slid out of view). Layouts: no groups; 2,000 shortcuts with an empty
 icon cache (the cache file is deleted before each start); the same with the cache the previous
 starts left (warm).
 
@@ -13,7 +14,7 @@ Tilebay also logs, once per start when every icon is painted,
 which gives the time until every icon is shown and the object counts. A build whose program does
 not know that line gets "n/a" for them at once; one that knows it is waited for, within a bound.
 Resident memory is the resident set of the Wine process of each program, read once its window is
-painted (for Tilebay: once every icon is shown, when it says so).
+painted (for Tilebay: once every icon is shown, when it says so, and the panel is out of view).
 
     python3 bench/startup_bench.py [ROUNDS]      (after a build; uses build/ by default)
 """
@@ -33,6 +34,8 @@ import harness  # noqa: E402
 
 MINIMAL = harness.BUILD_DIR / 'bench' / 'MinimalWindow.exe'
 FIRST_PAINT = 'First paint of the panel done'
+BUTTON_PAINT = 'First paint of the button done'
+OUT_OF_VIEW = 'The panel is out of view for the first time'
 ICONS_SHOWN = re.compile(r'^All icons shown: (?P<n>\d+) shortcuts, GDI objects (?P<gdi>\d+), '
                          r'USER objects (?P<user>\d+)$')
 ICON_CACHE = 'IconCache.bin'
@@ -83,6 +86,8 @@ def resident_mib(pid):
 class Start:
     """What one start of Tilebay showed: seconds from the process start, MiB, object counts."""
     first_paint: float
+    button: float = None  # the button's first paint
+    out_of_view: float = None  # the end of the start's slide
     icons: float = None
     shortcuts: int = None
     gdi: int = None
@@ -130,8 +135,8 @@ def time_minimal(session, memory=False):
 
 
 def _log_events(session, since):
-    """The first-paint time and the icons line of the start that began at since."""
-    paint, icons = None, None
+    """The moments of the start that began at since: first paint, icons line, button, out of view."""
+    paint, icons, button, out = None, None, None, None
     for path in session.log_files():
         try:
             lines = session.read_lines(path)
@@ -143,14 +148,21 @@ def _log_events(session, since):
                 continue
             if paint is None and match['message'] == FIRST_PAINT:
                 paint = local_time(match['time'])
+            if button is None and match['message'] == BUTTON_PAINT:
+                button = local_time(match['time'])
+            if out is None and match['message'] == OUT_OF_VIEW:
+                out = local_time(match['time'])
             shown = ICONS_SHOWN.match(match['message'])
             if icons is None and shown:
                 icons = (local_time(match['time']), shown)
-    return paint, icons
+    return paint, icons, button, out
 
 
-def time_tilebay(session, icons_timeout=0.0, memory=False, paint_timeout=60.0, logs_icons=None):
+def time_tilebay(session, icons_timeout=0.0, memory=False, paint_timeout=60.0, logs_icons=None, out_of_view=False):
     """Starts Tilebay, waits for its first paint and, within icons_timeout, for every icon.
+
+    With out_of_view (and always with memory), also for the end of the slide that takes the panel
+    out of view after the start.
 
     Closes it as the system does (so it saves what it keeps) and returns a Start.
     """
@@ -173,6 +185,11 @@ def time_tilebay(session, icons_timeout=0.0, memory=False, paint_timeout=60.0, l
                 result.icons_note = f'n/a (not shown within {icons_timeout:.0f} s)'
         elif logs_icons:
             result.icons_note = 'not waited for'
+        if out_of_view or memory:
+            out = harness.wait_for(lambda: _log_events(session, started)[3], paint_timeout, 'the panel out of view',
+                                   interval=0.05)
+            result.out_of_view = out - started
+        result.button = next((b - started for b in [_log_events(session, started)[2]] if b is not None), None)
         if memory:
             time.sleep(SETTLE)
             result.rss = resident_mib(app.process.pid)
@@ -219,18 +236,30 @@ def delete_icon_cache(session):
     (session.data_folder / ICON_CACHE).unlink(missing_ok=True)
 
 
+@dataclass
+class Medians:
+    """Medians of starts in turn: the minimal program's first paint, and Tilebay's first paint of
+    the panel, of the button and the end of the slide out of view."""
+    minimal: float
+    tilebay: float
+    button: float
+    out_of_view: float
+
+
 def alternate(session, rounds, before_start=lambda: None, paint_timeout=60.0, warm_up=True):
     """Medians of the first paint of the minimal program and of Tilebay, started in turn."""
     if warm_up:
         before_start()
         time_minimal(session)
-        time_tilebay(session, paint_timeout=paint_timeout)
-    minimal, tilebay = [], []
+        time_tilebay(session, paint_timeout=paint_timeout, out_of_view=True)
+    minimal, starts = [], []
     for _ in range(rounds):
         minimal.append(time_minimal(session).first_paint)
         before_start()
-        tilebay.append(time_tilebay(session, paint_timeout=paint_timeout).first_paint)
-    return statistics.median(minimal), statistics.median(tilebay)
+        starts.append(time_tilebay(session, paint_timeout=paint_timeout, out_of_view=True))
+    buttons = [s.button for s in starts if s.button is not None]
+    return Medians(statistics.median(minimal), statistics.median(s.first_paint for s in starts),
+                   statistics.median(buttons) if buttons else None, statistics.median(s.out_of_view for s in starts))
 
 
 def main():
@@ -244,10 +273,11 @@ def main():
             before = (lambda: delete_icon_cache(session)) if cold else (lambda: None)
             if groups and not cold:  # a start that shows every icon fills the cache
                 time_tilebay(session, icons_timeout=120, paint_timeout=120)
-            minimal, tilebay = alternate(session, rounds, before, paint_timeout=120)
+            medians = alternate(session, rounds, before, paint_timeout=120)
         finally:
             session.stop()
         label = 'no groups' if groups == 0 else f'{groups * links} shortcuts, {"cold" if cold else "warm"} cache'
+        minimal, tilebay = medians.minimal, medians.tilebay
         print(f'{label:<36}{minimal * 1000:>8.0f}ms{tilebay * 1000:>8.0f}ms{tilebay / minimal:>8.2f}')
 
 

@@ -230,6 +230,9 @@ void TEdgeForm::FormShow() {
     TRACE_FUNCTION("TEdgeForm::FormShow");
     ApplyScale();
     PlaceButton(true);
+    // The button is on the screen before the panel reads its store and pictures.
+    ShowWindow(Handle(), SW_SHOW);
+    UpdateWindow(Handle());
     if (mMainPanel != nullptr) {
         TMainForm& panel = *mMainPanel;
         panel.SetOsSpecific(mOsSpecific);
@@ -265,6 +268,10 @@ void TEdgeForm::FormShow() {
 }
 
 void TEdgeForm::FormPaint(HDC dc, const RECT& /*clip*/) {
+    if (!mPaintedOnce) {
+        mPaintedOnce = true;
+        LOG_INF("TEdgeForm::FormPaint", L"First paint of the button done");
+    }
     const RECT client = ClientRect();
     TRIVERTEX vertices[2] = {
         {client.left, client.top, static_cast<COLOR16>(GetRValue(ButtonTop) << 8),
@@ -394,6 +401,11 @@ void TEdgeForm::mSlideAnimationTimerTimer() {
         // takes the keyboard again, which the panel lost while the slide had it disabled.
         if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && mMainPanel != nullptr) {
             mMainPanel->EndFilter();
+            mMainPanel->SlidOutOfView();
+            if (!mSlidOutOnce) {
+                mSlidOutOnce = true;
+                LOG_INF("TEdgeForm::mSlideAnimationTimerTimer", L"The panel is out of view for the first time");
+            }
         } else if (mMainPanel != nullptr && mMainPanel->IsFiltering()) {
             mMainPanel->BeginFilter(false);
         }

@@ -112,6 +112,9 @@ private:
     bool mIsDragging = false;
     // The hotkey was pressed while the panel slid: it takes effect when the slide ends.
     bool mHotkeyPending = false;
+    // The button has been painted; the panel has slid out of view since the start.
+    bool mPaintedOnce = false;
+    bool mSlidOutOnce = false;
     std::wstring mDataFolder;
     ConfigItems mConfigItems;
     UserSettings mUserSettings;

@@ -19,6 +19,7 @@
 
 #include <cstdlib>
 #include <unordered_map>
+#include <unordered_set>
 
 bool TMainForm::sMouseDown = false;
 bool TMainForm::sDragging = false;
@@ -449,15 +450,33 @@ void TMainForm::FormPaint(HDC dc, const RECT& clip) {
     }
 }
 
+void TMainForm::SlidOutOfView() {
+    mRootView.ReleasePicture();
+    LOG_DBG("TMainForm::SlidOutOfView", L"The panel's picture is let go until it is painted again");
+}
+
 void TMainForm::StartIconLookUps() {
     TRACE_FUNCTION("TMainForm::StartIconLookUps");
     // Icons of the sizes the screen's density needs, never stretched; each size has a cache file
     // of its own.
     mIcons.SetIconSizes(Scale().Px(GroupGeometry::LargeIconSize), Scale().Px(GroupGeometry::SmallIconSize));
     if (!mDataFolder.empty()) {
-        mIcons.LoadCache(Tessel::Common::JoinPath(mDataFolder, mIcons.CacheFileName()));
+        // Only the entries of shortcuts on the panel are read from the cache, with their pictures.
+        std::unordered_set<std::wstring_view> names;
+        for (const auto& group : mOrvexModel.GetGroups()) {
+            for (const auto& link : group->GetLinks()) {
+                names.insert(link->FileName());
+            }
+        }
+        mIcons.LoadCache(Tessel::Common::JoinPath(mDataFolder, mIcons.CacheFileName()),
+                         [&names](std::wstring_view fileName) { return names.contains(fileName); });
     }
-    const auto stamps = ShortcutIcons::StampsOf(mLinksFolder);
+    // The listing the store's load checked the shortcut files against gives their stamps; a later
+    // call (another display scale) lists the folder anew.
+    std::unique_ptr<Tessel::Common::FolderFiles> files = mOrvexModel.TakeFolderListing();
+    if (!files) {
+        files = std::make_unique<Tessel::Common::FolderFiles>(mLinksFolder);
+    }
     // Groups on the panel's face first, then the rest, each in its order.
     std::vector<LinkItemModel*> shown;
     std::vector<LinkItemModel*> hidden;
@@ -467,13 +486,15 @@ void TMainForm::StartIconLookUps() {
         RECT overlap;
         const bool onFace = IntersectRect(&overlap, &bounds, &client) != FALSE;
         for (const auto& link : view->GetModel()->GetLinks()) {
-            const auto stamp = stamps.find(link->FileName());
-            if (stamp != stamps.end() && mIcons.ApplyCached(*link, stamp->second)) {
+            Tessel::Common::FolderFiles::Stamp stamp;
+            if (files->ListedStamp(link->FileName(), stamp) &&
+                mIcons.ApplyCached(*link, LinkItemModel::FileStamp{stamp.size, stamp.writeTime})) {
                 continue;
             }
             (onFace ? shown : hidden).push_back(&*link);
         }
     }
+    mIcons.ReleaseCache();
     shown.insert(shown.end(), hidden.begin(), hidden.end());
     if (shown.empty()) {
         // Every icon came from the cache: the panel is complete once painted.

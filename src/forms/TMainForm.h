@@ -77,6 +77,8 @@ public:
     void BeginFilter(bool byHotkey);
     // Clears the filter and puts the box away: the panel shows as it did before.
     void EndFilter();
+    // The panel slid out of view: it lets go of the pictures only a paint needs.
+    void SlidOutOfView();
     // The filter box has the keyboard on a panel the hotkey brought: turning to another program
     // does not hide it.
     bool FilterHoldsKeyboard() const;

@@ -7,6 +7,7 @@
 #include "foundation/lang/Exception.h"
 #include "foundation/logging/Log.h"
 #include "foundation/win32/FunctionTrace.h"
+#include "foundation/win32/SystemFunction.h"
 
 #include <commdlg.h>
 
@@ -138,7 +139,10 @@ std::wstring TMainForm::ChooseZipFile(bool save) {
     dialog.lpstrDefExt = L"zip";
     dialog.Flags =
         OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    // The common dialogs are loaded when a file is first chosen.
+    const auto choose = Tessel::Common::SystemFunction<decltype(GetOpenFileNameW)>(
+        L"comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+    const BOOL chosen = choose != nullptr && choose(&dialog);
     return chosen ? std::wstring(path) : std::wstring();
 }
 

@@ -1,5 +1,7 @@
 #include "framework/Dialogs.h"
 
+#include "foundation/win32/SystemFunction.h"
+
 #include <commdlg.h>
 
 #include <cstring>
@@ -39,7 +41,10 @@ bool TColorDialog::Execute(HWND owner) {
     choose.rgbResult = Color;
     choose.lpCustColors = mCustomColors.data();
     choose.Flags = CC_RGBINIT | CC_ANYCOLOR | (FullOpen ? CC_FULLOPEN : 0);
-    if (!ChooseColorW(&choose)) {
+    // The common dialogs are loaded when a colour is first chosen.
+    static const auto chooseColor =
+        Tessel::Common::SystemFunction<decltype(ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
+    if (chooseColor == nullptr || !chooseColor(&choose)) {
         return false;
     }
     Color = choose.rgbResult;

@@ -154,7 +154,7 @@ std::string Encode(const Contents& contents) {
     return file;
 }
 
-ReadResult Decode(std::string_view bytes, int largeSize, int smallSize) {
+ReadResult Decode(std::string_view bytes, int largeSize, int smallSize, const WantedName& wanted) {
     const std::size_t picturePixels = PicturePixels(largeSize, smallSize);
     const std::size_t pictureBytes = picturePixels * 4;
     if (bytes.size() < HeaderSize) {
@@ -201,15 +201,11 @@ ReadResult Decode(std::string_view bytes, int largeSize, int smallSize) {
     std::string_view chunk;
     result.contents.largeSize = largeSize;
     result.contents.smallSize = smallSize;
-    result.contents.pictures.resize(pictureCount);
-    for (Picture& picture : result.contents.pictures) {
-        reader.Take(pictureBytes, chunk);
-        picture.resize(picturePixels);
-        for (std::size_t i = 0; i < picturePixels; ++i) {
-            picture[i] = static_cast<std::uint32_t>(GetLittleEndian(chunk.data() + 4 * i, 4));
-        }
-    }
-    result.contents.entries.reserve(entryCount);
+    // The entries follow the pictures. They are read first, so that only the pictures of the
+    // entries kept are made.
+    const std::string_view pictures = body.substr(0, pictureCount * pictureBytes);
+    reader.Take(pictures.size(), chunk);
+    std::vector<bool> pictureKept(pictureCount, false);
     for (std::uint64_t e = 0; e < entryCount; ++e) {
         if (!reader.Take(EntryFixedBytes, chunk)) {
             return Refused(L"entry " + std::to_wstring(e) + L" is cut short");
@@ -234,7 +230,25 @@ ReadResult Decode(std::string_view bytes, int largeSize, int smallSize) {
         if (!ReadName(name, entry.fileName) || !ReadName(displayName, entry.displayName)) {
             return Refused(L"entry " + std::to_wstring(e) + L" has a name that is not UTF-8");
         }
+        if (wanted && !wanted(entry.fileName)) {
+            continue;
+        }
+        if (entry.picture != NoPicture) {
+            pictureKept[entry.picture] = true;
+        }
         result.contents.entries.push_back(std::move(entry));
+    }
+    result.contents.pictures.resize(pictureCount);
+    for (std::size_t p = 0; p < pictureCount; ++p) {
+        if (!pictureKept[p]) {
+            continue;
+        }
+        const char* pixels = pictures.data() + p * pictureBytes;
+        Picture& picture = result.contents.pictures[p];
+        picture.resize(picturePixels);
+        for (std::size_t i = 0; i < picturePixels; ++i) {
+            picture[i] = static_cast<std::uint32_t>(GetLittleEndian(pixels + 4 * i, 4));
+        }
     }
     if (reader.Left() != 0) {
         return Refused(L"bytes follow its last entry");

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,8 +89,14 @@ struct ReadResult {
     Contents contents;
 };
 
+// Whether the entry of a shortcut file name is of use (empty: every entry is).
+using WantedName = std::function<bool(std::wstring_view fileName)>;
+
 // The contents of a cache file's bytes, or why they cannot be used; a file of other icon sizes
-// cannot. Never reads outside bytes; time and memory follow the number of bytes.
-ReadResult Decode(std::string_view bytes, int largeSize = LargeSize, int smallSize = SmallSize);
+// cannot. Never reads outside bytes; time and memory follow the number of bytes. Only the entries
+// that wanted keeps are given, and only their pictures are made: the others stay empty, in their
+// places, so that the entries' picture indices hold. The whole file is checked either way.
+ReadResult Decode(std::string_view bytes, int largeSize = LargeSize, int smallSize = SmallSize,
+                  const WantedName& wanted = {});
 
 } // namespace IconCacheFile

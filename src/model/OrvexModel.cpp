@@ -88,10 +88,14 @@ void OrvexModel::Load() {
     mStoreToKeep = StoreToKeep::None;
     mPreviousStoreKept = false;
     mLoadProblem.clear();
+    mListing.reset();
     if (mDataFolder.empty()) {
         LOG_ERR("OrvexModel::Load", L"No Data folder set; no groups loaded");
         return;
     }
+    // The Data folder is listed while the store is read and parsed; a name is then looked up in
+    // that listing rather than asked about one by one.
+    auto files = std::make_unique<Tessel::Common::FolderFiles>(mDataFolder);
     // A save or copy cut short by a crash leaves its temporary file; the store and its copies are
     // whole either way.
     Tessel::Common::RemoveLeftoverTemporaryFiles(GetStorePath(), {L".bak", L".unreadable"});
@@ -99,6 +103,8 @@ void OrvexModel::Load() {
     const bool readable = file.Load();
     const IniDocument& store = file.Document();
     const GroupStoreLayout layout(store);
+    // More than a few files besides the shortcuts make the listing not worth its time.
+    files->LimitTo(2 * layout.LinkSectionCount() + 64);
 
     const int groupCount = store.ReadInteger(GroupSection, L"GroupCount", 0);
     std::vector<std::size_t> groups = layout.Groups(groupCount, MaxGroupsWithoutSection);
@@ -108,13 +114,20 @@ void OrvexModel::Load() {
                                                    << L"are limited to " << MaxGroupsWithoutSection);
     }
     const std::size_t groupsInStore = groups.size();
-    // The Data folder is listed once rather than asked about every shortcut file; more than a few
-    // files besides the shortcuts make that listing not worth its time.
-    const Tessel::Common::FolderFiles files(mDataFolder, 2 * layout.LinkSectionCount() + 64);
     if (groups.size() > MaxGroups) {
         groups.resize(MaxGroups);
     }
 
+    // The shortcuts join their groups while the folder is still being listed; those whose file
+    // the listing then does not find leave them again.
+    struct Placed {
+        LinkGroupModel* group;
+        int index;
+        std::size_t g;
+        std::size_t k;
+    };
+    std::vector<Placed> placed;
+    placed.reserve(layout.LinkSectionCount());
     for (const std::size_t g : groups) {
         // The sections as the layout found them: no section name is made or looked up again.
         const IniDocument::SectionId section = layout.GroupSection(g);
@@ -130,7 +143,7 @@ void OrvexModel::Load() {
             store.TryReadInteger(section, L"BackgroundIndex", background) ? background : RandomBackgroundIndex());
 
         for (const auto& [k, linkSection] : layout.LinkSections(g, store.ReadInteger(section, L"LinkCount", 0))) {
-            const std::wstring name = store.ReadString(linkSection, L"Lnk", L"");
+            std::wstring name = store.ReadString(linkSection, L"Lnk", L"");
             if (!IsShortcutFileName(name)) {
                 if (!name.empty()) {
                     LOG_ERR("OrvexModel::Load",
@@ -138,16 +151,29 @@ void OrvexModel::Load() {
                 }
                 continue;
             }
-            if (!files.Exists(name)) {
-                LOG_INF("OrvexModel::Load",
-                        L"[" << LinkSectionName(g, k) << L"] shortcut file missing, skipped: " << name);
-                continue;
-            }
-            LinkItemModel* link = group->AppendLink(name, Tessel::Common::JoinPath(mDataFolder, name));
-            link->SetIsShowingToolTip(store.ReadBool(linkSection, L"IsShowingToolTip", true));
+            placed.push_back(Placed{group, static_cast<int>(group->GetLinks().size()), g, k});
+            std::wstring path = Tessel::Common::JoinPath(mDataFolder, name);
+            group->AppendLink(std::move(name), std::move(path))
+                ->SetIsShowingToolTip(store.ReadBool(linkSection, L"IsShowingToolTip", true));
         }
+    }
+    std::vector<const Placed*> missing;
+    for (const Placed& link : placed) {
+        const std::wstring& name = link.group->GetLinks()[static_cast<std::size_t>(link.index)]->FileName();
+        if (!files->Exists(name)) {
+            LOG_INF("OrvexModel::Load",
+                    L"[" << LinkSectionName(link.g, link.k) << L"] shortcut file missing, skipped: " << name);
+            missing.push_back(&link);
+        }
+    }
+    // Last first, so that the places of those still to go stay as they were.
+    for (auto gone = missing.rbegin(); gone != missing.rend(); ++gone) {
+        (*gone)->group->DeleteLink((*gone)->index);
+    }
+    for (const auto& group : mGroups) {
         Bind(*group);
     }
+    mListing = std::move(files);
 
     // What a save would replace without anything to show for it is kept as a copy first. A store
     // that says it has no groups and holds no group section is simply empty.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/win32/DataFolder.h"
 #include "model/GroupStoreLayout.h"
 #include "model/LinkGroupModel.h"
 
@@ -48,6 +49,10 @@ public:
     // naming a store that could not be read, gave no groups or held more than MaxGroups (it
     // stays as it is until a save, which first keeps a copy of it).
     const std::wstring& LoadProblem() const { return mLoadProblem; }
+    // The listing of the Data folder the last Load checked the shortcut files against, with their
+    // sizes and last-write times, handed over once (null after that or before a Load), so that
+    // the icons of a start need no listing of their own.
+    std::unique_ptr<Tessel::Common::FolderFiles> TakeFolderListing() { return std::move(mListing); }
     // Writes every group to the store, numbered from their current positions, and clears the
     // changed flag. A store that holds exactly that already is not written again. The old store
     // is replaced in one step, never lost: when writing fails it stays as it was, the flag stays
@@ -90,6 +95,7 @@ private:
 
     std::wstring mDataFolder;
     std::wstring mLoadProblem;
+    std::unique_ptr<Tessel::Common::FolderFiles> mListing;
     GroupList mGroups;
     bool mChanged = false;
     StoreToKeep mStoreToKeep = StoreToKeep::None;

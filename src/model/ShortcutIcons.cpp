@@ -140,7 +140,7 @@ ShortcutIcons::~ShortcutIcons() {
     Stop();
 }
 
-void ShortcutIcons::LoadCache(const std::wstring& path) {
+void ShortcutIcons::LoadCache(const std::wstring& path, const IconCacheFile::WantedName& wanted) {
     mCachePath = path;
     mCache = {};
     mCacheIndex.clear();
@@ -155,7 +155,9 @@ void ShortcutIcons::LoadCache(const std::wstring& path) {
         }
         return;
     }
-    IconCacheFile::ReadResult read = IconCacheFile::Decode(bytes, mLarge->IconSize(), mSmall->IconSize());
+    IconCacheFile::ReadResult read = IconCacheFile::Decode(bytes, mLarge->IconSize(), mSmall->IconSize(), wanted);
+    // The file's bytes go at once: only what the shortcuts use stays.
+    std::string().swap(bytes);
     if (!read.ok) {
         LOG_INF("ShortcutIcons::LoadCache", L"The icon cache " << path << L" is ignored and made anew: " << read.error);
         mChanged = true;
@@ -170,24 +172,10 @@ void ShortcutIcons::LoadCache(const std::wstring& path) {
             L"Icon cache read: " << mCache.entries.size() << L" shortcuts, " << mCache.pictures.size() << L" pictures");
 }
 
-std::unordered_map<std::wstring, FileStamp> ShortcutIcons::StampsOf(const std::wstring& folder) {
-    std::unordered_map<std::wstring, FileStamp> stamps;
-    WIN32_FIND_DATAW data{};
-    const std::wstring pattern = folder + L"\\*";
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
-        return stamps;
-    }
-    do {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            stamps[data.cFileName] =
-                FileStamp{(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-                          FileTimeValue(data.ftLastWriteTime)};
-        }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return stamps;
+void ShortcutIcons::ReleaseCache() {
+    mCache = {};
+    mCacheIndex = {};
+    mCachePictures = {};
 }
 
 bool ShortcutIcons::ApplyCached(LinkItemModel& item, const FileStamp& stamp) {

@@ -61,10 +61,12 @@ public:
 
     // Reads the cache file at path (usually "IconCache.bin" of the data folder). A missing file
     // is an empty cache; a damaged one is ignored with a warning in the log, and written anew.
-    void LoadCache(const std::wstring& path);
-
-    // The size and last-write time of every file of folder, by file name, read in one pass.
-    static std::unordered_map<std::wstring, LinkItemModel::FileStamp> StampsOf(const std::wstring& folder);
+    // Only the entries of the file names wanted keeps are held, with their pictures (all of them
+    // when wanted is empty).
+    void LoadCache(const std::wstring& path, const IconCacheFile::WantedName& wanted = {});
+    // Lets go of what LoadCache read, once the shortcuts have taken their looks from it; the
+    // pictures they took stay theirs.
+    void ReleaseCache();
 
     // Gives item its look from the cache when an entry for its file name has the given stamp;
     // true when it did.

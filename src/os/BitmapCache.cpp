@@ -9,6 +9,12 @@ void BitmapCache::SetSize(int width, int height) {
     mHeight = height;
 }
 
+void BitmapCache::Release() {
+    mDc.Reset();
+    mBitmap.Reset();
+    mDirty = true;
+}
+
 HDC BitmapCache::GetDrawingDC(HDC reference) {
     if (mDirty) {
         mDc.Reset();

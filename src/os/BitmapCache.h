@@ -19,6 +19,8 @@ public:
     bool IsDirty() const { return mDirty; }
     // The memory device context, made compatible with reference when the surface is (re)made.
     HDC GetDrawingDC(HDC reference);
+    // Lets go of the surface; the next GetDrawingDC makes it anew (dirty).
+    void Release();
 
 private:
     bool mDirty = true;

@@ -245,6 +245,10 @@ void OrvexView::EndDrag(const ViewDragArgs* args) {
     }
 }
 
+void OrvexView::ReleasePicture() {
+    mPicture.Release();
+}
+
 void OrvexView::PaintOnDc(HDC dc, const RECT* update) {
     TRACE_FUNCTION("OrvexView::PaintOnDc");
     const auto [width, height] = mPicture.GetSize();

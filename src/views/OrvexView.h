@@ -67,6 +67,9 @@ public:
     void Invalidate(HWND window, const RECT& rect);
     // Marks the whole picture stale, e.g. after the groups were laid out again.
     void InvalidateAll();
+    // Lets go of the picture's memory while the panel is out of view: the window system keeps
+    // what the window shows, so sliding in needs no paint, and the next paint renders it anew.
+    void ReleasePicture();
 
 private:
     IElementView* ChildAt(POINT position);

@@ -221,6 +221,25 @@ TEST_F(PanelTest, TheKeptPictureIsWhatAFreshRenderShows) {
     WaitForIcons();
     POINT first{-1, -1};
     EXPECT_EQ(KeptDiffersFromFresh(first), 0) << "the first at " << first.x << "," << first.y;
+
+    // Out of view the panel lets its picture go (a bitmap and its context) and renders it whole
+    // at the next paint, as it was.
+    const RECT client = panel->ClientRect();
+    TestSupport::PaintSurface before(client.right, client.bottom);
+    TestSupport::PaintSurface after(client.right, client.bottom);
+    panel->GetRootView().Paint(before.Dc(), &client);
+    const GuiObjectCounts kept = CountGuiObjects();
+    panel->SlidOutOfView();
+    EXPECT_EQ(CountGuiObjects().gdi, kept.gdi - 2);
+    panel->GetRootView().Paint(after.Dc(), &client);
+    EXPECT_EQ(CountGuiObjects().gdi, kept.gdi);
+    int differing = 0;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            differing += before.Pixel(x, y) != after.Pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 // Moved to a screen of 144 DPI and back, the panel takes the place the system suggests, lays its

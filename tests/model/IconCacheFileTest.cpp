@@ -102,6 +102,31 @@ TEST(IconCacheFile, WhatIsWrittenIsReadBackWithSharedPictures) {
     EXPECT_TRUE(empty.contents.entries.empty());
 }
 
+// A start reads only the entries of shortcuts in the store and makes only their pictures; the
+// rest of the file is still checked whole.
+TEST(IconCacheFile, OnlyTheWantedEntriesAndTheirPicturesAreRead) {
+    const Contents contents = Sample();
+    const std::string bytes = Encode(contents);
+    const ReadResult read =
+        Decode(bytes, LargeSize, SmallSize, [](std::wstring_view name) { return name == L"zzz2.lnk"; });
+    ASSERT_TRUE(read.ok);
+    ASSERT_EQ(read.contents.entries.size(), 1u);
+    EXPECT_EQ(read.contents.entries[0], contents.entries[3]);
+    ASSERT_EQ(read.contents.pictures.size(), 2u) << "pictures keep their places";
+    EXPECT_TRUE(read.contents.pictures[0].empty()) << "a picture only others use is not made";
+    EXPECT_EQ(read.contents.pictures[1], contents.pictures[1]);
+
+    const ReadResult none = Decode(bytes, LargeSize, SmallSize, [](std::wstring_view) { return false; });
+    ASSERT_TRUE(none.ok);
+    EXPECT_TRUE(none.contents.entries.empty());
+    EXPECT_TRUE(none.contents.pictures[0].empty() && none.contents.pictures[1].empty());
+
+    std::string flippedPixel = bytes;
+    flippedPixel[HeaderSize + 100] ^= 0x01;
+    EXPECT_FALSE(Decode(flippedPixel, LargeSize, SmallSize, [](std::wstring_view) { return false; }).ok)
+        << "damage in a picture nobody wants still refuses the file";
+}
+
 TEST(IconCacheFile, DamagedFilesAreRefusedWhole) {
     const std::string good = Encode(Sample());
     std::string flippedPixel = good;

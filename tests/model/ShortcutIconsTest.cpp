@@ -3,6 +3,7 @@
 
 #include "support/LogCapture.h"
 
+#include "foundation/win32/DataFolder.h"
 #include "graphics/Graphic.h"
 #include "model/LinkItemModel.h"
 #include "model/ShortcutIcons.h"
@@ -25,6 +26,14 @@
 using TestSupport::TempFolder;
 
 namespace {
+
+// The size and last-write time a listing of the folder shows for the file, as a start reads them.
+LinkItemModel::FileStamp ListedStamp(const std::wstring& folder, const std::wstring& name) {
+    const Tessel::Common::FolderFiles files(folder);
+    Tessel::Common::FolderFiles::Stamp listed;
+    EXPECT_TRUE(files.ListedStamp(name, listed)) << "the listing shows the file";
+    return {listed.size, listed.writeTime};
+}
 
 // A window that only receives the worker's results.
 class ResultWindow {
@@ -121,14 +130,13 @@ TEST_F(ShortcutIconsTest, TheCacheServesUnchangedShortcutFilesOnly) {
         (r.fileName == item.FileName() ? item : other).SetLook(r.large, r.small, r.displayName, r.stamp);
     }
     ASSERT_TRUE(writer.SaveCacheIfChanged({&item, &other}));
-    const auto stamps = ShortcutIcons::StampsOf(folder.Path());
-    ASSERT_EQ(stamps.count(L"zzz1.lnk"), 1u);
-    EXPECT_EQ(stamps.at(L"zzz1.lnk"), item.LookStamp());
+    const LinkItemModel::FileStamp stamp = ListedStamp(folder.Path(), L"zzz1.lnk");
+    EXPECT_EQ(stamp, item.LookStamp());
 
     ShortcutIcons icons;
     icons.LoadCache(cachePath);
     LinkItemModel again(L"zzz1.lnk", item.Path());
-    ASSERT_TRUE(icons.ApplyCached(again, stamps.at(L"zzz1.lnk")));
+    ASSERT_TRUE(icons.ApplyCached(again, stamp));
     EXPECT_EQ(again.DisplayName(), item.DisplayName());
     EXPECT_EQ(again.LargeIconRef().Pixels(), item.LargeIconRef().Pixels());
     EXPECT_EQ(again.SmallIconRef().Pixels(), item.SmallIconRef().Pixels());
@@ -138,9 +146,9 @@ TEST_F(ShortcutIconsTest, TheCacheServesUnchangedShortcutFilesOnly) {
         std::wstring fileName;
         LinkItemModel::FileStamp stamp;
     } misses[] = {
-        {"written since", L"zzz1.lnk", {stamps.at(L"zzz1.lnk").size, stamps.at(L"zzz1.lnk").writeTime + 1}},
-        {"another size", L"zzz1.lnk", {stamps.at(L"zzz1.lnk").size + 1, stamps.at(L"zzz1.lnk").writeTime}},
-        {"never looked up", L"zzz9.lnk", stamps.at(L"zzz1.lnk")},
+        {"written since", L"zzz1.lnk", {stamp.size, stamp.writeTime + 1}},
+        {"another size", L"zzz1.lnk", {stamp.size + 1, stamp.writeTime}},
+        {"never looked up", L"zzz9.lnk", stamp},
     };
     for (const auto& miss : misses) {
         LinkItemModel changed(miss.fileName, item.Path());
@@ -168,18 +176,18 @@ TEST_F(ShortcutIconsTest, IconsOfAScreensSizesAreLookedUpAndCachedAtThoseSizes) 
     item.SetLook(results[0].large, results[0].small, results[0].displayName, results[0].stamp);
     ASSERT_TRUE(icons.SaveCacheIfChanged({&item}));
 
-    const auto stamps = ShortcutIcons::StampsOf(folder.Path());
+    const LinkItemModel::FileStamp stamp = ListedStamp(folder.Path(), L"zzz1.lnk");
     ShortcutIcons again;
     again.SetIconSizes(48, 24);
     again.LoadCache(cachePath);
     LinkItemModel cached(L"zzz1.lnk", item.Path());
-    ASSERT_TRUE(again.ApplyCached(cached, stamps.at(L"zzz1.lnk")));
+    ASSERT_TRUE(again.ApplyCached(cached, stamp));
     EXPECT_EQ(cached.LargeIconRef().Pixels(), large);
 
     ShortcutIcons design;
     design.LoadCache(cachePath);
     LinkItemModel other(L"zzz1.lnk", item.Path());
-    EXPECT_FALSE(design.ApplyCached(other, stamps.at(L"zzz1.lnk"))) << "icons of other sizes are not taken";
+    EXPECT_FALSE(design.ApplyCached(other, stamp)) << "icons of other sizes are not taken";
     EXPECT_EQ(design.CacheFileName(), L"IconCache.bin");
 }
 

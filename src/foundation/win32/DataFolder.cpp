@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <system_error>
 #include <utility>
 
 namespace Tessel::Common {
@@ -94,10 +95,43 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-FolderFiles::FolderFiles(std::wstring folder, std::size_t maxListed) : mFolder(std::move(folder)) {
-    if (mFolder.empty() || maxListed == 0) {
+FolderFiles::FolderFiles(std::wstring folder) : mFolder(std::move(folder)) {
+    if (mFolder.empty()) {
         return;
     }
+    try {
+        mLister = std::thread([this] { List(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: every name is then checked on its own.
+    }
+}
+
+FolderFiles::~FolderFiles() {
+    mLimit = 0;
+    Wait();
+}
+
+void FolderFiles::LimitTo(std::size_t maxListed) {
+    mLimit = maxListed;
+}
+
+namespace {
+
+std::size_t HashName(std::wstring_view name) {
+    std::size_t hash = 14695981039346656037ull;
+    for (const wchar_t c : name) {
+        hash = (hash ^ static_cast<std::size_t>(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+std::uint64_t FileTimeValue(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+} // namespace
+
+void FolderFiles::List() {
     WIN32_FIND_DATAW found{};
     const UniqueFindHandle search(FindFirstFileExW(JoinPath(mFolder, L"*").c_str(), FindExInfoBasic, &found,
                                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -107,13 +141,64 @@ FolderFiles::FolderFiles(std::wstring folder, std::size_t maxListed) : mFolder(s
     std::size_t listed = 0;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            mListed.emplace(found.cFileName);
+            const std::wstring_view name = found.cFileName;
+            mListed.push_back(Listed{mNames.size(), name.size(),
+                                     Stamp{(static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                                           FileTimeValue(found.ftLastWriteTime)}});
+            mNames.append(name);
         }
-    } while (++listed < maxListed && FindNextFileW(search.Get(), &found));
+    } while (++listed < mLimit.load(std::memory_order_relaxed) && FindNextFileW(search.Get(), &found));
+
+    // A table at most half full, so that a look-up probes a slot or two.
+    std::size_t slots = 16;
+    while (slots < 2 * mListed.size()) {
+        slots *= 2;
+    }
+    mIndex.assign(slots, 0);
+    for (std::size_t i = 0; i < mListed.size(); ++i) {
+        const std::wstring_view name(mNames.data() + mListed[i].nameStart, mListed[i].nameLength);
+        std::size_t slot = HashName(name) & (slots - 1);
+        while (mIndex[slot] != 0) {
+            slot = (slot + 1) & (slots - 1);
+        }
+        mIndex[slot] = static_cast<std::uint32_t>(i + 1);
+    }
 }
 
-bool FolderFiles::Exists(const std::wstring& name) const {
-    return mListed.contains(name) || FileExists(JoinPath(mFolder, name));
+void FolderFiles::Wait() const {
+    std::call_once(mWaited, [this] {
+        if (mLister.joinable()) {
+            mLister.join();
+        }
+    });
+}
+
+const FolderFiles::Listed* FolderFiles::Find(std::wstring_view name) const {
+    Wait();
+    if (mIndex.empty()) {
+        return nullptr;
+    }
+    const std::size_t mask = mIndex.size() - 1;
+    for (std::size_t slot = HashName(name) & mask; mIndex[slot] != 0; slot = (slot + 1) & mask) {
+        const Listed& listed = mListed[mIndex[slot] - 1];
+        if (std::wstring_view(mNames.data() + listed.nameStart, listed.nameLength) == name) {
+            return &listed;
+        }
+    }
+    return nullptr;
+}
+
+bool FolderFiles::Exists(std::wstring_view name) const {
+    return Find(name) != nullptr || FileExists(JoinPath(mFolder, std::wstring(name)));
+}
+
+bool FolderFiles::ListedStamp(std::wstring_view name, Stamp& stamp) const {
+    const Listed* listed = Find(name);
+    if (listed == nullptr) {
+        return false;
+    }
+    stamp = listed->stamp;
+    return true;
 }
 
 bool DirectoryExists(const std::wstring& path) {

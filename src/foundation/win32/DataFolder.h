@@ -2,9 +2,14 @@
 
 #include "foundation/version/FileVersion.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
 #include <string>
-#include <unordered_set>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 namespace Tessel::Common {
 
@@ -32,21 +37,53 @@ bool PathExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 
-// Tells whether files of a folder exist, for many names at once: the folder is listed once (one
-// system call per batch of names instead of one per name), and a name the listing did not show
-// is checked on its own, so other spellings (letter case, short names) and files made since the
-// listing still count. The listing stops after maxListed entries, which bounds its cost in a
-// folder of many more files than there are names to check.
+// Tells whether files of a folder exist and what size and last-write time they have, for many
+// names at once. The folder is listed once, on a thread of its own from construction on, so that
+// the caller can read and parse while the system lists; the first question waits for the listing.
+// A name the listing did not show is checked on its own, so other spellings (letter case, short
+// names) and files made since the listing still count. LimitTo stops the listing after that many
+// entries, which bounds its cost in a folder of many more files than there are names to check.
 class FolderFiles {
 public:
-    FolderFiles(std::wstring folder, std::size_t maxListed);
+    struct Stamp {
+        std::uint64_t size = 0;
+        std::uint64_t writeTime = 0;
+    };
+
+    explicit FolderFiles(std::wstring folder);
+    ~FolderFiles();
+    FolderFiles(const FolderFiles&) = delete;
+    FolderFiles& operator=(const FolderFiles&) = delete;
+
+    // Lists no more than maxListed entries (all of them until called).
+    void LimitTo(std::size_t maxListed);
 
     // Whether name (a file name in the folder, no folder part) is a file there, not a folder.
-    bool Exists(const std::wstring& name) const;
+    bool Exists(std::wstring_view name) const;
+    // The size and last-write time the listing showed for the file name; false when it did not
+    // show that name.
+    bool ListedStamp(std::wstring_view name, Stamp& stamp) const;
 
 private:
+    struct Listed {
+        std::size_t nameStart;
+        std::size_t nameLength;
+        Stamp stamp;
+    };
+
+    void List();
+    void Wait() const;
+    const Listed* Find(std::wstring_view name) const;
+
     std::wstring mFolder;
-    std::unordered_set<std::wstring> mListed;
+    std::atomic<std::size_t> mLimit{SIZE_MAX};
+    // Written by the listing only, read after Wait.
+    std::wstring mNames;
+    std::vector<Listed> mListed;
+    // Open addressing over mListed: index + 1, 0 for a free slot.
+    std::vector<std::uint32_t> mIndex;
+    mutable std::thread mLister;
+    mutable std::once_flag mWaited;
 };
 
 // Creates the folder and every missing parent; true when the folder exists afterwards.
