@@ -256,6 +256,20 @@ class Bench:
         self.details.append(f'{label}: first paint after {ms(start.first_paint)}, every icon shown: '
                             f'{ms(start.icons) if start.icons is not None else start.icons_note}')
 
+    def wine_costs(self):
+        """What Wine itself costs a bare window for what the launcher's start needs of the system:
+        the minimal program with a second window of the panel's size, with text, with the shell,
+        OLE and common controls loaded, and with all three (medians of 3 starts each)."""
+        session = self.open_session()
+        starts = 1 if self.smoke else 3
+        base = statistics.median(sb.time_minimal(session, memory=True).rss for _ in range(starts))
+        for label, options in (('a window of the panel\'s size', ['--panel']), ('text', ['--text']),
+                               ('the shell, OLE and common controls', ['--shell']),
+                               ('all three', ['--panel', '--text', '--shell'])):
+            rss = statistics.median(sb.time_minimal(session, memory=True, options=options).rss for _ in range(starts))
+            self.rows.append(Row(f'Resident memory, minimal program with {label}', f'{rss:.1f} MiB',
+                                 f'{base:.1f} MiB', f'+{rss - base:.1f} MiB'))
+
     # Programs that time themselves -----------------------------------------------------------
 
     def bench_program(self, session, name, *args, **env):
@@ -379,6 +393,7 @@ def main():
     try:
         bench.run('no groups: first paint, memory', bench.empty_panel, 'First paint, no groups')
         bench.native()
+        bench.run('what Wine costs a bare window', bench.wine_costs, 'Resident memory, minimal program')
         bench.run(f'{bench.shortcuts(sizes.groups)} shortcuts: first paint cold and warm, every icon, memory',
                   bench.medium_panel, f'First paint, {bench.shortcuts(sizes.groups)} shortcuts')
         bench.run(f'{bench.shortcuts(sizes.big_groups)} shortcuts: memory and objects', bench.large_panel,

@@ -102,15 +102,16 @@ class MinimalStart:
     rss: float = None
 
 
-def time_minimal(session, memory=False):
-    """Starts the minimal program; with memory, keeps it open to read its resident set."""
+def time_minimal(session, memory=False, options=()):
+    """Starts the minimal program; with memory, keeps it open to read its resident set. options are
+    the program's own (--panel, --text, --shell: what the launcher's start needs of the system)."""
     # Its output goes to a file: Wine's services that the program may start keep the handles they
     # inherit, and a pipe would never reach its end.
     output = session.root / 'minimal.out'
     output.unlink(missing_ok=True)
     started = time.time()
     with open(output, 'wb') as sink:
-        process = subprocess.Popen([session.wine, str(MINIMAL), *(['--stay'] if memory else [])],
+        process = subprocess.Popen([session.wine, str(MINIMAL), *(['--stay'] if memory else []), *options],
                                    env=session.environment(), stdout=sink, stderr=subprocess.DEVNULL)
     try:
         def printed():

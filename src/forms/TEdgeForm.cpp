@@ -152,7 +152,6 @@ void TEdgeForm::FormCreate() {
     mSlideAnimationTimer.SetEnabled(false);
     SetAlphaBlendValue(TranslucentAlpha);
     mDropTarget.OnDragEnter = [this] { ShellDragEnter(); };
-    mDropTarget.Register(mDropTargetRegistration);
 }
 
 void TEdgeForm::ShellDragEnter() {
@@ -233,6 +232,8 @@ void TEdgeForm::FormShow() {
     // The button is on the screen before the panel reads its store and pictures.
     ShowWindow(Handle(), SW_SHOW);
     UpdateWindow(Handle());
+    // Drops reach a window that can be seen.
+    mDropTarget.Register(mDropTargetRegistration);
     if (mMainPanel != nullptr) {
         TMainForm& panel = *mMainPanel;
         panel.SetOsSpecific(mOsSpecific);

@@ -94,12 +94,6 @@ TMainForm::TMainForm()
     // one step; a second buffer would copy the whole panel twice more. Only the thin band and its
     // buttons are drawn over it on the window.
     SetDoubleBuffered(false);
-    for (Background& background : mBackgrounds) {
-        if (!background.bitmap.LoadFromResource(GetModuleHandleW(nullptr), background.resource)) {
-            throw Exception(std::wstring(L"The picture ") + background.resource + L" is missing from the program");
-        }
-    }
-    LoadDecorationPictures();
     BuildMenus();
 
     mBtnStick.GroupIndex = 10;
@@ -134,6 +128,16 @@ TMainForm::TMainForm()
 
 TMainForm::~TMainForm() {
     TRACE_FUNCTION("~TMainForm::TMainForm");
+}
+
+void TMainForm::LoadPictures() {
+    for (Background& background : mBackgrounds) {
+        if (background.bitmap.Empty() &&
+            !background.bitmap.LoadFromResource(GetModuleHandleW(nullptr), background.resource)) {
+            throw Exception(std::wstring(L"The picture ") + background.resource + L" is missing from the program");
+        }
+    }
+    LoadDecorationPictures();
 }
 
 void TMainForm::LoadDecorationPictures() {
@@ -250,7 +254,6 @@ void TMainForm::FormCreate() {
     const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
     SetWindowLongPtrW(Handle(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
-    mDropTarget.Register(mDropTargetRegistration);
 }
 
 void TMainForm::SetDataFolder(const std::wstring& folder) {
@@ -264,6 +267,9 @@ void TMainForm::SetDataFolder(const std::wstring& folder) {
 
 void TMainForm::FormShow() {
     TRACE_FUNCTION("TMainForm::FormShow");
+    // What only the shown panel needs comes after the button is on the screen.
+    LoadPictures();
+    mDropTarget.Register(mDropTargetRegistration);
     mOrvexModel.SetDataFolder(mLinksFolder);
     mOrvexModel.Load();
     ChooseBackgroundPicture();

@@ -138,6 +138,8 @@ private:
 
     // Loads the frame, band and glyph pictures drawn for the window's display scale, unless they
     // are loaded already.
+    // The groups' backgrounds and the pictures of the panel's frame and band, at the scale.
+    void LoadPictures();
     void LoadDecorationPictures();
     // Sizes the band's controls and fonts and the groups for the window's display scale.
     void ApplyScale();
