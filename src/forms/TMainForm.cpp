@@ -385,7 +385,8 @@ void TMainForm::ChooseBackgroundPicture() {
 void TMainForm::LoadBuiltInPanelPicture() {
     mPanelPicturePath.clear();
     const std::wstring builtIn = PanelDecoration::ScaledPictureName(L"Back", PanelDecoration::PictureScaleFor(Scale()));
-    if (!mPanelPicture.LoadFromResource(GetModuleHandleW(nullptr), builtIn.c_str())) {
+    // Drawn as stored (16 colours): an eighth of the memory of a 32-bit copy, and no conversion.
+    if (!mPanelPicture.LoadFromResourceAsStored(GetModuleHandleW(nullptr), builtIn.c_str())) {
         LOG_ERR("TMainForm::ChooseBackgroundPicture", L"The built-in panel picture could not be loaded");
     }
 }

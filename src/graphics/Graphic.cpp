@@ -134,6 +134,22 @@ bool TBitmap::LoadFromResource(HINSTANCE module, const wchar_t* name) {
     return loaded && Assign(loaded.Get());
 }
 
+bool TBitmap::LoadFromResourceAsStored(HINSTANCE module, const wchar_t* name) {
+    return TakeAsStored(
+        UniqueBitmap(static_cast<HBITMAP>(LoadImageW(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
+}
+
+bool TBitmap::TakeAsStored(UniqueBitmap bitmap) {
+    BITMAP description = {};
+    if (!bitmap || GetObjectW(bitmap.Get(), sizeof(description), &description) == 0 || description.bmWidth <= 0 ||
+        description.bmHeight == 0) {
+        return false;
+    }
+    const int height = description.bmHeight < 0 ? -description.bmHeight : description.bmHeight;
+    Adopt(std::move(bitmap), nullptr, description.bmWidth, height);
+    return true;
+}
+
 void TBitmap::StretchDraw(HDC dc, const RECT& dest) const {
     if (!mDc) {
         return;

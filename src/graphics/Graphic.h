@@ -50,6 +50,12 @@ public:
     // MaxFilePixels.
     bool LoadFromFile(const std::wstring& path);
     bool LoadFromResource(HINSTANCE module, const wchar_t* name);
+    // Takes over a bitmap resource in the form it is stored in, for a picture that is only drawn:
+    // a 16-colour picture stays one, an eighth of its 32-bit size, and nothing is converted at
+    // load. Pixels() is null for it.
+    bool LoadFromResourceAsStored(HINSTANCE module, const wchar_t* name);
+    // Takes over a device-independent bitmap in its form (see LoadFromResourceAsStored).
+    bool TakeAsStored(Tessel::Common::UniqueBitmap bitmap);
     // Takes over any bitmap, converting it to this bitmap's form.
     bool Assign(HBITMAP source);
 
