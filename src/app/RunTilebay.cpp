@@ -40,6 +40,8 @@ int RunTilebay(const BeforeRunHook& beforeRun) {
             application.Initialize();
             application.MainFormOnTaskBar = true;
             TEdgeForm* edge = application.CreateForm<TEdgeForm>();
+            // The button is on the screen before the panel's window is made.
+            edge->ShowButton();
             TMainForm* panel = application.CreateForm<TMainForm>();
             edge->SetMainPanel(panel);
             if (beforeRun) {

@@ -227,11 +227,7 @@ void TEdgeForm::PlacePanel() {
 
 void TEdgeForm::FormShow() {
     TRACE_FUNCTION("TEdgeForm::FormShow");
-    ApplyScale();
-    PlaceButton(true);
-    // The button is on the screen before the panel reads its store and pictures.
-    ShowWindow(Handle(), SW_SHOW);
-    UpdateWindow(Handle());
+    ShowButton();
     // Drops reach a window that can be seen.
     mDropTarget.Register(mDropTargetRegistration);
     if (mMainPanel != nullptr) {
@@ -251,8 +247,13 @@ void TEdgeForm::FormShow() {
         // The hidden application window owns the panel, so the panel stays out of the taskbar's
         // way and follows the application's activation.
         SetWindowLongPtrW(panel.Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
+        // The start slides the panel out right after its first paint: that paint is drawn
+        // straight, without a picture of the panel's size that would be let go at once.
+        panel.SetKeepsPicture(false);
         panel.Show();
     }
+    // The button ends the start active, as the window shown last.
+    SetActiveWindow(Handle());
     mUserSettings.FloatingButtonVisibleHeightChanged += delegate2<TEdgeForm, TEdgeForm, IUserSettings*, void*>(
         this, &TEdgeForm::OnUserSettingsFloatingButtonVisibleHeight);
     mUserSettings.AutoStartEnabledChanged +=
@@ -266,6 +267,17 @@ void TEdgeForm::FormShow() {
         mSlideAnimationTimer.SetEnabled(true);
     }
     mCheckWindowTopMostTimer.SetEnabled(true);
+}
+
+void TEdgeForm::ShowButton() {
+    if (mButtonShown) {
+        return;
+    }
+    mButtonShown = true;
+    ApplyScale();
+    PlaceButton(true);
+    ShowWindow(Handle(), SW_SHOWNA);
+    UpdateWindow(Handle());
 }
 
 void TEdgeForm::FormPaint(HDC dc, const RECT& /*clip*/) {
@@ -392,6 +404,10 @@ void TEdgeForm::ApplicationEvents1Deactivate() {
 void TEdgeForm::mSlideAnimationTimerTimer() {
     TRACE_FUNCTION("TEdgeForm::mSlideAnimationTimerTimer");
     LOG_TIMER_ACTION("TEdgeForm::mSlideAnimationTimerTimer");
+    if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && mMainPanel != nullptr) {
+        // Sliding in: from its next paint on, the panel keeps its picture again.
+        mMainPanel->SetKeepsPicture(true);
+    }
     const bool ended = mSlideAnimationManager.Step();
     if (mMainPanel != nullptr) {
         LOG_DBG("TEdgeForm::mSlideAnimationTimerTimer", L"Panel top " << mMainPanel->Top());
@@ -402,13 +418,16 @@ void TEdgeForm::mSlideAnimationTimerTimer() {
         // takes the keyboard again, which the panel lost while the slide had it disabled.
         if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && mMainPanel != nullptr) {
             mMainPanel->EndFilter();
-            mMainPanel->SlidOutOfView();
+            mMainPanel->SetKeepsPicture(false);
             if (!mSlidOutOnce) {
                 mSlidOutOnce = true;
                 LOG_INF("TEdgeForm::mSlideAnimationTimerTimer", L"The panel is out of view for the first time");
             }
-        } else if (mMainPanel != nullptr && mMainPanel->IsFiltering()) {
-            mMainPanel->BeginFilter(false);
+        } else if (mMainPanel != nullptr) {
+            mMainPanel->SetKeepsPicture(true);
+            if (mMainPanel->IsFiltering()) {
+                mMainPanel->BeginFilter(false);
+            }
         }
         if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && !mAdItems.empty() &&
             mMainPanel != nullptr) {

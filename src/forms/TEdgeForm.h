@@ -46,6 +46,9 @@ public:
 
     // The panel this button shows and hides; set once, before the application runs.
     void SetMainPanel(TMainForm* panel) { mMainPanel = panel; }
+    // Places, shows and paints the button, once; the start calls it before the panel is made, so
+    // that the button is on the screen first. Showing the form does it otherwise.
+    void ShowButton();
 
     // Turns auto-hide off while stick is true.
     void ChangeStick(bool stick);
@@ -114,6 +117,7 @@ private:
     bool mHotkeyPending = false;
     // The button has been painted; the panel has slid out of view since the start.
     bool mPaintedOnce = false;
+    bool mButtonShown = false;
     bool mSlidOutOnce = false;
     std::wstring mDataFolder;
     ConfigItems mConfigItems;

@@ -457,9 +457,10 @@ void TMainForm::FormPaint(HDC dc, const RECT& clip) {
     }
 }
 
-void TMainForm::SlidOutOfView() {
-    mRootView.ReleasePicture();
-    LOG_DBG("TMainForm::SlidOutOfView", L"The panel's picture is let go until it is painted again");
+void TMainForm::SetKeepsPicture(bool keeps) {
+    mRootView.SetKeepsPicture(keeps);
+    LOG_DBG("TMainForm::SetKeepsPicture",
+            (keeps ? L"The panel keeps its picture" : L"The panel draws straight and keeps no picture"));
 }
 
 void TMainForm::StartIconLookUps() {

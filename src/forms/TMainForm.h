@@ -77,8 +77,9 @@ public:
     void BeginFilter(bool byHotkey);
     // Clears the filter and puts the box away: the panel shows as it did before.
     void EndFilter();
-    // The panel slid out of view: it lets go of the pictures only a paint needs.
-    void SlidOutOfView();
+    // Whether the panel keeps its rendered picture for the next paints (see OrvexView): not while
+    // it is out of view, nor for the start's paint before it slides out.
+    void SetKeepsPicture(bool keeps);
     // The filter box has the keyboard on a panel the hotkey brought: turning to another program
     // does not hide it.
     bool FilterHoldsKeyboard() const;

@@ -627,9 +627,12 @@ bool TForm::Visible() const {
 }
 
 void TForm::Show() {
-    if (Handle() == nullptr || Visible()) {
+    // A form put on the screen before it was first shown (to be seen early) still hears that it
+    // is shown.
+    if (Handle() == nullptr || (Visible() && mShownOnce)) {
         return;
     }
+    mShownOnce = true;
     Guarded([this] { FormShow(); });
     if (Handle() != nullptr) {
         ShowWindow(Handle(), SW_SHOW);

@@ -208,6 +208,8 @@ private:
     TTimer mHintTimer{*this, HintPause, false};
     // The hint text this form showed, while it shows.
     std::wstring mShownHint;
+    // Show has run once.
+    bool mShownOnce = false;
 
     TWinControl* mActiveControl = nullptr;
     // The control that had the focus last, given it back when the form is activated again.

@@ -245,8 +245,11 @@ void OrvexView::EndDrag(const ViewDragArgs* args) {
     }
 }
 
-void OrvexView::ReleasePicture() {
-    mPicture.Release();
+void OrvexView::SetKeepsPicture(bool keeps) {
+    mKeepsPicture = keeps;
+    if (!keeps) {
+        mPicture.Release();
+    }
 }
 
 void OrvexView::PaintOnDc(HDC dc, const RECT* update) {
@@ -257,21 +260,22 @@ void OrvexView::PaintOnDc(HDC dc, const RECT* update) {
         PaintDragImage(dc);
         return;
     }
-    if (mPicture.IsDirty()) {
-        mAllStale = true;
-    }
-    const HDC surface = mPicture.GetDrawingDC(dc);
-    if (surface == nullptr) {
-        // No memory for the picture: everything is drawn straight, as it would be rendered.
-        mAllStale = true;
-        Compose(dc, area);
-        PaintDragImage(dc);
-        return;
-    }
     for (IElementView* child : mChildren) {
         if (auto* group = dynamic_cast<LinkGroupView*>(child)) {
             group->CheckFeedbackState();
         }
+    }
+    if (mPicture.IsDirty()) {
+        mAllStale = true;
+    }
+    const HDC surface = mKeepsPicture ? mPicture.GetDrawingDC(dc) : nullptr;
+    if (surface == nullptr) {
+        // No picture kept (or no memory for it): everything is drawn straight, as it would be
+        // rendered.
+        mAllStale = true;
+        Compose(dc, area);
+        PaintDragImage(dc);
+        return;
     }
     RefreshPicture(surface);
     BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, surface, area.left, area.top,

@@ -67,9 +67,12 @@ public:
     void Invalidate(HWND window, const RECT& rect);
     // Marks the whole picture stale, e.g. after the groups were laid out again.
     void InvalidateAll();
-    // Lets go of the picture's memory while the panel is out of view: the window system keeps
-    // what the window shows, so sliding in needs no paint, and the next paint renders it anew.
-    void ReleasePicture();
+    // Whether the picture is kept for the next paints (the default). Without it, a paint draws
+    // straight onto the window what the picture would show, and the picture's memory is let go:
+    // for a panel out of view, whose window the window system keeps as it is while it moves in,
+    // and for the start's one paint before the panel slides out. Keeping it again makes the
+    // picture anew at the next paint.
+    void SetKeepsPicture(bool keeps);
 
 private:
     IElementView* ChildAt(POINT position);
@@ -90,6 +93,7 @@ private:
     std::vector<IElementView*> mChildren;
     BitmapCache mPicture;
     bool mAllStale = true;
+    bool mKeepsPicture = true;
     Tessel::Common::UniqueRegion mStale;
     IElementView* mHoverChild = nullptr;
     std::wstring mHintText;
