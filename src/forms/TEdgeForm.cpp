@@ -247,8 +247,8 @@ void TEdgeForm::FormShow() {
         // The hidden application window owns the panel, so the panel stays out of the taskbar's
         // way and follows the application's activation.
         SetWindowLongPtrW(panel.Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
-        // The start slides the panel out right after its first paint: that paint is drawn
-        // straight, without a picture of the panel's size that would be let go at once.
+        // The start's first paint of the panel is drawn straight; the picture that later paints
+        // copy from is made right after it.
         panel.SetKeepsPicture(false);
         panel.Show();
     }
@@ -405,7 +405,8 @@ void TEdgeForm::mSlideAnimationTimerTimer() {
     TRACE_FUNCTION("TEdgeForm::mSlideAnimationTimerTimer");
     LOG_TIMER_ACTION("TEdgeForm::mSlideAnimationTimerTimer");
     if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && mMainPanel != nullptr) {
-        // Sliding in: from its next paint on, the panel keeps its picture again.
+        // Sliding in: the panel copies its paints from its picture (made now, should the start not
+        // have made it yet).
         mMainPanel->SetKeepsPicture(true);
     }
     const bool ended = mSlideAnimationManager.Step();
@@ -418,16 +419,12 @@ void TEdgeForm::mSlideAnimationTimerTimer() {
         // takes the keyboard again, which the panel lost while the slide had it disabled.
         if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && mMainPanel != nullptr) {
             mMainPanel->EndFilter();
-            mMainPanel->SetKeepsPicture(false);
             if (!mSlidOutOnce) {
                 mSlidOutOnce = true;
                 LOG_INF("TEdgeForm::mSlideAnimationTimerTimer", L"The panel is out of view for the first time");
             }
-        } else if (mMainPanel != nullptr) {
-            mMainPanel->SetKeepsPicture(true);
-            if (mMainPanel->IsFiltering()) {
-                mMainPanel->BeginFilter(false);
-            }
+        } else if (mMainPanel != nullptr && mMainPanel->IsFiltering()) {
+            mMainPanel->BeginFilter(false);
         }
         if (mSlideAnimationManager.mState == SlideAnimationManager::Hidden && !mAdItems.empty() &&
             mMainPanel != nullptr) {

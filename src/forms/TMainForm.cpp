@@ -449,6 +449,9 @@ void TMainForm::FormPaint(HDC dc, const RECT& clip) {
     if (!mPaintedOnce) {
         mPaintedOnce = true;
         LOG_INF("TMainForm::FormPaint", L"First paint of the panel done");
+        if (!mRootView.KeepsPicture()) {
+            PostMessageW(Handle(), KeepPictureMessage, 0, 0);
+        }
         if (!mLooksAfterFirstPaint.empty()) {
             std::vector<LinkItemModel*> looks;
             looks.swap(mLooksAfterFirstPaint);
@@ -459,6 +462,11 @@ void TMainForm::FormPaint(HDC dc, const RECT& clip) {
 
 void TMainForm::SetKeepsPicture(bool keeps) {
     mRootView.SetKeepsPicture(keeps);
+    if (keeps && Handle() != nullptr) {
+        const HDC screen = GetDC(Handle());
+        mRootView.MakePicture(screen);
+        ReleaseDC(Handle(), screen);
+    }
     LOG_DBG("TMainForm::SetKeepsPicture",
             (keeps ? L"The panel keeps its picture" : L"The panel draws straight and keeps no picture"));
 }
@@ -613,6 +621,10 @@ bool TMainForm::PreDispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             return result != 0;
         }
         return false;
+    case KeepPictureMessage:
+        Guarded([this] { SetKeepsPicture(true); });
+        result = 0;
+        return true;
     case AccessActionMessage:
         Guarded([this] { RunPendingAccessAction(); });
         result = 0;

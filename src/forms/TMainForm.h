@@ -77,8 +77,10 @@ public:
     void BeginFilter(bool byHotkey);
     // Clears the filter and puts the box away: the panel shows as it did before.
     void EndFilter();
-    // Whether the panel keeps its rendered picture for the next paints (see OrvexView): not while
-    // it is out of view, nor for the start's paint before it slides out.
+    // Whether the panel keeps its rendered picture for the next paints (see OrvexView). Kept, it
+    // is made at once. The start draws its first paint straight and keeps it from then on: a
+    // panel that comes into view needs the picture to be shown within a frame (drawing it anew
+    // on the way in takes about 65 ms, the panel's window showing black meanwhile).
     void SetKeepsPicture(bool keeps);
     // The filter box has the keyboard on a panel the hotkey brought: turning to another program
     // does not hide it.
@@ -341,6 +343,8 @@ private:
     Place mPendingAction;
     const void* mPendingGroup = nullptr;
     static constexpr UINT AccessActionMessage = WM_APP + 0x141;
+    // Posted after a first paint drawn straight: the picture is made then.
+    static constexpr UINT KeepPictureMessage = WM_APP + 0x142;
     // Hands the panel's accessible objects out; they answer nothing once the panel is gone.
     PanelAccessible::Connection mAccess{*this};
 

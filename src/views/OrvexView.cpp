@@ -252,6 +252,18 @@ void OrvexView::SetKeepsPicture(bool keeps) {
     }
 }
 
+void OrvexView::MakePicture(HDC reference) {
+    if (!mKeepsPicture) {
+        return;
+    }
+    if (mPicture.IsDirty()) {
+        mAllStale = true;
+    }
+    if (const HDC surface = mPicture.GetDrawingDC(reference)) {
+        RefreshPicture(surface);
+    }
+}
+
 void OrvexView::PaintOnDc(HDC dc, const RECT* update) {
     TRACE_FUNCTION("OrvexView::PaintOnDc");
     const auto [width, height] = mPicture.GetSize();

@@ -68,11 +68,13 @@ public:
     // Marks the whole picture stale, e.g. after the groups were laid out again.
     void InvalidateAll();
     // Whether the picture is kept for the next paints (the default). Without it, a paint draws
-    // straight onto the window what the picture would show, and the picture's memory is let go:
-    // for a panel out of view, whose window the window system keeps as it is while it moves in,
-    // and for the start's one paint before the panel slides out. Keeping it again makes the
-    // picture anew at the next paint.
+    // straight onto the window what the picture would show, and the picture's memory is let go
+    // (the start's first paint is drawn so, sooner than a picture of the panel's size could be
+    // made). Keeping it again makes the picture anew at the next paint or MakePicture.
     void SetKeepsPicture(bool keeps);
+    bool KeepsPicture() const { return mKeepsPicture; }
+    // Makes the kept picture now, compatible with reference, so that the next paint only copies.
+    void MakePicture(HDC reference);
 
 private:
     IElementView* ChildAt(POINT position);

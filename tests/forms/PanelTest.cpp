@@ -222,8 +222,8 @@ TEST_F(PanelTest, TheKeptPictureIsWhatAFreshRenderShows) {
     POINT first{-1, -1};
     EXPECT_EQ(KeptDiffersFromFresh(first), 0) << "the first at " << first.x << "," << first.y;
 
-    // Out of view the panel lets its picture go (a bitmap and its context) and draws straight
-    // what the picture showed; kept again, the picture is made anew at the next paint, the same.
+    // Without its picture the panel lets it go (a bitmap and its context) and draws straight
+    // what the picture showed; kept again, the picture is made anew, the same.
     const RECT client = panel->ClientRect();
     TestSupport::PaintSurface before(client.right, client.bottom);
     TestSupport::PaintSurface straight(client.right, client.bottom);
